@@ -77,7 +77,8 @@ QByteArray toNative(const QString& text) {
     for (qsizetype at = 0; at < n; ++at) {
         const char16_t u = text.at(at).unicode();
         char32_t cp = u;
-        if (QChar::isHighSurrogate(u) && at + 1 < n && QChar::isLowSurrogate(text.at(at + 1).unicode())) {
+        if (QChar::isHighSurrogate(u) && at + 1 < n &&
+            QChar::isLowSurrogate(text.at(at + 1).unicode())) {
             cp = QChar::surrogateToUcs4(u, text.at(at + 1).unicode());
             ++at;
         } else if (u >= 0xDC80 && u <= 0xDCFF) {

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The home page of the program: the one place that names it.
+extern const char* const kHomePageUrl;
+
+// The usage document "readme.html" in applicationFolder, as the platform
+// reports that folder (with a separator at the end only for the root).
+QString usageDocumentPath(const QString& applicationFolder);
+
+// "使い方...": opens the usage document beside the program with the desktop's
+// default program. A missing document shows nothing from the program.
+void openUsageDocument(QWidget* owner);
+// "ホームページ...": opens the home page in the default browser.
+void openHomePage();
+// "バージョン情報...": the version box.
+void showVersion();

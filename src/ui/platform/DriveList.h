@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ui/platform/Volumes.h"
+
+#include <QComboBox>
+
+// A drop-down list of the drives (mounted volumes) a user can browse. Its
+// Drive is the selected volume's mount point. Picking another drive, by the
+// user or by writing Drive, raises changed at once, before the writer goes on.
+class DriveList : public QComboBox {
+    Q_OBJECT
+public:
+    explicit DriveList(QWidget* parent = nullptr);
+
+    QString Drive() const;
+    // Selects the drive with that mount point. Returns 0, or 68 (device
+    // unavailable) when no such drive exists; raises changed only when the
+    // selection moves to a different drive.
+    int setDrive(const QString& mountPoint);
+
+    // Re-reads the volumes, keeping the selected drive when it is still there.
+    void refreshVolumes();
+
+    // The process's current drive: the volume that holds its working folder.
+    static QString currentDrive();
+
+signals:
+    void changed();
+
+protected:
+    void showPopup() override;
+
+private:
+    void fill(const QList<Volume>& volumes, const QString& keep);
+    void onIndexChanged(int index);
+
+    QString selected_;
+    bool filling_ = false;
+};
