@@ -2,6 +2,7 @@
 
 #include "app/NativeName.h"
 #include "ui/help/HelpMenu.h"
+#include "ui/platform/DriveChange.h"
 #include "ui/platform/DriveList.h"
 #include "ui/platform/FileList.h"
 #include "ui/platform/FolderList.h"
@@ -42,7 +43,13 @@ void place(QWidget* w, int left, int top, int width, int height) {
 
 // Frames give their titles a blue pen; the controls inside keep the ordinary one.
 void keepPlainPalette(QWidget* w) {
-    w->setPalette(QGuiApplication::palette());
+    // Roles set one by one count as the widget's own; a copied palette would
+    // still be inherited from the frame.
+    const QPalette plain = QGuiApplication::palette();
+    QPalette own = w->palette();
+    own.setColor(QPalette::WindowText, plain.color(QPalette::WindowText));
+    own.setColor(QPalette::Text, plain.color(QPalette::Text));
+    w->setPalette(own);
 }
 
 }  // namespace
@@ -93,6 +100,8 @@ void Tolvane::buildControls() {
 
     File = new FileList(this);
     File->setObjectName(QStringLiteral("File"));
+    // Both lists stand on the process's current folder when the window is made.
+    File->setPath(Folder->Path());
 
     List = new ListBox(client);
     List->setObjectName(QStringLiteral("List"));
@@ -302,6 +311,15 @@ void Tolvane::applyClientHeight() {
 void Tolvane::LIST_reload() {
     List->Clear();
     File->Refresh();
+    if (File->lastError() != 0 && !File->Path().isEmpty() && Folder->Path() == File->Path()) {
+        // The folder went away or cannot be read any more: never show a stale
+        // list, show the nearest folder that is still there. That is a folder
+        // change, which comes back here with the new folder.
+        const QString gone = Folder->Path();
+        Folder->openNearestExisting(gone);
+        if (Folder->Path() != gone)
+            return;
+    }
     List->setVisibleKeepingFocus(false);
     // The whole list in one step: the same entries, in the same order, as
     // appending them one by one.
@@ -309,8 +327,17 @@ void Tolvane::LIST_reload() {
     List->setVisibleKeepingFocus(true);
 }
 
-void Tolvane::Drive_Change() {}
-void Tolvane::Folder_Change() {}
+void Tolvane::Drive_Change() {
+    followDrive(*Drive, *Folder);
+}
+
+void Tolvane::Folder_Change() {
+    File->setPath(Folder->Path());
+    if (!CHECK[0]->isChecked())
+        setLabelCaption(Folder->Path());
+    scrollCheck();
+}
+
 void Tolvane::File_PathChange() {
     LIST_reload();
 }
@@ -344,9 +371,42 @@ void Tolvane::List_RightButton(const QPoint& globalPos) {
     SETEI2->popup(globalPos);
 }
 
-void Tolvane::DELETE_Click() {}
-void Tolvane::CLEAR_Click() {}
-void Tolvane::CHECK_Click(int) {}
+void Tolvane::DELETE_Click() {
+    List->setVisibleKeepingFocus(false);
+    // From the last entry to the first, so that a removal never renumbers an
+    // entry still to be visited.
+    for (int index = List->ListCount() - 1; index >= 0; --index) {
+        if (List->Selected(index))
+            List->RemoveItem(index);
+    }
+    List->setVisibleKeepingFocus(true);
+}
+
+void Tolvane::CLEAR_Click() {
+    Folder->Refresh();
+    for (int index = 1; index >= 0; --index) {
+        CHECK[size_t(index)]->setChecked(false);
+        Text[size_t(index)]->clear();
+    }
+    Text[2]->setText(QStringLiteral("1"));
+    LIST_reload();
+}
+
+void Tolvane::CHECK_Click(int index) {
+    if (index == 0) {
+        setOuterHeight(CHECK[0]->isChecked() ? kOuterHeightOpen : kOuterHeightClosed);
+        return;
+    }
+    if (CHECK[1]->isChecked()) {
+        for (int box = 0; box < 2; ++box) {
+            Text[size_t(box)]->clear();
+            Text[size_t(box)]->setEnabled(false);
+        }
+    } else {
+        Text[0]->setEnabled(true);
+        Text[1]->setEnabled(true);
+    }
+}
 
 int Tolvane::Text_KeyPress(int, int keyAscii) {
     return keyAscii;

@@ -115,5 +115,4 @@ private:
 
     int labelLeft_ = 45;
     int outerHeight_ = 4400;
-    bool previousCheck_[2] = {false, false};
 };

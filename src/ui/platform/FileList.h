@@ -41,8 +41,11 @@ signals:
     void patternChanged();
 
 private:
+    void read();
+
     QString path_;
     QString pattern_ = QStringLiteral("*.*");
     std::vector<QByteArray> names_;
     int lastError_ = 0;
+    bool justRead_ = false;
 };

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include "rename/Message.h"
+
+// The twelve characters no prefix or suffix may hold. Most cannot stand in a
+// file name on some system; the "." would move where the extension begins.
+// Their full-width forms are ordinary characters and pass.
+inline constexpr char16_t forbiddenCharacters[] = u"\\/:,;*?\"<>|.";
+
+bool isForbiddenCharacter(int code);
+
+// The key filter of the prefix and suffix boxes: the typed character code
+// unchanged when it may be inserted, 0 when it is refused (the caller then
+// discards the key and shows nameRefusalMessage()).
+int KEY_check(int KEY_check_number);
+
+// The whole-text check of a prefix or suffix, also of pasted text that never
+// passed the key filter. Returns the verdict i: 1 when text holds a forbidden
+// character (the caller empties the box and shows nameRefusalMessage()), 0
+// when it passes. The empty text passes.
+int NAME_check(const QString& text);
+
+Message nameRefusalMessage();
+
+// The key filter of the start-number box: digits, backspace (8) and 16 pass;
+// every other key is discarded without a message.
+bool startNumberKeyPasses(int code);

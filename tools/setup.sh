@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, whatever Debian packages the build, the program and
+# its tests need and this machine does not have yet. Run as root (or with sudo).
+set -euo pipefail
+
+packages=(
+    g++ cmake ninja-build pkgconf
+    qt6-base-dev qt6-translations-l10n libsimpleini-dev
+    fonts-ipafont-gothic xdg-utils
+)
+if [ "${TOLVANE_SETUP_TESTS:-0}" = 1 ]; then
+    # clang's libFuzzer for the fuzz targets, valgrind for the leak check.
+    packages+=(clang libclang-rt-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}" >&2
+    sudo=""
+    [ "$(id -u)" = 0 ] || sudo=sudo
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs the whole test suite headless, then once more built
+# with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+TOLVANE_SETUP_TESTS=1 bash tools/setup.sh
+export QT_QPA_PLATFORM=offscreen
+
+echo "== build and test" >&2
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j2
+ctest --test-dir build --output-on-failure -j2
+
+echo "== build and test with AddressSanitizer + UndefinedBehaviorSanitizer" >&2
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_SANITIZE=ON \
+      -DTOLVANE_BENCH=OFF >/dev/null
+cmake --build build-asan -j2
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan --output-on-failure -j2
+echo "== all tests passed" >&2
