@@ -10,7 +10,6 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
-    QApplication::setOrganizationName(QStringLiteral("Tolvane"));
     QIcon icon(QStringLiteral(":/tolvane.png"));
     icon.addFile(QStringLiteral(":/tolvane-256.png"));
     QApplication::setWindowIcon(icon);

@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 
 // Records every box and answers from a script; with the script used up it
 // presses the first button (OK, or Retry in a Retry/Cancel box).
@@ -32,6 +33,8 @@ public:
 
     int show(QWidget*, const QString& prompt, int code, const QString& title) override {
         shown.append({prompt, code, title});
+        if (onShow)
+            onShow(shown.size());
         if (!script.empty()) {
             const int result = script.front();
             script.pop_front();
@@ -49,6 +52,9 @@ public:
 
     QList<Shown> shown;
     std::deque<int> script;
+    // Runs as each box comes up, with the count of boxes so far: the moment a
+    // person would, say, put the card back in.
+    std::function<void(int)> onShow;
 };
 
 class RecordingShellOpen : public ShellOpenService {

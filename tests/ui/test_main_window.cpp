@@ -146,8 +146,9 @@ private slots:
             return list;
         };
         QCOMPARE(texts(w.SETEI), QStringList{QStringLiteral("拡張子...")});
-        QCOMPARE(texts(w.HELP), (QStringList{QStringLiteral("使い方..."), QStringLiteral("ホームページ..."),
-                                             QStringLiteral("バージョン情報...")}));
+        QCOMPARE(texts(w.HELP),
+                 (QStringList{QStringLiteral("使い方..."), QStringLiteral("ホームページ..."),
+                              QStringLiteral("バージョン情報...")}));
         QCOMPARE(texts(w.SETEI2), QStringList{QStringLiteral("リストから削除")});
         QVERIFY(!w.menuBar()->actions().contains(w.SETEI2->menuAction()));
     }
@@ -169,7 +170,7 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.Drive));
-        const QList<QWidget*> expected = {w.Folder, w.Text[0], w.Text[2], w.Text[1], w.HENKAN,
+        const QList<QWidget*> expected = {w.Folder, w.Text[0],  w.Text[2],  w.Text[1], w.HENKAN,
                                           w.CLEAR,  w.CHECK[0], w.CHECK[1], w.List};
         for (QWidget* next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -226,9 +227,12 @@ private slots:
     void usageDocument_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("document");
-        QTest::newRow("root") << "/" << "/readme.html";
-        QTest::newRow("folder") << "/opt/tolvane" << "/opt/tolvane/readme.html";
-        QTest::newRow("drive root") << "C:/" << "C:/readme.html";
+        QTest::newRow("root") << "/"
+                              << "/readme.html";
+        QTest::newRow("folder") << "/opt/tolvane"
+                                << "/opt/tolvane/readme.html";
+        QTest::newRow("drive root") << "C:/"
+                                    << "C:/readme.html";
     }
     void usageDocument() {
         QFETCH(QString, folder);

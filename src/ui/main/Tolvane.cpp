@@ -1,6 +1,10 @@
 #include "ui/main/Tolvane.h"
 
 #include "app/NativeName.h"
+#include "rename/FileSystem.h"
+#include "rename/NameCheck.h"
+#include "rename/RenameCommand.h"
+#include "rename/RenameEngine.h"
 #include "ui/help/HelpMenu.h"
 #include "ui/platform/DriveChange.h"
 #include "ui/platform/DriveList.h"
@@ -16,6 +20,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,7 +28,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 
 namespace {
 
@@ -54,7 +58,10 @@ void keepPlainPalette(QWidget* w) {
 
 }  // namespace
 
-Tolvane::Tolvane(QWidget* parent) : QMainWindow(parent) {
+Tolvane::Tolvane(QWidget* parent)
+    : QMainWindow(parent),
+      ownFileSystem_(std::make_unique<PosixFileSystem>()),
+      fileSystem_(ownFileSystem_.get()) {
     setObjectName(QStringLiteral("Tolvane"));
     setWindowTitle(QStringLiteral("Tolvane"));
     setWindowIcon(QIcon(QStringLiteral(":/tolvane.png")));
@@ -250,9 +257,7 @@ void Tolvane::connectHandlers() {
     connect(VER, &QAction::triggered, this, &Tolvane::VER_Click);
 
     // Delete on the keyboard does what the context menu's item does.
-    auto* deleteKey =
-        new QShortcut(QKeySequence::Delete, List, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(deleteKey, &QShortcut::activated, this, &Tolvane::DELETE_Click);
+    connect(List, &ListBox::deleteKeyPressed, this, &Tolvane::DELETE_Click);
 }
 
 // ---- the destination label ------------------------------------------------
@@ -408,11 +413,75 @@ void Tolvane::CHECK_Click(int index) {
     }
 }
 
-int Tolvane::Text_KeyPress(int, int keyAscii) {
-    return keyAscii;
+// ---- the name boxes and the rename command --------------------------------
+
+int Tolvane::Text_KeyPress(int index, int keyAscii) {
+    if (index == 0 || index == 1) {
+        const int KEY_check_number = KEY_check(keyAscii);
+        if (KEY_check_number == 0)
+            showMessage(nameRefusalMessage());
+        return KEY_check_number;
+    }
+    return startNumberKeyPasses(keyAscii) ? keyAscii : 0;
 }
 
-void Tolvane::HENKAN_Click() {}
+int Tolvane::NAME_check(QLineEdit* obj) {
+    const int i = ::NAME_check(obj->text());
+    if (i == 1) {
+        // The whole box is emptied, not just the offending characters, so the
+        // user types the text again knowing what was wrong with it.
+        obj->clear();
+        showMessage(nameRefusalMessage());
+    }
+    return i;
+}
+
+int Tolvane::showMessage(const Message& message) {
+    return MsgBox(message.prompt, message.code, message.title);
+}
+
+void Tolvane::setFileSystem(FileSystem* fileSystem) {
+    fileSystem_ = fileSystem ? fileSystem : ownFileSystem_.get();
+}
+
+void Tolvane::HENKAN_Click() {
+    if (List->ListCount() == 0) {
+        showMessage(emptyListMessage());
+        return;
+    }
+    if (NAME_check(Text[0]) == 1)
+        return;
+    if (NAME_check(Text[1]) == 1)
+        return;
+    // A start number that cannot number this list stops here, before the
+    // user is asked and before any file is touched.
+    if (const std::optional<Message> problem =
+            startNumberProblem(Text[2]->text(), List->ListCount())) {
+        showMessage(*problem);
+        return;
+    }
+    const QString MES = MES_build(CHECK[1]->isChecked(), Text[0]->text(), Text[1]->text());
+    showMessage(confirmationMessage(MES));
+    const QString answer = MSG_RESULT;
+    if (answer != QLatin1String("1"))
+        return;
+
+    RenameJob job;
+    job.folderPath = Folder->Path();
+    job.labelCaption = labelCaption();
+    job.changeDestination = CHECK[0]->isChecked();
+    job.startText = Text[2]->text();
+    job.prefix = Text[0]->text();
+    job.suffix = Text[1]->text();
+    job.entries = List->nativeItems();
+    const RenameResult result = CHECK[1]->isChecked() ? RENAME_original(job, *fileSystem_)
+                                                      : RENAME_serial(job, *fileSystem_);
+    if (const std::optional<Message> failure = failureMessage(job, result))
+        showMessage(*failure);
+
+    File->Refresh();
+    LIST_reload();
+}
 void Tolvane::KAKU_Click() {}
 void Tolvane::HOZON_Click() {}
 
@@ -443,7 +512,32 @@ void Tolvane::keyPressEvent(QKeyEvent* event) {
     QMainWindow::keyPressEvent(event);
 }
 
+bool Tolvane::filterInputMethod(int index, QInputMethodEvent* event) {
+    // An input method commits whole strings; each character passes the same
+    // filter as a typed key.
+    const QString commit = event->commitString();
+    if (commit.isEmpty())
+        return false;
+    QString kept;
+    for (const QChar c : commit) {
+        if (Text_KeyPress(index, c.unicode()) != 0)
+            kept += c;
+    }
+    if (kept == commit)
+        return false;
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
+    QCoreApplication::sendEvent(Text[size_t(index)], &filtered);
+    return true;
+}
+
 bool Tolvane::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::InputMethod) {
+        for (int index = 0; index < 3; ++index) {
+            if (watched == Text[size_t(index)])
+                return filterInputMethod(index, static_cast<QInputMethodEvent*>(event));
+        }
+    }
     if (event->type() == QEvent::KeyPress) {
         for (int index = 0; index < 3; ++index) {
             if (watched != Text[size_t(index)])

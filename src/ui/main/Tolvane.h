@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <memory>
 
 class DriveList;
 class FileList;
@@ -16,7 +17,10 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QInputMethodEvent;
 class Timer;
+class FileSystem;
+struct Message;
 
 #ifdef DELETE
 #undef DELETE  // a Windows header macro; here it is the menu item's name
@@ -102,6 +106,9 @@ public:
     void HP_Click();
     void VER_Click();
 
+    // The file system the rename command works on; tests put a faulty one in.
+    void setFileSystem(FileSystem* fileSystem);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -112,6 +119,13 @@ private:
     void connectHandlers();
     void applyClientHeight();
     void placeLabel();
+    // Empties the box and says why when its text holds a forbidden character.
+    int NAME_check(QLineEdit* obj);
+    int showMessage(const Message& message);
+    bool filterInputMethod(int index, QInputMethodEvent* event);
+
+    std::unique_ptr<FileSystem> ownFileSystem_;
+    FileSystem* fileSystem_ = nullptr;
 
     int labelLeft_ = 45;
     int outerHeight_ = 4400;

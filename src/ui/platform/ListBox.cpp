@@ -3,6 +3,7 @@
 #include "app/NativeName.h"
 #include "ui/platform/FileListing.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -132,4 +133,13 @@ void ListBox::mousePressEvent(QMouseEvent* event) {
         return;
     }
     QListView::mousePressEvent(event);
+}
+
+void ListBox::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Delete) || event->key() == Qt::Key_Delete) {
+        emit deleteKeyPressed();
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
 }

@@ -46,9 +46,12 @@ signals:
     // A press of the right mouse button, at its global position. The press
     // neither selects nor deselects anything.
     void rightButtonPressed(const QPoint& globalPos);
+    // The Delete key, pressed while the box has the focus.
+    void deleteKeyPressed();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     ListBoxModel* model_;

@@ -1,0 +1,134 @@
+#include "app/Module1.h"
+
+#include "app/IniText.h"
+#include "app/SettingsLocation.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <optional>
+
+namespace {
+
+// A settings file of two short keys never comes near this; a bigger file is
+// not ours, and reading it whole would only risk running out of memory.
+constexpr qint64 kLargestSettingsFile = 64 * 1024 * 1024;
+
+QString& applicationFolderForTesting() {
+    static QString folder;
+    return folder;
+}
+
+std::function<bool(const QString&)>& folderWritableForTesting() {
+    static std::function<bool(const QString&)> check;
+    return check;
+}
+
+QString executableFolder() {
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+#ifdef Q_OS_LINUX
+    const QString target = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    if (!target.isEmpty())
+        return QFileInfo(target).absolutePath();
+#endif
+    return QDir::currentPath();
+}
+
+bool folderWritable(const QString& folder) {
+    if (folderWritableForTesting())
+        return folderWritableForTesting()(folder);
+    return QFileInfo(folder).isWritable();
+}
+
+bool hasWriteBit(QFile::Permissions permissions) {
+    return permissions & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther);
+}
+
+// The file's bytes; empty when there is no file, nothing when there is one
+// that cannot be read (a folder, a pipe, no permission, far too big).
+std::optional<QByteArray> readSettingsFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QByteArray();
+    if (!info.isFile() || info.size() > kLargestSettingsFile)
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.read(kLargestSettingsFile + 1);
+    if (file.error() != QFile::NoError || bytes.size() > kLargestSettingsFile)
+        return std::nullopt;
+    return bytes;
+}
+
+}  // namespace
+
+void setApplicationFolderForTesting(const QString& folder) {
+    applicationFolderForTesting() = folder;
+}
+
+void setFolderWritableCheckForTesting(std::function<bool(const QString& folder)> check) {
+    folderWritableForTesting() = std::move(check);
+}
+
+QString APPDIR_get() {
+    QString folder = applicationFolderForTesting().isEmpty() ? executableFolder()
+                                                             : applicationFolderForTesting();
+    folder = QDir::fromNativeSeparators(folder);
+    while (folder.endsWith(u'/'))
+        folder.chop(1);
+    return folder + u'/';
+}
+
+QString settingsFilePath() {
+    const QString name = QString::fromUtf16(kSettingsFileName);
+    const QString appFolder = APPDIR_get();
+    if (folderWritable(appFolder))
+        return appFolder + name;
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    if (config.isEmpty())
+        return appFolder + name;
+    return config + u'/' + name;
+}
+
+QString INI_read(const QString& section, const QString& key) {
+    const std::optional<QByteArray> bytes = readSettingsFile(settingsFilePath());
+    return bytes ? iniValue(*bytes, section, key) : QString();
+}
+
+bool INI_write(const QString& section, const QString& key, const QString& value) {
+    const QString path = settingsFilePath();
+    const QFileInfo info(path);
+    const bool exists = info.exists();
+    // A file that the user made read-only stays as it is, even where the
+    // file system would let the program replace it (as root, for one).
+    if (exists && !hasWriteBit(info.permissions()))
+        return false;
+    const std::optional<QByteArray> old = readSettingsFile(path);
+    if (!old)
+        return false;
+    const std::optional<QByteArray> edited = iniWithValue(*old, section, key, value);
+    if (!edited)
+        return false;
+    if (exists ? *edited == *old : value.isNull())
+        return true;  // nothing to change, nothing to delete
+
+    if (!QDir().mkpath(info.absolutePath()))
+        return false;
+    // A temporary file beside it, renamed over it only when complete, so that
+    // a crash or a full disk never leaves half a settings file behind. The
+    // replacement takes over the old file's permission bits.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(*edited) != edited->size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
