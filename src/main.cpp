@@ -1,3 +1,5 @@
+#include "app/SingleInstance.h"
+#include "app/Startup.h"
 #include "ui/main/Tolvane.h"
 #include "ui/platform/Fonts.h"
 
@@ -13,6 +15,12 @@ int main(int argc, char** argv) {
     QIcon icon(QStringLiteral(":/tolvane.png"));
     icon.addFile(QStringLiteral(":/tolvane-256.png"));
     QApplication::setWindowIcon(icon);
+
+    // A second copy ends at once, silently, touching nothing.
+    SingleInstance instance;
+    if (!instance.acquire())
+        return 0;
+
     installFontSubstitutions();
 
     // The interface is Japanese whatever the desktop's language, the standard
@@ -23,6 +31,7 @@ int main(int argc, char** argv) {
         QApplication::installTranslator(&qtJapanese);
 
     Tolvane window;
+    Form_Load(window);
     window.show();
     return QApplication::exec();
 }

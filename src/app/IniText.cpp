@@ -275,8 +275,8 @@ std::optional<QByteArray> iniWithValue(const QByteArray& file, const QString& se
 
     QByteArray edited;
     if (value.isNull()) {
-        if (places.keyLines.empty())
-            return file;
+        // No line of the key found is not yet proof that the reader sees none:
+        // the check below decides, as for every other edit.
         edited.reserve(file.size());
         qsizetype copied = 0;
         for (const size_t i : places.keyLines) {

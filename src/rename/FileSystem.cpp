@@ -60,6 +60,14 @@ int PosixFileSystem::renameNoReplace(const QByteArray& from, const QByteArray& t
     return errnoFor(GetLastError());
 }
 
+qsizetype PosixFileSystem::longestName(const QByteArray&) {
+    return 255;  // in UTF-16 units, on NTFS, exFAT and FAT with long names
+}
+
+qsizetype nativeNameLength(QByteArrayView name) {
+    return fromNative(name.toByteArray()).size();
+}
+
 bool PosixFileSystem::folderExists(const QByteArray& path) {
     const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -124,6 +132,17 @@ int PosixFileSystem::renameNoReplace(const QByteArray& from, const QByteArray& t
 bool PosixFileSystem::folderExists(const QByteArray& path) {
     struct stat st;
     return ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+qsizetype PosixFileSystem::longestName(const QByteArray& folder) {
+    const long longest = ::pathconf(folder.constData(), _PC_NAME_MAX);
+    // No answer (the folder is missing, say): the common limit, and the
+    // rename itself reports what is wrong with the folder.
+    return longest > 0 ? qsizetype(longest) : qsizetype(255);
+}
+
+qsizetype nativeNameLength(QByteArrayView name) {
+    return name.size();
 }
 
 #endif

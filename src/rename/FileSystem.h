@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 // What the rename engine needs of the file system, and no more, so that tests
 // can make any rename fail the way a real desktop would.
@@ -16,7 +17,15 @@ public:
 
     // True when path names an existing folder.
     virtual bool folderExists(const QByteArray& path) = 0;
+
+    // The longest file name that the file system holding folder takes, as
+    // nativeNameLength counts it.
+    virtual qsizetype longestName(const QByteArray& folder) = 0;
 };
+
+// The length of a file name as the platform limits it: bytes on POSIX systems,
+// UTF-16 units on Windows.
+qsizetype nativeNameLength(QByteArrayView name);
 
 // The real file system: renameat2 with RENAME_NOREPLACE; where a file system
 // refuses that flag, link + unlink where hard links work, else a check for the
@@ -25,4 +34,5 @@ class PosixFileSystem : public FileSystem {
 public:
     int renameNoReplace(const QByteArray& from, const QByteArray& to) override;
     bool folderExists(const QByteArray& path) override;
+    qsizetype longestName(const QByteArray& folder) override;
 };

@@ -18,8 +18,11 @@ int KEY_check(int KEY_check_number);
 
 // The whole-text check of a prefix or suffix, also of pasted text that never
 // passed the key filter. Returns the verdict i: 1 when text holds a forbidden
-// character (the caller empties the box and shows nameRefusalMessage()), 0
-// when it passes. The empty text passes.
+// character, or a character that only pasting brings and that would not show
+// in the name as it does in the box (control characters such as tab, line
+// break and NUL, line separators, half a character); the caller then empties
+// the box and shows nameRefusalMessage(). 0 when it passes; the empty text
+// passes.
 int NAME_check(const QString& text);
 
 Message nameRefusalMessage();

@@ -63,6 +63,19 @@ int failureFor(int error, FileSystem& fs, const QByteArray& destination) {
     }
 }
 
+// Why the file system could not give a file this name exactly as it was
+// built, or 0. A NUL would cut the name short where the system reads it, a
+// separator would send the file into another folder.
+int nameProblem(QByteArrayView name, qsizetype longest) {
+    if (name.contains('\0') || name.contains('/'))
+        return EINVAL;
+#ifdef Q_OS_WIN
+    if (name.contains('\\'))
+        return EINVAL;
+#endif
+    return nativeNameLength(name) > longest ? ENAMETOOLONG : 0;
+}
+
 template <typename AppendNewName>
 RenameResult renameAll(const RenameJob& job, FileSystem& fs, AppendNewName appendNewName,
                        qsizetype extraNameLength) {
@@ -98,7 +111,27 @@ RenameResult renameAll(const RenameJob& job, FileSystem& fs, AppendNewName appen
     newName.reserve(newBase + longestEntry + extraNameLength + maskWidth + 12);
     newName.append(newPath);
 
+    // Every new name is built and measured before the first file moves: a
+    // name the file system cannot hold would otherwise stop the batch halfway,
+    // with part of the folder renamed and no way back.
+    const qsizetype longest = fs.longestName(newPath);
     int serial = *start;
+    for (qsizetype k = 0; k < count; ++k, ++serial) {
+        const QByteArray& entry = job.entries[size_t(k)];
+        newName.truncate(newBase);
+        appendNewName(newName, entry, serial, maskWidth);
+        if (const int error = nameProblem(QByteArrayView(newName).sliced(newBase), longest)) {
+            result.failure = RenameFailure::AccessError;
+            result.errorNumber = error;
+            result.failedIndex = int(k);
+            result.i = serial;
+            result.OLDNAME = oldName + entry;
+            result.NEWNAME = newName;
+            return result;
+        }
+    }
+
+    serial = *start;
     for (qsizetype k = 0; k < count; ++k, ++serial) {
         const QByteArray& entry = job.entries[size_t(k)];
         oldName.truncate(oldBase);

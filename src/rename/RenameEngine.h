@@ -54,8 +54,9 @@ QByteArray originalName(const QByteArray& entry, int serial, int maskWidth);
 // Rename every entry, in order, from the source folder into NEW_PATH: to
 // serialName (RENAME_serial) or originalName (RENAME_original). One file at a
 // time; the first failure ends the run and leaves the later files untouched.
-// A start number that is not plain digits or serials past 32767 end the run
-// before any file is touched.
+// A start number that is not plain digits, serials past 32767, and a new name
+// the file system could not hold exactly as built (too long, or with a NUL or
+// a separator in it: AccessError) end the run before any file is touched.
 RenameResult RENAME_serial(const RenameJob& job, FileSystem& fs);
 RenameResult RENAME_original(const RenameJob& job, FileSystem& fs);
 

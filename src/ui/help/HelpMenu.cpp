@@ -6,7 +6,9 @@
 #include <QCoreApplication>
 #include <QDir>
 
-const char* const kHomePageUrl = "https://github.com/tolvane/tolvane";
+// The program has no web site of its own: its home page is the usage
+// document that ships with it. A web address here is opened in the browser.
+const char* const kHomePageUrl = "readme.html";
 
 QString usageDocumentPath(const QString& applicationFolder) {
     const QString separator = QDir::separator();
@@ -21,8 +23,16 @@ void openUsageDocument(QWidget* owner) {
     ShellExecute(owner, usageDocumentPath(folder), folder);
 }
 
+QString homePageTarget(const QString& applicationFolder) {
+    const QString page = QString::fromLatin1(kHomePageUrl);
+    if (page.contains(QLatin1String("://")))
+        return page;
+    return applicationFolder.endsWith(QLatin1Char('/')) ? applicationFolder + page
+                                                        : applicationFolder + QLatin1Char('/') + page;
+}
+
 void openHomePage() {
-    ShellExecute(nullptr, QString::fromLatin1(kHomePageUrl), QString());
+    ShellExecute(nullptr, homePageTarget(QCoreApplication::applicationDirPath()), QString());
 }
 
 void showVersion() {

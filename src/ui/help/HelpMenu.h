@@ -4,8 +4,11 @@
 
 class QWidget;
 
-// The home page of the program: the one place that names it.
+// The home page of the program: the one place that names it. A web address,
+// or a page beside the program.
 extern const char* const kHomePageUrl;
+// What "ホームページ..." hands to the desktop for a program in applicationFolder.
+QString homePageTarget(const QString& applicationFolder);
 
 // The usage document "readme.html" in applicationFolder, as the platform
 // reports that folder (with a separator at the end only for the root).

@@ -5,6 +5,8 @@
 #include "rename/NameCheck.h"
 #include "rename/RenameCommand.h"
 #include "rename/RenameEngine.h"
+#include "ui/dialogs/frmSELECT.h"
+#include "ui/dialogs/frmSETEI.h"
 #include "ui/help/HelpMenu.h"
 #include "ui/platform/DriveChange.h"
 #include "ui/platform/DriveList.h"
@@ -18,6 +20,7 @@
 #include "ui/platform/Twips.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
@@ -482,8 +485,46 @@ void Tolvane::HENKAN_Click() {
     File->Refresh();
     LIST_reload();
 }
-void Tolvane::KAKU_Click() {}
-void Tolvane::HOZON_Click() {}
+void Tolvane::KAKU_Click() {
+    frmSETEI::openFromMenu(this, *File);
+}
+
+void Tolvane::HOZON_Click() {
+    if (const std::optional<QString> folder = frmSELECT::choose(this, labelCaption())) {
+        setLabelCaption(*folder);
+        scrollCheck();
+    }
+}
+
+// ---- start-up and shutdown ------------------------------------------------
+
+QString Tolvane::folderPath() const {
+    return Folder->Path();
+}
+
+int Tolvane::setFolderPath(const QString& folder) {
+    return Folder->setPath(folder);
+}
+
+int Tolvane::setDriveOf(const QString& folder) {
+    const QString drive = volumeOf(folder, volumeSource().volumes());
+    if (drive.isEmpty())
+        return kErrDeviceUnavailable;
+    return Drive->setDrive(drive);
+}
+
+void Tolvane::setFilePattern(const QString& patterns) {
+    File->setPattern(patterns);
+}
+
+bool Tolvane::runFirstRunDialog() {
+    return frmSETEI::openForFirstRun(this, *File);
+}
+
+void Tolvane::closeEvent(QCloseEvent* event) {
+    Form_Unload(*this);
+    event->accept();
+}
 
 void Tolvane::USE_Click() {
     openUsageDocument(this);
@@ -544,7 +585,20 @@ bool Tolvane::eventFilter(QObject* watched, QEvent* event) {
                 continue;
             auto* key = static_cast<QKeyEvent*>(event);
             const QString typed = key->text();
-            if (typed.isEmpty() || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            // Keys that move the focus, press the default button or edit are
+            // not typed characters: the filter never sees them.
+            switch (key->key()) {
+                case Qt::Key_Return:
+                case Qt::Key_Enter:
+                case Qt::Key_Tab:
+                case Qt::Key_Backtab:
+                case Qt::Key_Escape:
+                case Qt::Key_Delete:
+                    return false;
+                default:
+                    break;
+            }
+            if (typed.isEmpty())
                 return false;
             // Every character of the key goes through the filter; one refused
             // character drops the whole key.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Startup.h"
+
 #include <QMainWindow>
 
 #include <array>
@@ -30,7 +32,7 @@ struct Message;
 // program uses, control arrays keep their indexes (Text[0] prefix, Text[1]
 // suffix, Text[2] start number; CHECK[0] destination, CHECK[1] own name), and
 // the event handlers are named after the control and the event.
-class Tolvane : public QMainWindow {
+class Tolvane : public QMainWindow, public StartupWindow {
     Q_OBJECT
 public:
     explicit Tolvane(QWidget* parent = nullptr);
@@ -71,7 +73,7 @@ public:
     // The destination label: its caption, its left offset inside the strip
     // and its width, in twips.
     QString labelCaption() const;
-    void setLabelCaption(const QString& folder);
+    void setLabelCaption(const QString& folder) override;
     int labelLeft() const { return labelLeft_; }
     void setLabelLeft(int twips);
     int labelWidth() const;
@@ -106,10 +108,18 @@ public:
     void HP_Click();
     void VER_Click();
 
+    // What start-up and shutdown use.
+    QString folderPath() const override;
+    int setFolderPath(const QString& folder) override;
+    int setDriveOf(const QString& folder) override;
+    void setFilePattern(const QString& patterns) override;
+    bool runFirstRunDialog() override;
+
     // The file system the rename command works on; tests put a faulty one in.
     void setFileSystem(FileSystem* fileSystem);
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -88,14 +88,14 @@ void QtMessageBoxService::prepare(QMessageBox& box, const QString& prompt, int c
     box.setTextFormat(Qt::PlainText);
     box.setIcon(iconFor(code));
     const std::vector<ButtonSpec> specs = buttonsFor(code);
-    for (const ButtonSpec& spec : specs)
-        box.addButton(spec.button);
+    for (const ButtonSpec& choice : specs)
+        box.addButton(choice.button);
     const size_t defaultIndex = size_t((code & 0x300) >> 8);
     box.setDefaultButton(specs[defaultIndex < specs.size() ? defaultIndex : 0].button);
     // A box closed by its title bar or Escape answers Cancel where it has one,
     // and OK where OK is its only button, as the desktop's own boxes do.
-    for (const ButtonSpec& spec : specs) {
-        if (spec.button == QMessageBox::Cancel)
+    for (const ButtonSpec& choice : specs) {
+        if (choice.button == QMessageBox::Cancel)
             box.setEscapeButton(QMessageBox::Cancel);
     }
     if (specs.size() == 1)
@@ -105,12 +105,12 @@ void QtMessageBoxService::prepare(QMessageBox& box, const QString& prompt, int c
 int QtMessageBoxService::result(const QMessageBox& box, int code) {
     const std::vector<ButtonSpec> specs = buttonsFor(code);
     const auto clicked = box.standardButton(box.clickedButton());
-    for (const ButtonSpec& spec : specs) {
-        if (spec.button == clicked)
-            return spec.result;
+    for (const ButtonSpec& choice : specs) {
+        if (choice.button == clicked)
+            return choice.result;
     }
-    for (const ButtonSpec& spec : specs) {
-        if (spec.button == QMessageBox::Cancel)
+    for (const ButtonSpec& choice : specs) {
+        if (choice.button == QMessageBox::Cancel)
             return kResultCancel;
     }
     return specs.front().result;

@@ -1,0 +1,189 @@
+#include <QtTest>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <cerrno>
+
+#include "Doubles.h"
+#include "Inventory.h"
+#include "app/NativeName.h"
+#include "rename/RenameEngine.h"
+#include "ui/main/Tolvane.h"
+#include "ui/platform/ListBox.h"
+
+// Text that reaches the three boxes by pasting, past the key filter: the
+// program must not crash, must not give a file a name the user did not see,
+// and must say so when the run cannot go on.
+
+namespace {
+
+enum class Outcome {
+    Refused,   // the box is emptied with the refusal message; no question asked
+    BadStart,  // the start number is refused before the question
+    Overflow,  // the serials would pass 32767
+    TooLong,   // asked, then stopped with the error message, no file moved
+    Renamed,   // asked, then every file renamed to what the boxes showed
+};
+
+const QString kRefusal = "ファイル名に \\ / : , ; * ? \" < > . | は使用できません";
+
+QString repeated(char16_t c, int n) {
+    return QString(n, QChar(c));
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Outcome)
+
+class TestBadText : public QObject {
+    Q_OBJECT
+private slots:
+    void pasted_data() {
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("insert");  // QLineEdit::insert, else setText
+        QTest::addColumn<Outcome>("outcome");
+        using O = Outcome;
+        const auto text = [](const char16_t* s, qsizetype n) { return QString::fromUtf16(s, n); };
+        QTest::newRow("control character") << 0 << text(u"a\x01b", 3) << false << O::Refused;
+        QTest::newRow("tab") << 0 << text(u"a\tb", 3) << true << O::Refused;
+        QTest::newRow("line break") << 1 << text(u"x\ny", 3) << false << O::Refused;
+        QTest::newRow("CR LF") << 1 << text(u"x\r\ny", 4) << true << O::Refused;
+        QTest::newRow("NUL") << 0 << text(u"a\0b", 3) << false << O::Refused;
+        QTest::newRow("NUL at the end") << 1 << text(u"x\0", 2) << true << O::Refused;
+        QTest::newRow("delete character") << 0 << text(u"a\x7f", 2) << false << O::Refused;
+        QTest::newRow("next-line control") << 0 << text(u"a\x85", 2) << false << O::Refused;
+        QTest::newRow("line separator") << 1 << text(u"a\x2028", 2) << false << O::Refused;
+        QTest::newRow("half a character") << 0 << text(u"a\xdc80", 2) << false << O::Refused;
+        QTest::newRow("emoji") << 0 << QString::fromUtf8("📷旅行") << true << O::Renamed;
+        QTest::newRow("emoji with joiners")
+            << 1 << QString::fromUtf8("👨‍👩‍👧") << false << O::Renamed;
+        QTest::newRow("full-width colon") << 0 << QStringLiteral("旅：") << false << O::Renamed;
+        QTest::newRow("100 kana") << 0 << repeated(u'ア', 100) << false << O::TooLong;
+        QTest::newRow("101 kana, cut to 100") << 1 << repeated(u'ア', 101) << false << O::TooLong;
+        QTest::newRow("full-width digits") << 2 << QStringLiteral("１２") << false << O::BadStart;
+        QTest::newRow("blank before the number")
+            << 2 << QStringLiteral(" 1") << true << O::BadStart;
+        QTest::newRow("sign") << 2 << QStringLiteral("-1") << false << O::BadStart;
+        QTest::newRow("fraction") << 2 << QStringLiteral("1.5") << false << O::BadStart;
+        QTest::newRow("exponent") << 2 << QStringLiteral("1e3") << false << O::BadStart;
+        QTest::newRow("NUL after the number") << 2 << text(u"1\0", 2) << false << O::BadStart;
+        QTest::newRow("empty") << 2 << QString() << false << O::BadStart;
+        QTest::newRow("above 32767") << 2 << QStringLiteral("99999") << false << O::Overflow;
+        QTest::newRow("six digits, cut to five")
+            << 2 << QStringLiteral("123456") << false << O::Renamed;
+    }
+
+    void pasted() {
+        QFETCH(int, box);
+        QFETCH(QString, text);
+        QFETCH(bool, insert);
+        QFETCH(Outcome, outcome);
+
+        QTemporaryDir dir;
+        const QByteArray root = QFile::encodeName(dir.path()) + '/';
+        const QByteArrayList entries{"a.jpg", "b.jpg"};
+        for (int k = 0; k < entries.size(); ++k)
+            writeWhole(root + entries[k], photoBytes(entries[k], k));
+
+        ScriptedMessageBox boxes;
+        Tolvane w;
+        QCOMPARE(w.setFolderPath(dir.path()), 0);
+        QLineEdit* edit = w.Text[size_t(box)];
+        if (box == 2)
+            edit->clear();
+        if (insert)
+            edit->insert(text);
+        else
+            edit->setText(text);
+        // What the user sees in the boxes when pressing the button.
+        const QString prefix = w.Text[0]->text();
+        const QString suffix = w.Text[1]->text();
+        const QString start = w.Text[2]->text();
+        w.HENKAN->click();
+
+        std::vector<Photo> photos;
+        QStringList expectedNames;
+        for (int k = 0; k < entries.size(); ++k) {
+            // The names the boxes showed, serials as wide as the typed number.
+            const QString serial =
+                QString::number(start.toInt() + k).rightJustified(start.size(), u'0');
+            const QString name = prefix + serial + suffix + QStringLiteral(".jpg");
+            expectedNames << name;
+            const QByteArray newPath = outcome == Outcome::Renamed ? toNative(name) : entries[k];
+            photos.push_back({photoBytes(entries[k], k), entries[k], newPath});
+        }
+        const QStringList faults = accountFor(inventory(root), photos);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+
+        QStringList prompts = boxes.prompts();
+        switch (outcome) {
+            case Outcome::Refused:
+                QCOMPARE(prompts, QStringList{kRefusal});
+                QVERIFY(edit->text().isEmpty());
+                break;
+            case Outcome::BadStart:
+                QCOMPARE(prompts, QStringList{QStringLiteral("開始番号を正しく入力してください.")});
+                break;
+            case Outcome::Overflow:
+                QCOMPARE(prompts,
+                         QStringList{QStringLiteral("連番が32767を超えるため処理できません.")});
+                break;
+            case Outcome::TooLong:
+                QCOMPARE(prompts.size(), 2);
+                QCOMPARE(prompts[1], QStringLiteral("エラーによって処理できませんでした."));
+                break;
+            case Outcome::Renamed:
+                QCOMPARE(prompts.size(), 1);
+                // The question named the text the files now carry.
+                QVERIFY(prompts[0].contains(box == 0 ? prefix : suffix));
+                QCOMPARE(movedCount(inventory(root), photos), int(entries.size()));
+                QCOMPARE(w.List->ListCount(), int(entries.size()));
+                for (int k = 0; k < entries.size(); ++k)
+                    QCOMPARE(w.List->List(k), expectedNames[k]);
+                break;
+        }
+    }
+
+    // The engine's own guard, for callers that do not go through the window's
+    // checks: a name it cannot give exactly as built moves no file at all.
+    void engineRefusesNamesItCannotGive_data() {
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<int>("error");
+        QTest::newRow("NUL") << QString::fromUtf16(u"a\0b", 3) << QString() << EINVAL;
+        QTest::newRow("separator") << QString() << QStringLiteral("/../x") << EINVAL;
+        QTest::newRow("too long") << repeated(u'写', 85) << QString() << ENAMETOOLONG;
+    }
+    void engineRefusesNamesItCannotGive() {
+        QFETCH(QString, prefix);
+        QFETCH(QString, suffix);
+        QTemporaryDir dir;
+        const QByteArray root = QFile::encodeName(dir.path()) + '/';
+        std::vector<Photo> photos;
+        RenameJob job;
+        job.folderPath = dir.path();
+        job.labelCaption = dir.path();
+        job.startText = QStringLiteral("1");
+        job.prefix = prefix;
+        job.suffix = suffix;
+        for (const QByteArray entry : {"a.jpg", "b.jpg"}) {
+            writeWhole(root + entry, entry);
+            photos.push_back({entry, entry, entry});
+            job.entries.push_back(entry);
+        }
+        PosixFileSystem fs;
+        const RenameResult result = RENAME_serial(job, fs);
+        QCOMPARE(result.failure, 75);
+        QTEST(result.errorNumber, "error");
+        QCOMPARE(result.renamed, 0);
+        QCOMPARE(failureMessage(job, result)->prompt,
+                 QStringLiteral("エラーによって処理できませんでした."));
+        QVERIFY(accountFor(inventory(root), photos).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestBadText)
+#include "test_bad_text.moc"

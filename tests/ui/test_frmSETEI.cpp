@@ -1,0 +1,245 @@
+#include <QtTest>
+
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include "Doubles.h"
+#include "Modal.h"
+#include "app/Module1.h"
+#include "app/SettingsLocation.h"
+#include "ui/dialogs/frmSETEI.h"
+#include "ui/platform/FileList.h"
+#include "ui/platform/ListBox.h"
+
+namespace {
+
+const QString kKey = QStringLiteral("拡張子");
+const QString kWarning = QStringLiteral("半角英数字を記入してください");
+
+QStringList entries(const ListBox& list) {
+    QStringList out;
+    for (int k = 0; k < list.ListCount(); ++k)
+        out << list.List(k);
+    return out;
+}
+
+// Types text one key at a time; "\b" is the backspace key.
+void type(QWidget* box, const QString& text) {
+    for (const QChar c : text) {
+        if (c == u'\b')
+            QTest::keyClick(box, Qt::Key_Backspace);
+        else
+            QTest::keyClick(box, c.toLatin1());
+    }
+}
+
+void clickRow(ListBox& list, int row) {
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualRect(list.model()->index(row, 0)).center());
+}
+
+// Opens the dialog as the menu does and lets act work in it; whatever act
+// leaves open is closed by the title bar's close button. Returns whether the
+// dialog was confirmed.
+bool openFromMenu(FileList& file, std::function<void(frmSETEI&)> act) {
+    whenModalAppears([act](QWidget* window) {
+        if (auto* dialog = qobject_cast<frmSETEI*>(window))
+            act(*dialog);
+        if (window->isVisible())
+            window->close();
+    });
+    return frmSETEI::openFromMenu(nullptr, file);
+}
+
+}  // namespace
+
+// The extension list dialog on a real settings file in a temporary program
+// folder, confirming into a real file list over a real folder.
+class TestFrmSETEI : public QObject {
+    Q_OBJECT
+    QTemporaryDir appDir_, photos_;
+    std::unique_ptr<FileList> file_;
+    std::unique_ptr<ScriptedMessageBox> boxes_;
+
+    QByteArray settings() const {
+        QFile f(appDir_.filePath("Tolvane.ini"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void storeList(const QString& stored) {
+        QFile f(appDir_.filePath("Tolvane.ini"));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("[Data]\n" + kKey.toUtf8() + '=' + stored.toUtf8() + "\nパス=/home/taro\n");
+    }
+
+private slots:
+    void initTestCase() {
+        setApplicationFolderForTesting(appDir_.path());
+        for (const char* name : {"a.jpg", "b.png", "c.txt"})
+            QVERIFY(QFile(photos_.filePath(name)).open(QIODevice::WriteOnly));
+    }
+    void init() {
+        QFile::remove(appDir_.filePath("Tolvane.ini"));
+        file_ = std::make_unique<FileList>();
+        file_->setPattern("*.jpg");
+        file_->setPath(photos_.path());
+        boxes_.reset();  // before its successor takes its place
+        boxes_ = std::make_unique<ScriptedMessageBox>();
+    }
+    void cleanupTestCase() { setApplicationFolderForTesting(QString()); }
+
+    void storedListRoundTrip_data() {
+        QTest::addColumn<QString>("stored");  // null: no key
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("confirmed");  // also the pattern applied
+
+        QTest::newRow("two entries")
+            << "*.jpg;*.png" << QStringList{"*.jpg", "*.png"} << "*.png;*.jpg";
+        QTest::newRow("sorted, stored last first")
+            << "*.png;*.mp10;*.mp4" << QStringList{"*.mp4", "*.mp10", "*.png"}
+            << "*.png;*.mp10;*.mp4";
+        QTest::newRow("leading semicolon") << ";*.jpg" << QStringList{"", "*.jpg"} << "*.jpg;";
+        QTest::newRow("final semicolon") << "*.jpg;" << QStringList{"*.jpg"} << "*.jpg";
+        QTest::newRow("stored repeats kept")
+            << "*.jpg;*.jpg" << QStringList{"*.jpg", "*.jpg"} << "*.jpg;*.jpg";
+    }
+    void storedListRoundTrip() {
+        QFETCH(QString, stored);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, confirmed);
+        storeList(stored);
+        QSignalSpy reloads(file_.get(), &FileList::patternChanged);
+        QStringList seen;
+        QVERIFY(openFromMenu(*file_, [&](frmSETEI& dialog) {
+            seen = entries(*dialog.List);
+            QTest::mouseClick(dialog.MAIN, Qt::LeftButton);
+        }));
+        QCOMPARE(seen, shown);
+        QCOMPARE(INI_read("Data", kKey), confirmed);
+        QCOMPARE(file_->Pattern(), confirmed);
+        QCOMPARE(reloads.count(), 1);
+    }
+
+    void typing_data() {
+        QTest::addColumn<bool>("committed");  // by an input method, not by keys
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("warnings");
+
+        QTest::newRow("capitals refused one by one") << false << "JPG"
+                                                     << "" << 3;
+        QTest::newRow("small letters, digits, star") << false << "j*0"
+                                                     << "j*0" << 0;
+        QTest::newRow("full stop refused") << false << "tar.gz"
+                                           << "targz" << 1;
+        QTest::newRow("space refused") << false << "a b"
+                                       << "ab" << 1;
+        QTest::newRow("five at most") << false << "abcdefg"
+                                      << "abcde" << 0;
+        QTest::newRow("backspace passes") << false << "ab\bc"
+                                          << "ac" << 0;
+        QTest::newRow("kana commit refused") << true << "じぇいぺぐ"
+                                             << "" << 1;
+        QTest::newRow("commit keeps the allowed") << true << "aB1"
+                                                  << "a1" << 1;
+    }
+    void typing() {
+        QFETCH(bool, committed);
+        QFETCH(QString, input);
+        QFETCH(QString, text);
+        QFETCH(int, warnings);
+        frmSETEI dialog(*file_);
+        dialog.show();
+        if (committed) {
+            QInputMethodEvent composing(input, {});  // not typed until committed
+            QApplication::sendEvent(dialog.Text, &composing);
+            QInputMethodEvent commit;
+            commit.setCommitString(input);
+            QApplication::sendEvent(dialog.Text, &commit);
+        } else {
+            type(dialog.Text, input);
+        }
+        QCOMPARE(dialog.Text->text(), text);
+        QCOMPARE(boxes_->prompts(), QStringList(warnings, kWarning));
+        for (const ScriptedMessageBox::Shown& box : boxes_->shown)
+            QVERIFY(box.code == 0 && box.title == QString("注意"));
+    }
+
+    void addingAndRemoving() {
+        frmSETEI dialog(*file_);
+        dialog.addStoredEntries("*.png;*.bmp");
+        dialog.show();
+        type(dialog.Text, "jpg");
+        QTest::keyClick(dialog.Text, Qt::Key_Return);  // TUIKA is the default button
+        QCOMPARE(entries(*dialog.List), (QStringList{"*.bmp", "*.jpg", "*.png"}));
+        type(dialog.Text, "jpg");
+        QTest::mouseClick(dialog.TUIKA, Qt::LeftButton);  // a duplicate: silently dropped
+        QCOMPARE(dialog.List->ListCount(), 3);
+        QCOMPARE(dialog.Text->text(), QString());
+        type(dialog.Text, "*");
+        QTest::keyClick(dialog.Text, Qt::Key_Enter);
+
+        // A click toggles one entry: bmp and png stay selected, jpg does not.
+        for (int row : {1, 2, 2, 3})
+            clickRow(*dialog.List, row);
+        QTest::mouseClick(dialog.DELETE, Qt::LeftButton);
+        QCOMPARE(entries(*dialog.List), (QStringList{"*.*", "*.jpg"}));
+        QTest::mouseClick(dialog.MAIN, Qt::LeftButton);
+        QCOMPARE(file_->Pattern(), QString("*.jpg;*.*"));
+        QCOMPARE(file_->ListCount(), 3);  // "*.*": every file
+        QVERIFY(boxes_->shown.isEmpty());
+    }
+
+    void emptiedListRemovesTheKey() {
+        storeList("*.jpg;*.png");
+        QVERIFY(openFromMenu(*file_, [](frmSETEI& dialog) {
+            clickRow(*dialog.List, 0);
+            clickRow(*dialog.List, 1);
+            QTest::mouseClick(dialog.DELETE, Qt::LeftButton);
+            QTest::mouseClick(dialog.MAIN, Qt::LeftButton);
+        }));
+        QCOMPARE(file_->Pattern(), QString("*.ああ"));
+        QCOMPARE(file_->ListCount(), 0);
+        QVERIFY(!settings().contains(kKey.toUtf8()));  // the next start is a first run
+        QCOMPARE(INI_read("Data", "パス"), QString("/home/taro"));
+    }
+
+    void closeButtonDiscardsTheEdits() {
+        storeList("*.jpg");
+        const QByteArray before = settings();
+        QStringList edited, reopened;
+        QVERIFY(!openFromMenu(*file_, [&](frmSETEI& dialog) {
+            type(dialog.Text, "png");
+            QTest::keyClick(dialog.Text, Qt::Key_Return);
+            clickRow(*dialog.List, 0);
+            QTest::mouseClick(dialog.DELETE, Qt::LeftButton);
+            edited = entries(*dialog.List);
+            dialog.close();
+        }));
+        QCOMPARE(edited, QStringList{"*.png"});
+        QCOMPARE(settings(), before);
+        QCOMPARE(file_->Pattern(), QString("*.jpg"));
+        openFromMenu(*file_, [&](frmSETEI& dialog) { reopened = entries(*dialog.List); });
+        QCOMPARE(reopened, QStringList{"*.jpg"});
+    }
+
+    void escapeDoesNothingAndEnterPressesTheFocusedButton() {
+        bool openAfterEscape = false;
+        QVERIFY(openFromMenu(*file_, [&](frmSETEI& dialog) {
+            QTest::keyClick(dialog.List, Qt::Key_Escape);
+            QTest::keyClick(dialog.Text, Qt::Key_Escape);
+            openAfterEscape = dialog.isVisible();
+            type(dialog.Text, "gif");
+            QTest::keyClick(dialog.MAIN, Qt::Key_Return);  // MAIN, not the default TUIKA
+        }));
+        QVERIFY(openAfterEscape);
+        QCOMPARE(INI_read("Data", kKey), QString());  // confirmed before "gif" was added
+        QCOMPARE(file_->Pattern(), QString("*.ああ"));
+    }
+};
+
+QTEST_MAIN(TestFrmSETEI)
+#include "test_frmSETEI.moc"
