@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "Doubles.h"
+#include "TestFiles.h"
 #include "ui/main/Tolvane.h"
 #include "ui/platform/DriveList.h"
 #include "ui/platform/FileList.h"
@@ -15,22 +16,6 @@
 #include <QPushButton>
 
 #include <cerrno>
-
-namespace {
-
-void touch(const QString& path) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-}
-
-QStringList listed(const Tolvane& w) {
-    QStringList names;
-    for (int k = 0; k < w.List->ListCount(); ++k)
-        names << w.List->List(k);
-    return names;
-}
-
-}  // namespace
 
 // Walking folders and building the conversion list, on real folders.
 class TestBrowsing : public QObject {

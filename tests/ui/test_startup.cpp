@@ -2,6 +2,7 @@
 
 #include "Doubles.h"
 #include "Modal.h"
+#include "TestFiles.h"
 #include "app/Module1.h"
 #include "app/SettingsLocation.h"
 #include "app/Startup.h"
@@ -20,22 +21,10 @@
 
 namespace {
 
-void touch(const QString& path) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-}
-
 void writeSettings(const QString& folder, const QByteArray& text) {
     QFile f(folder + QStringLiteral("/Tolvane.ini"));
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(text);
-}
-
-QStringList listed(const Tolvane& w) {
-    QStringList names;
-    for (int k = 0; k < w.List->ListCount(); ++k)
-        names << w.List->List(k);
-    return names;
 }
 
 }  // namespace

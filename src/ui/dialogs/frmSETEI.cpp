@@ -2,6 +2,7 @@
 
 #include "app/Module1.h"
 #include "app/NativeName.h"
+#include "app/Startup.h"
 #include "ui/dialogs/DialogFrame.h"
 #include "ui/platform/FileList.h"
 #include "ui/platform/Fonts.h"
@@ -19,8 +20,6 @@ namespace {
 
 const QString kSection = QStringLiteral("Data");
 const QString kKey = QStringLiteral("拡張子");
-// Shows no files at all: what the file list gets while no pattern is left.
-const QString kNoPatterns = QStringLiteral("*.ああ");
 
 bool allowedInExtension(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == 8 || c == 16 || c == u'*';
@@ -227,7 +226,7 @@ void frmSETEI::MAIN_Click() {
         stored = entry(index) + u';' + stored;
     if (stored.endsWith(u';'))
         stored.chop(1);
-    file_.setPattern(stored.isEmpty() ? kNoPatterns : stored);
+    file_.setPattern(stored.isEmpty() ? QString::fromUtf16(kPlaceholderPattern) : stored);
     INI_write(kSection, kKey, stored);
     accept();
 }

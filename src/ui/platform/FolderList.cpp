@@ -124,17 +124,22 @@ int FolderList::setPath(const QString& folder) {
         return kErrPathNotFound;
     if (err != 0)
         return isNotReadyError(err) ? kErrDiskNotReady : kErrPathFileAccess;
+    open(target);
+    return 0;
+}
+
+void FolderList::open(const QString& target) {
     if (target == path_) {
         rebuild();
-        return 0;
+        return;
     }
     path_ = target;
+    // The folder now shown is its drive's current folder.
     const QString drive = volumeOf(target, volumeSource().volumes());
     if (!drive.isEmpty())
         driveFolders_.insert(drive, target);
     rebuild();
     emit changed();
-    return 0;
 }
 
 int FolderList::setDrive(const QString& mountPoint) {
@@ -170,16 +175,7 @@ void FolderList::openNearestExisting(const QString& folder) {
         target = parentOf(target);
     if (target.isEmpty())
         target = QDir::rootPath();
-    if (target == path_) {
-        rebuild();
-        return;
-    }
-    path_ = target;
-    const QString drive = volumeOf(target, volumeSource().volumes());
-    if (!drive.isEmpty())
-        driveFolders_.insert(drive, target);
-    rebuild();
-    emit changed();
+    open(target);
 }
 
 QString FolderList::highlightedFolder() const {

@@ -50,6 +50,8 @@ protected:
     void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
 
 private:
+    // Shows target (which exists); a different folder raises changed.
+    void open(const QString& target);
     void rebuild();
     void openItem(QTreeWidgetItem* item);
     void onWatchedFolderChanged();
