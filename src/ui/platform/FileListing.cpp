@@ -93,6 +93,43 @@ int sign(int v) {
     return (v > 0) - (v < 0);
 }
 
+// The listed names side by side in a few shared blocks instead of one
+// allocation each. A card holds tens of thousands of short names, and a
+// block of their own costs each of them about twice its length again; where
+// the first touch of a page is dear, that is most of the listing's time.
+// Every name holds a reference to its block, so a block lives as long as any
+// of its names does, and a name that is changed gets a copy of its own first,
+// as any shared QByteArray does.
+class NameBlocks {
+public:
+    QByteArray add(std::string_view name) {
+        const qsizetype length = qsizetype(name.size());
+        if (block_.size + length + 1 > capacity_) {
+            // Small folders take a small block; big ones soon take big ones.
+            nextCapacity_ = std::min<qsizetype>(nextCapacity_ * 2, 1 << 20);
+            block_ = QByteArray::DataPointer(
+                QTypedArrayData<char>::allocate(std::max(nextCapacity_, length + 1)));
+            capacity_ = block_.d ? block_.d->allocatedCapacity() : 0;
+            if (!block_.d)
+                return QByteArray(name.data(), length);  // let QByteArray report the failure
+        }
+        char* at = block_.ptr + block_.size;
+        std::memcpy(at, name.data(), name.size());
+        at[length] = '\0';
+        block_.size += length + 1;
+        QByteArray::DataPointer piece = block_;  // one more reference to the block
+        piece.ptr = at;
+        piece.size = length;
+        return QByteArray(std::move(piece));
+    }
+
+private:
+    // Holds one reference to the current block; its size is the part in use.
+    QByteArray::DataPointer block_;
+    qsizetype capacity_ = 0;
+    qsizetype nextCapacity_ = 2048;
+};
+
 }  // namespace
 
 PatternSet::PatternSet(const QByteArray& patterns) {
@@ -172,14 +209,22 @@ int naturalCompare(std::string_view a, std::string_view b) {
 std::vector<QByteArray> listMatchingFiles(const QByteArray& folder, const PatternSet& patterns,
                                           int* error) {
     std::vector<QByteArray> names;
+    NameBlocks blocks;
     int failure = 0;
 #ifdef Q_OS_LINUX
     DIR* dir = opendir(folder.constData());
     if (!dir) {
         failure = errno;
     } else {
-        names.reserve(1024);
         const int fd = dirfd(dir);
+        // Room for every entry the folder's size allows for, at once: growing
+        // a vector of a card's names step by step writes each step's copy to
+        // fresh pages, and there the first touch of a page, not the copy,
+        // is what costs. Room never used is never touched, so it costs
+        // nothing. No directory entry takes fewer than about 20 bytes of it.
+        struct stat folderStat;
+        if (fstat(fd, &folderStat) == 0 && folderStat.st_size > 0)
+            names.reserve(std::min<size_t>(size_t(folderStat.st_size) / 20 + 16, 1u << 20));
         for (;;) {
             errno = 0;
             const dirent* entry = readdir(dir);
@@ -202,7 +247,7 @@ std::vector<QByteArray> listMatchingFiles(const QByteArray& folder, const Patter
                 if (fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
                     continue;
             }
-            names.emplace_back(view.data(), qsizetype(view.size()));
+            names.push_back(blocks.add(view));
         }
         closedir(dir);
     }
@@ -222,7 +267,7 @@ std::vector<QByteArray> listMatchingFiles(const QByteArray& folder, const Patter
         std::error_code typeError;
         if (it->symlink_status(typeError).type() != fs::file_type::regular || typeError)
             continue;
-        names.emplace_back(view.data(), qsizetype(view.size()));
+        names.push_back(blocks.add(view));
     }
     if (ec)
         failure = ec.value() ? ec.value() : EIO;

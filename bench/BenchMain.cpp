@@ -1,0 +1,113 @@
+// tolvane-bench: the program's file list, rename engine and main window,
+// measured against plain system calls. Links the core only, so that the
+// whole-process jobs start as lean as the engine allows; the window is
+// measured by tolvane-bench-window, a sibling program.
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "Jobs.h"
+#include "Processes.h"
+#include "Suite.h"
+#include "app/NativeName.h"
+#include "rename/FileSystem.h"
+#include "ui/platform/FileList.h"
+
+namespace {
+
+int usage() {
+    std::fputs(
+        "usage: tolvane-bench list DIR PATTERNS\n"
+        "       tolvane-bench rename DIR PATTERNS START [PREFIX [SUFFIX]]\n"
+        "       tolvane-bench reload DIR PATTERNS\n"
+        "       tolvane-bench suite [--quick] [--verbose] [--disk FOLDER]\n",
+        stderr);
+    return 2;
+}
+
+int listCommand(const char* folder, const char* patterns) {
+    FileList list;
+    readFolder(list, folder, patterns);
+    if (list.lastError() != 0) {
+        std::fprintf(stderr, "%s: %s\n", folder, std::strerror(list.lastError()));
+        return 1;
+    }
+    for (const QByteArray& name : list.names()) {
+        std::fwrite(name.constData(), 1, size_t(name.size()), stdout);
+        std::putc('\n', stdout);
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int renameCommand(int argc, char** argv) {
+    int error = 0;
+    std::vector<QByteArray> names = listedNames(argv[2], argv[3], &error);
+    if (error != 0) {
+        std::fprintf(stderr, "%s: %s\n", argv[2], std::strerror(error));
+        return 1;
+    }
+    const RenameJob job = serialJob(argv[2], std::move(names), argv[4], argc > 5 ? argv[5] : "",
+                                    argc > 6 ? argv[6] : "");
+    // The command's own refusals come before the engine, as in the window.
+    if (const std::optional<Message> refusal = commandRefusal(job)) {
+        std::fprintf(stderr, "%s\n", refusal->prompt.toUtf8().constData());
+        return 1;
+    }
+    PosixFileSystem fileSystem;
+    const RenameResult result = RENAME_serial(job, fileSystem);
+    std::printf("%d\n", result.failure);
+    if (const std::optional<Message> failure = failureMessage(job, result)) {
+        std::fprintf(stderr, "%s (%s)\n", failure->prompt.toUtf8().constData(),
+                     std::strerror(result.errorNumber));
+        return 1;
+    }
+    return 0;
+}
+
+int reloadCommand(const char* argv0, const char* folder, const char* patterns) {
+    const QByteArray window = ownFolder(argv0) + "/tolvane-bench-window";
+    const ProcessRun run = runProcess(window, {window, folder, patterns}, true);
+    double ms = 0;
+    long peakKiB = 0;
+    int count = 0;
+    if (!run.started || run.exitCode != 0 ||
+        std::sscanf(run.output.constData(), "%lf %ld %d", &ms, &peakKiB, &count) != 3) {
+        std::fprintf(stderr, "%s did not measure the folder change\n", window.constData());
+        return 1;
+    }
+    std::printf("%.1f ms for the folder change to %d listed files (peak memory %.1f MiB)\n", ms,
+                count, double(peakKiB) / 1024.0);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2)
+        return usage();
+    const char* command = argv[1];
+    if (std::strcmp(command, "list") == 0 && argc == 4)
+        return listCommand(argv[2], argv[3]);
+    if (std::strcmp(command, "rename") == 0 && argc >= 5 && argc <= 7)
+        return renameCommand(argc, argv);
+    if (std::strcmp(command, "reload") == 0 && argc == 4)
+        return reloadCommand(argv[0], argv[2], argv[3]);
+    if (std::strcmp(command, "suite") == 0) {
+        SuiteOptions options;
+        for (int k = 2; k < argc; ++k) {
+            if (std::strcmp(argv[k], "--quick") == 0)
+                options.quick = true;
+            else if (std::strcmp(argv[k], "--verbose") == 0)
+                options.verbose = true;
+            else if (std::strcmp(argv[k], "--disk") == 0 && k + 1 < argc)
+                options.diskFolder = argv[++k];
+            else
+                return usage();
+        }
+        options.ownFolder = ownFolder(argv[0]);
+        return runSuite(options);
+    }
+    return usage();
+}
