@@ -1,7 +1,9 @@
 #include <QtTest>
 
 #include "Doubles.h"
+#include "Modal.h"
 #include "TestFiles.h"
+#include "ui/dialogs/frmSELECT.h"
 #include "ui/main/Tolvane.h"
 #include "ui/platform/DriveList.h"
 #include "ui/platform/FileList.h"
@@ -105,6 +107,39 @@ private slots:
         w.Timer1_Timer();
         QCOMPARE(w.labelLeft(), 45);
         QCOMPARE(w.Timer1->Interval(), 0);
+    }
+
+    void chosenDestinationScrollsOrRests() {
+        QTemporaryDir dir;
+        const QString deep =
+            dir.filePath(QStringLiteral("2026年12月_京都の紅葉と嵐山の竹林/選んだ写真"));
+        QVERIFY(QDir().mkpath(deep));
+        Tolvane w;
+        w.CHECK[0]->setChecked(true);
+        auto chooseWithOk = [&](const QString& folder) {
+            whenModalAppears([folder](QWidget* modal) {
+                auto* dialog = qobject_cast<frmSELECT*>(modal);
+                QVERIFY(dialog);
+                QCOMPARE(dialog->FOLDER->setPath(folder), 0);
+                dialog->cmdOK->click();
+            });
+            w.HOZON->click();
+        };
+        chooseWithOk(deep);
+        QCOMPARE(w.labelCaption(), deep);
+        QVERIFY(w.labelWidth() > 3615);
+        QCOMPARE(w.Timer1->Interval(), 100);
+        w.Timer1_Timer();
+        QCOMPARE(w.labelLeft(), 15);
+        chooseWithOk(QDir::rootPath());
+        QCOMPARE(w.labelCaption(), QDir::rootPath());
+        QCOMPARE(w.labelLeft(), 45);
+        QCOMPARE(w.Timer1->Interval(), 0);
+        // Cancel leaves the destination as it was.
+        whenModalAppears(
+            [](QWidget* modal) { qobject_cast<frmSELECT*>(modal)->cmdCANCEL->click(); });
+        w.HOZON->click();
+        QCOMPARE(w.labelCaption(), QDir::rootPath());
     }
 
     void removeSelectedAndClear() {

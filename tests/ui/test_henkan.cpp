@@ -1,0 +1,239 @@
+#include <QtTest>
+
+#include "Doubles.h"
+#include "TestFiles.h"
+#include "ui/main/Tolvane.h"
+#include "ui/platform/FileList.h"
+#include "ui/platform/FolderList.h"
+#include "ui/platform/ListBox.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+const QString kRefusal = QStringLiteral("ファイル名に \\ / : , ; * ? \" < > . | は使用できません");
+
+QStringList filesIn(const QString& folder) {
+    QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
+    return names;
+}
+
+// A character as a keyboard or an input method types it.
+void type(QWidget* box, QChar c) {
+    QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+}  // namespace
+
+// The rename command from the button, with a person answering its boxes.
+class TestHenkan : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+
+    void prepare(Tolvane& w, const QStringList& names) {
+        QDir folder(dir_.path());
+        for (const QString& f : folder.entryList(QDir::Files))
+            folder.remove(f);
+        for (const QString& name : names)
+            touch(dir_.filePath(name));
+        w.File->setPattern(QStringLiteral("*.jpg;*.gif"));
+        w.Folder->setPath(dir_.path());
+    }
+
+private slots:
+    void emptyListIsRefusedAlone() {
+        ScriptedMessageBox boxes;
+        Tolvane w;
+        prepare(w, {});
+        w.Text[0]->setText(QStringLiteral("a:b"));  // not even looked at
+        w.HENKAN->click();
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].prompt, QStringLiteral("ファイルが選択されていません"));
+        QCOMPARE(boxes.shown[0].code, 16);
+        QCOMPARE(boxes.shown[0].title, QStringLiteral("注意"));
+        QCOMPARE(w.Text[0]->text(), QStringLiteral("a:b"));
+    }
+
+    void confirmationText_data() {
+        QTest::addColumn<bool>("ownName");
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<QString>("MES");
+        QTest::newRow("own name") << true << ""
+                                  << ""
+                                  << "「元ファイル名＋連番」に変換します.";
+        QTest::newRow("neither") << false << ""
+                                 << ""
+                                 << "「連番＋拡張子」に変換します.";
+        QTest::newRow("suffix only") << false << ""
+                                     << "-x"
+                                     << "「連番＋-x＋拡張子」に変換します.";
+        QTest::newRow("prefix only") << false << "trip-"
+                                     << ""
+                                     << "「 trip-＋連番＋拡張子に変換します.」";
+        QTest::newRow("both") << false << "旅行"
+                              << "-x"
+                              << "「旅行＋連番＋-x＋拡張子」に変換します.";
+    }
+    void confirmationText() {
+        QFETCH(bool, ownName);
+        QFETCH(QString, prefix);
+        QFETCH(QString, suffix);
+        QFETCH(QString, MES);
+        ScriptedMessageBox boxes;
+        boxes.answer(kResultCancel);
+        Tolvane w;
+        prepare(w, {"a.jpg"});
+        w.Text[0]->setText(prefix);
+        w.Text[1]->setText(suffix);
+        w.CHECK[1]->setChecked(ownName);
+        w.HENKAN->click();
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].prompt, MES + QStringLiteral("\r\n\r\n実行してもいいですか？"));
+        QCOMPARE(boxes.shown[0].code, 289);
+        QCOMPARE(boxes.shown[0].title, QStringLiteral("ファイル名変更"));
+        QCOMPARE(filesIn(dir_.path()), QStringList{"a.jpg"});
+    }
+
+    void pastedForbiddenPrefix() {
+        ScriptedMessageBox boxes;
+        Tolvane w;
+        prepare(w, {"a.jpg"});
+        w.Text[0]->setText(QStringLiteral("day:1"));
+        w.Text[1]->setText(QStringLiteral("-x"));
+        w.HENKAN->click();
+        QCOMPARE(boxes.prompts(), QStringList{kRefusal});
+        QCOMPARE(boxes.shown[0].title, QStringLiteral("注意"));
+        QCOMPARE(w.Text[0]->text(), QString());  // the whole box, not just the colon
+        QCOMPARE(w.Text[1]->text(), QStringLiteral("-x"));
+        // The next click starts afresh: now it asks.
+        boxes.shown.clear();
+        boxes.answer(kResultCancel);
+        w.HENKAN->click();
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY(boxes.shown[0].prompt.startsWith(QStringLiteral("「連番＋-x＋拡張子」")));
+        // A forbidden suffix is caught after a clean prefix.
+        boxes.shown.clear();
+        w.Text[1]->setText(QStringLiteral("a.b"));
+        w.HENKAN->click();
+        QCOMPARE(boxes.prompts(), QStringList{kRefusal});
+        QCOMPARE(w.Text[1]->text(), QString());
+    }
+
+    void cancelTouchesNothing() {
+        ScriptedMessageBox boxes;
+        boxes.answer(kResultCancel);
+        Tolvane w;
+        prepare(w, {"a.jpg", "b.jpg", "c.jpg"});
+        w.List->setSelected(1, true);
+        w.DELETE_Click();
+        w.HENKAN->click();
+        QCOMPARE(MSG_RESULT, QStringLiteral("2"));
+        QCOMPARE(listed(w), (QStringList{"a.jpg", "c.jpg"}));  // not reloaded
+        QCOMPARE(filesIn(dir_.path()), (QStringList{"a.jpg", "b.jpg", "c.jpg"}));
+    }
+
+    void okRenamesAndReloads() {
+        ScriptedMessageBox boxes;
+        Tolvane w;
+        prepare(w, {"a.JPG", "b.jpg", "c.d.gif", "skip.jpg"});
+        w.List->setSelected(3, true);
+        w.DELETE_Click();
+        w.Text[0]->setText(QStringLiteral("trip-"));
+        w.Text[1]->setText(QStringLiteral("-x"));
+        w.Text[2]->setText(QStringLiteral("9"));
+        w.HENKAN->click();
+        QCOMPARE(boxes.shown.size(), 1);  // the confirmation, and no failure
+        QCOMPARE(filesIn(dir_.path()),
+                 (QStringList{"skip.jpg", "trip-09-x.JPG", "trip-10-x.jpg", "trip-11-x.gif"}));
+        // The list shows the folder as it now is, the hand-removed entry included.
+        QCOMPARE(listed(w),
+                 (QStringList{"skip.jpg", "trip-09-x.JPG", "trip-10-x.jpg", "trip-11-x.gif"}));
+
+        // Own-name mode on what is there now.
+        prepare(w, {"a.JPG", "b.jpg", "c.d.gif"});
+        w.CHECK[1]->setChecked(true);
+        w.HENKAN->click();
+        QCOMPARE(filesIn(dir_.path()), (QStringList{"a09.JPG", "b10.jpg", "c.d11.gif"}));
+    }
+
+    void collisionIsReportedWithItsEntry() {
+        ScriptedMessageBox boxes;
+        Tolvane w;
+        prepare(w, {"1.jpg", "a.jpg", "b.jpg"});
+        w.List->setSelected(0, true);  // 1.jpg stays in the folder, off the list
+        w.DELETE_Click();
+        w.HENKAN->click();
+        QCOMPARE(boxes.shown.size(), 2);
+        QCOMPARE(boxes.shown[1].prompt,
+                 QStringLiteral("保存先に同じ名前が存在しています.\r\n\r\na.jpg "
+                                "より後のファイルが変換できませんでした."));
+        QCOMPARE(boxes.shown[1].code, 48);
+        QCOMPARE(boxes.shown[1].title, QStringLiteral("注意"));
+        // a.jpg would have become 1.jpg: it and b.jpg are untouched, 1.jpg is not replaced.
+        QCOMPARE(filesIn(dir_.path()), (QStringList{"1.jpg", "a.jpg", "b.jpg"}));
+    }
+
+    void startNumberRefusals_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("files");
+        QTest::addColumn<QString>("message");
+        const QString bad = QStringLiteral("開始番号を正しく入力してください.");
+        const QString range = QStringLiteral("連番が32767を超えるため処理できません.");
+        QTest::newRow("empty") << "" << 1 << bad;
+        QTest::newRow("full-width digits") << "１２" << 1 << bad;
+        QTest::newRow("above 32767") << "40000" << 1 << range;
+        QTest::newRow("last serial above 32767") << "32767" << 2 << range;
+    }
+    void startNumberRefusals() {
+        QFETCH(QString, start);
+        QFETCH(int, files);
+        QFETCH(QString, message);
+        ScriptedMessageBox boxes;
+        Tolvane w;
+        QStringList names;
+        for (int k = 0; k < files; ++k)
+            names << QStringLiteral("f%1.jpg").arg(k);
+        prepare(w, names);
+        w.Text[2]->setText(start);
+        w.HENKAN->click();
+        QCOMPARE(boxes.prompts(), QStringList{message});
+        QCOMPARE(boxes.shown[0].code, 48);
+        QCOMPARE(boxes.shown[0].title, QStringLiteral("注意"));
+        QCOMPARE(filesIn(dir_.path()), names);
+    }
+
+    void keyFilter() {
+        ScriptedMessageBox boxes;
+        Tolvane w;
+        w.Text[0]->setFocus();
+        for (QChar c : QStringLiteral("ab:c"))
+            type(w.Text[0], c);
+        QCOMPARE(w.Text[0]->text(), QStringLiteral("abc"));
+        QCOMPARE(boxes.prompts(), QStringList{kRefusal});
+        // Every one of the twelve is refused in the suffix too.
+        boxes.shown.clear();
+        for (QChar c : QStringLiteral("\\/:,;*?\"<>|."))
+            type(w.Text[1], c);
+        QCOMPARE(w.Text[1]->text(), QString());
+        QCOMPARE(boxes.shown.size(), 12);
+        // Full-width forms are ordinary characters.
+        boxes.shown.clear();
+        type(w.Text[1], QChar(0xFF1A));  // ：
+        QCOMPARE(w.Text[1]->text(), QStringLiteral("："));
+        QVERIFY(boxes.shown.isEmpty());
+        // The start number takes digits; anything else goes without a word.
+        w.Text[2]->clear();
+        for (QChar c : QStringLiteral("1a2-3"))
+            type(w.Text[2], c);
+        QCOMPARE(w.Text[2]->text(), QStringLiteral("123"));
+        QTest::keyClick(w.Text[2], Qt::Key_Backspace);
+        QCOMPARE(w.Text[2]->text(), QStringLiteral("12"));
+        QVERIFY(boxes.shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestHenkan)
+#include "test_henkan.moc"
