@@ -7,37 +7,6 @@
 class TestRenameCommand : public QObject {
     Q_OBJECT
 private slots:
-    void description_data() {
-        QTest::addColumn<bool>("original");
-        QTest::addColumn<QString>("prefix");
-        QTest::addColumn<QString>("suffix");
-        QTest::addColumn<QString>("mes");
-        QTest::newRow("own name") << true << "trip"
-                                  << "x"
-                                  << "「元ファイル名＋連番」に変換します.";
-        QTest::newRow("no texts") << false << ""
-                                  << ""
-                                  << "「連番＋拡張子」に変換します.";
-        QTest::newRow("suffix only") << false << ""
-                                     << "x"
-                                     << "「連番＋x＋拡張子」に変換します.";
-        QTest::newRow("prefix only") << false << "trip"
-                                     << ""
-                                     << "「 trip＋連番＋拡張子に変換します.」";
-        QTest::newRow("both") << false << "trip"
-                              << "x"
-                              << "「trip＋連番＋x＋拡張子」に変換します.";
-    }
-    void description() {
-        QFETCH(bool, original);
-        QFETCH(QString, prefix);
-        QFETCH(QString, suffix);
-        QFETCH(QString, mes);
-        QCOMPARE(MES_build(original, prefix, suffix), mes);
-        QCOMPARE(confirmationMessage(mes),
-                 (Message{mes + "\r\n\r\n実行してもいいですか？", 289, "ファイル名変更"}));
-    }
-
     void startNumber_data() {
         QTest::addColumn<QString>("start");
         QTest::addColumn<int>("count");

@@ -244,6 +244,7 @@ void FolderList::rebuild() {
             item->setText(0, displayText(name));
             item->setData(0, kPathRole, joinPath(path_, name));
             item->setIcon(0, closedIcon);
+            item->setToolTip(0, displayText(name));  // the list is narrow: long names are cut
         }
         expandAll();
         setCurrentItem(open);
