@@ -1,8 +1,11 @@
 #include "ui/platform/MessageBox.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 
 #include <vector>
 
@@ -100,6 +103,13 @@ void QtMessageBoxService::prepare(QMessageBox& box, const QString& prompt, int c
     }
     if (specs.size() == 1)
         box.setEscapeButton(specs.front().button);
+    // A short text makes a narrow box, whose title bar then cuts its own
+    // title; keep room for the title and the frame's buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int width = QFontMetrics(box.font()).horizontalAdvance(box.windowTitle()) * 2 + 120;
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
 }
 
 int QtMessageBoxService::result(const QMessageBox& box, int code) {
