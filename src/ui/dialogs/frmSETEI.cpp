@@ -8,6 +8,7 @@
 #include "ui/platform/Fonts.h"
 #include "ui/platform/ListBox.h"
 #include "ui/platform/MessageBox.h"
+#include "ui/platform/TypedKeys.h"
 
 #include <QGroupBox>
 #include <QInputMethodEvent>
@@ -23,22 +24,6 @@ const QString kKey = QStringLiteral("拡張子");
 
 bool allowedInExtension(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == 8 || c == 16 || c == u'*';
-}
-
-// Keys that carry a text but are no typed character: they keep their usual
-// meaning in the box and in the dialog.
-bool isCommandKey(int key) {
-    switch (key) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Escape:
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-        case Qt::Key_Delete:
-            return true;
-        default:
-            return false;
-    }
 }
 
 }  // namespace
@@ -160,7 +145,7 @@ bool frmSETEI::eventFilter(QObject* watched, QEvent* event) {
 
 bool frmSETEI::filterKey(QKeyEvent* event) {
     const QString typed = event->text();
-    if (typed.isEmpty() || isCommandKey(event->key()))
+    if (typed.isEmpty() || isCommandKey(*event))
         return false;
     const QString kept = Text_KeyPress(typed);
     if (kept == typed)

@@ -18,6 +18,7 @@
 #include "ui/platform/MessageBox.h"
 #include "ui/platform/Timer.h"
 #include "ui/platform/Twips.h"
+#include "ui/platform/TypedKeys.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -585,20 +586,7 @@ bool Tolvane::eventFilter(QObject* watched, QEvent* event) {
                 continue;
             auto* key = static_cast<QKeyEvent*>(event);
             const QString typed = key->text();
-            // Keys that move the focus, press the default button or edit are
-            // not typed characters: the filter never sees them.
-            switch (key->key()) {
-                case Qt::Key_Return:
-                case Qt::Key_Enter:
-                case Qt::Key_Tab:
-                case Qt::Key_Backtab:
-                case Qt::Key_Escape:
-                case Qt::Key_Delete:
-                    return false;
-                default:
-                    break;
-            }
-            if (typed.isEmpty())
+            if (typed.isEmpty() || isCommandKey(*key))
                 return false;
             // Every character of the key goes through the filter; one refused
             // character drops the whole key.
