@@ -9,8 +9,13 @@ packages=(
     fonts-ipafont-gothic xdg-utils
 )
 if [ "${TOLVANE_SETUP_TESTS:-0}" = 1 ]; then
-    # clang's libFuzzer for the fuzz targets, valgrind for the leak check.
-    packages+=(clang libclang-rt-dev)
+    # clang's libFuzzer for the fuzz targets; the desktop's validators for the
+    # installed menu entry and metadata.
+    packages+=(clang libclang-rt-dev desktop-file-utils appstream)
+fi
+if [ "${TOLVANE_SETUP_PACKAGE:-0}" = 1 ]; then
+    # dpkg-shlibdeps computes the package's library dependencies.
+    packages+=(dpkg-dev file)
 fi
 
 missing=()

@@ -1,6 +1,7 @@
 #include "app/Module1.h"
 
 #include "app/IniText.h"
+#include "app/InstallLayout.h"
 #include "app/SettingsLocation.h"
 
 #include <QCoreApplication>
@@ -88,7 +89,7 @@ QString APPDIR_get() {
 QString settingsFilePath() {
     const QString name = QString::fromUtf16(kSettingsFileName);
     const QString appFolder = APPDIR_get();
-    if (folderWritable(appFolder))
+    if (!isInstalledCopy(appFolder) && folderWritable(appFolder))
         return appFolder + name;
     const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     if (config.isEmpty())

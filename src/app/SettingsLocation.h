@@ -6,8 +6,9 @@
 
 // Where the settings file lives, decided afresh on every call: beside the
 // program whenever the program's folder is writable (a portable copy, the
-// build tree), otherwise, for a program installed where the user cannot write,
-// in the user's configuration folder, which the first write creates.
+// build tree), otherwise in the user's configuration folder, which the first
+// write creates. An installed copy (see InstallLayout.h) always uses the
+// configuration folder: its bin/ is shared by every user and every program.
 QString settingsFilePath();
 
 // The settings file's name, in either place.

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "app/InstallLayout.h"
 #include "app/Module1.h"
 #include "app/SettingsLocation.h"
 
@@ -139,6 +140,40 @@ private slots:
         setFolderWritableCheckForTesting([](const QString&) { return true; });
         QCOMPARE(APPDIR_get(), expected);
         QCOMPARE(settingsFilePath(), expected + u"Tolvane.ini"_s);
+    }
+
+    // Where the settings go for each way the program can lie on disk: a
+    // prefix holding bin/ and share/tolvane/, real folders, bin/ writable.
+    void settingsFollowTheLayout_data() {
+        QTest::addColumn<bool>("documentBeside");
+        QTest::addColumn<bool>("documentInstalled");
+        QTest::addColumn<bool>("binWritable");
+        QTest::addColumn<bool>("inConfig");
+        QTest::newRow("build tree or portable") << true << false << true << false;
+        QTest::newRow("portable, read-only") << true << false << false << true;
+        QTest::newRow("installed") << false << true << true << true;
+        QTest::newRow("installed, a copy beside") << true << true << true << false;
+        QTest::newRow("bare program") << false << false << true << false;
+    }
+    void settingsFollowTheLayout() {
+        QFETCH(bool, documentBeside);
+        QFETCH(bool, documentInstalled);
+        QFETCH(bool, binWritable);
+        QFETCH(bool, inConfig);
+        const QString bin = m_dir.path() + u"/usr/bin"_s;
+        const QString data = m_dir.path() + u"/usr/share/tolvane"_s;
+        QVERIFY(QDir().mkpath(bin) && QDir().mkpath(data));
+        if (documentBeside)
+            QVERIFY(QFile(bin + u"/readme.html"_s).open(QIODevice::WriteOnly));
+        if (documentInstalled)
+            QVERIFY(QFile(data + u"/readme.html"_s).open(QIODevice::WriteOnly));
+        setApplicationFolderForTesting(bin);
+        setFolderWritableCheckForTesting([binWritable](const QString&) { return binWritable; });
+
+        const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        QCOMPARE(settingsFilePath(), (inConfig ? config : bin) + u"/Tolvane.ini"_s);
+        QCOMPARE(shippedFilePath(bin + u'/', u"readme.html"_s),
+                 (documentInstalled && !documentBeside ? data : bin) + u"/readme.html"_s);
     }
 
     void readOnlyFolderUsesConfigLocation() {

@@ -104,7 +104,9 @@ private slots:
         QCOMPARE(w.minimumSize(), w.maximumSize());  // fixed border
         QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
-        QVERIFY(!w.windowIcon().isNull());
+        // Drawn for the title bar and for the window switcher, not scaled up.
+        QVERIFY(w.windowIcon().availableSizes().contains(QSize(16, 16)));
+        QVERIFY(w.windowIcon().availableSizes().contains(QSize(256, 256)));
         QCOMPARE(w.font().family(), QString::fromUtf8(kProportionalGothic));
         QCOMPARE(w.font().pointSizeF(), 9.75);
         QCOMPARE(w.Text[2]->maxLength(), 5);

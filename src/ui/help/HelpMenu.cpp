@@ -1,5 +1,6 @@
 #include "ui/help/HelpMenu.h"
 
+#include "app/InstallLayout.h"
 #include "ui/platform/MessageBox.h"
 #include "ui/platform/ShellOpen.h"
 
@@ -11,11 +12,7 @@
 const char* const kHomePageUrl = "readme.html";
 
 QString usageDocumentPath(const QString& applicationFolder) {
-    const QString separator = QDir::separator();
-    const QString name = QStringLiteral("readme.html");
-    if (applicationFolder.endsWith(QLatin1Char('/')) || applicationFolder.endsWith(separator))
-        return applicationFolder + name;
-    return applicationFolder + QLatin1Char('/') + name;
+    return shippedFilePath(applicationFolder, QStringLiteral("readme.html"));
 }
 
 void openUsageDocument(QWidget* owner) {
@@ -27,8 +24,7 @@ QString homePageTarget(const QString& applicationFolder) {
     const QString page = QString::fromLatin1(kHomePageUrl);
     if (page.contains(QLatin1String("://")))
         return page;
-    return applicationFolder.endsWith(QLatin1Char('/')) ? applicationFolder + page
-                                                        : applicationFolder + QLatin1Char('/') + page;
+    return shippedFilePath(applicationFolder, page);
 }
 
 void openHomePage() {

@@ -10,8 +10,8 @@ extern const char* const kHomePageUrl;
 // What "ホームページ..." hands to the desktop for a program in applicationFolder.
 QString homePageTarget(const QString& applicationFolder);
 
-// The usage document "readme.html" in applicationFolder, as the platform
-// reports that folder (with a separator at the end only for the root).
+// The usage document "readme.html" of a program in applicationFolder: beside
+// it (the build tree, a portable copy), else in its installed data folder.
 QString usageDocumentPath(const QString& applicationFolder);
 
 // "使い方...": opens the usage document beside the program with the desktop's

@@ -16,6 +16,7 @@
 #include "ui/platform/ForcedEnd.h"
 #include "ui/platform/ListBox.h"
 #include "ui/platform/MessageBox.h"
+#include "ui/platform/ProgramIcon.h"
 #include "ui/platform/Timer.h"
 #include "ui/platform/Twips.h"
 #include "ui/platform/TypedKeys.h"
@@ -68,7 +69,7 @@ Tolvane::Tolvane(QWidget* parent)
       fileSystem_(ownFileSystem_.get()) {
     setObjectName(QStringLiteral("Tolvane"));
     setWindowTitle(QStringLiteral("Tolvane"));
-    setWindowIcon(QIcon(QStringLiteral(":/tolvane.png")));
+    setWindowIcon(programIcon());
     setFont(proportionalGothic(9.75));
     // A fixed border: minimize and close, no maximize, no resizing.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

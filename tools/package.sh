@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Sets up, builds the Debian package build-package/tolvane_1.00_<arch>.deb and
+# prints its path. Install it with: sudo apt-get install ./build-package/tolvane_*.deb
+set -euo pipefail
+cd "$(dirname "$0")/.."
+TOLVANE_SETUP_PACKAGE=1 bash tools/setup.sh
+cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVANE_TESTS=OFF \
+      -DTOLVANE_BENCH=OFF >/dev/null
+cmake --build build-package -j2
+(cd build-package && cpack -G DEB >/dev/null)
+ls -1 "$PWD"/build-package/tolvane_*.deb
