@@ -129,6 +129,9 @@ private slots:
         const QString icon = desktopValue(entry, u"Icon"_s);
         QVERIFY(
             QFileInfo::exists(installed(u"share/icons/hicolor/scalable/apps/%1.svg"_s.arg(icon))));
+        // A Japanese desktop shows the entry in Japanese.
+        for (const QString& key : {u"Name[ja]"_s, u"GenericName[ja]"_s, u"Comment[ja]"_s})
+            QVERIFY2(!desktopValue(entry, key).isEmpty(), qPrintable(key));
         // The window's class is the program's name, which the menu entry
         // names so that the desktop groups the window under its entry.
         QCOMPARE(desktopValue(entry, u"StartupWMClass"_s), u"Tolvane"_s);
