@@ -82,6 +82,9 @@ private slots:
         QTest::newRow("program") << u"bin/tolvane"_s;
         QTest::newRow("usage document") << u"share/tolvane/readme.html"_s;
         QTest::newRow("licence") << u"share/doc/tolvane/copyright"_s;
+        QTest::newRow("change log") << u"share/doc/tolvane/changelog.gz"_s;
+        QTest::newRow("manual page") << u"share/man/man1/tolvane.1.gz"_s;
+        QTest::newRow("Japanese manual page") << u"share/man/ja/man1/tolvane.1.gz"_s;
         QTest::newRow("menu entry") << u"share/applications/%1.desktop"_s.arg(kAppId);
         QTest::newRow("metadata") << u"share/metainfo/%1.metainfo.xml"_s.arg(kAppId);
         QTest::newRow("scalable icon") << u"share/icons/hicolor/scalable/apps/tolvane.svg"_s;
