@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
     // Ties the window to its menu entry and icon on Wayland.
-    QApplication::setDesktopFileName(QStringLiteral("io.github.tolvane.Tolvane"));
+    QApplication::setDesktopFileName(QStringLiteral(TOLVANE_APP_ID));
     QApplication::setWindowIcon(programIcon());
 
     Tolvane* mainWindow = nullptr;

@@ -11,8 +11,8 @@ dpkg-deb --field "$deb" Package Version Installed-Size Depends Recommends
 
 # Whatever the build needed goes, so that only the package's own
 # dependencies are there when the program starts.
-apt-get purge -y -qq g++ cmake ninja-build pkgconf qt6-base-dev libsimpleini-dev dpkg-dev \
-    qt6-translations-l10n fonts-ipafont-gothic xdg-utils >/dev/null
+mapfile -t built_with < <(TOLVANE_SETUP_PACKAGE=1 bash tools/setup.sh --list)
+apt-get purge -y -qq "${built_with[@]}" >/dev/null
 apt-get autoremove -y -qq --purge >/dev/null
 apt-get install -y -qq "$deb" >/dev/null
 echo "== installed files"

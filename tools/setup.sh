@@ -18,6 +18,12 @@ if [ "${TOLVANE_SETUP_PACKAGE:-0}" = 1 ]; then
     packages+=(dpkg-dev file)
 fi
 
+# --list: print the packages, one a line, and install nothing.
+if [ "${1:-}" = --list ]; then
+    printf '%s\n' "${packages[@]}"
+    exit 0
+fi
+
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

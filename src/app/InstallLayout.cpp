@@ -14,8 +14,6 @@ QString withSeparator(const QString& folder) {
     return plain.endsWith(u'/') ? plain : plain + u'/';
 }
 
-constexpr char16_t kUsageDocument[] = u"readme.html";
-
 }  // namespace
 
 QString installedDataFolder(const QString& applicationFolder) {
@@ -35,7 +33,7 @@ QString shippedFilePath(const QString& applicationFolder, const QString& name) {
 }
 
 bool isInstalledCopy(const QString& applicationFolder) {
-    const QString document = QString::fromUtf16(kUsageDocument);
-    return !QFileInfo(withSeparator(applicationFolder) + document).isFile() &&
-           QFileInfo(installedDataFolder(applicationFolder) + document).isFile();
+    const QString document = QString::fromUtf16(kUsageDocumentName);
+    return shippedFilePath(applicationFolder, document) !=
+           withSeparator(applicationFolder) + document;
 }

@@ -8,6 +8,9 @@
 // installation prefix, found from the executable's own folder, so that a copy
 // installed under any prefix finds its own files and no other copy's.
 
+// The usage document's name, in either layout.
+inline constexpr char16_t kUsageDocumentName[] = u"readme.html";
+
 // The installed data folder for an executable in applicationFolder
 // ("<prefix>/bin/" gives "<prefix>/share/tolvane/"), with a separator at the end.
 QString installedDataFolder(const QString& applicationFolder);

@@ -12,7 +12,7 @@
 const char* const kHomePageUrl = "readme.html";
 
 QString usageDocumentPath(const QString& applicationFolder) {
-    return shippedFilePath(applicationFolder, QStringLiteral("readme.html"));
+    return shippedFilePath(applicationFolder, QString::fromUtf16(kUsageDocumentName));
 }
 
 void openUsageDocument(QWidget* owner) {
