@@ -1,10 +1,15 @@
 #include "app/NativeName.h"
 
+#include <QStringDecoder>
+
 namespace {
 
-// Length of the valid UTF-8 sequence starting at p (at most n bytes left), or 0.
-int validSequenceLength(const unsigned char* p, qsizetype n) {
+// Length of the valid UTF-8 sequence starting at p (at most n bytes left), or
+// 0; the code point it encodes goes to *codePoint when asked for.
+int validSequenceLength(const unsigned char* p, qsizetype n, char32_t* codePoint = nullptr) {
     const unsigned char c = p[0];
+    if (codePoint)
+        *codePoint = c;
     if (c < 0x80)
         return 1;
     int len = 0;
@@ -33,6 +38,8 @@ int validSequenceLength(const unsigned char* p, qsizetype n) {
         return 0;
     if (cp >= 0xD800 && cp <= 0xDFFF)
         return 0;
+    if (codePoint)
+        *codePoint = cp;
     return len;
 }
 
@@ -51,19 +58,27 @@ bool isValidUtf8(const QByteArray& bytes) {
 }
 
 QString fromNative(const QByteArray& bytes) {
+    // A byte-order mark is a character of the name like any other: Qt's plain
+    // fromUtf8 would drop one at the start, and the name would change.
     if (isValidUtf8(bytes))
-        return QString::fromUtf8(bytes);
+        return QStringDecoder(QStringConverter::Utf8,
+                              QStringConverter::Flag::ConvertInitialBom)(bytes);
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype n = bytes.size();
     QString out;
     out.reserve(n);
     for (qsizetype at = 0; at < n;) {
-        const int len = validSequenceLength(p + at, n - at);
+        char32_t cp = 0;
+        const int len = validSequenceLength(p + at, n - at, &cp);
         if (len == 0) {
             out.append(QChar(char16_t(0xDC00 + p[at])));
             ++at;
         } else {
-            out.append(QString::fromUtf8(bytes.constData() + at, len));
+            const QChar pair[2] = {QChar::highSurrogate(cp), QChar::lowSurrogate(cp)};
+            if (QChar::requiresSurrogates(cp))
+                out.append(pair, 2);
+            else
+                out.append(QChar(char16_t(cp)));
             at += len;
         }
     }

@@ -18,6 +18,14 @@ private slots:
         QTest::newRow("encoded surrogate") << QByteArray("\xed\xb2\x80");
         QTest::newRow("four-byte emoji") << QByteArray("\xf0\x9f\x93\xb7.jpg");
         QTest::newRow("empty") << QByteArray();
+        // A byte-order mark is part of the name, first or after a stray byte.
+        QTest::newRow("leading mark") << QByteArray(
+            "\xef\xbb\xbf"
+            "IMG.jpg");
+        QTest::newRow("mark after a stray byte") << QByteArray(
+            ".\xef\xbb\xbf\xfb\xbe\xef\xbe"
+            "3");
+        QTest::newRow("emoji after a stray byte") << QByteArray("\x93\xf0\x9f\x93\xb7");
     }
     void roundTrip() {
         QFETCH(QByteArray, bytes);
