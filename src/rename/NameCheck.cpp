@@ -54,6 +54,17 @@ Message nameRefusalMessage() {
             0, QStringLiteral("注意")};
 }
 
-bool startNumberKeyPasses(int code) {
-    return (code >= '0' && code <= '9') || code == 8 || code == 16;
+QChar halfWidthForm(QChar c) {
+    const char16_t u = c.unicode();
+    if ((u >= u'０' && u <= u'９') || (u >= u'Ａ' && u <= u'Ｚ') || (u >= u'ａ' && u <= u'ｚ'))
+        return QChar(char16_t(u - u'０' + u'0'));
+    return c;
+}
+
+bool isStartNumberCharacter(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+bool isExtensionCharacter(QChar c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'*';
 }

@@ -27,6 +27,13 @@ int NAME_check(const QString& text);
 
 Message nameRefusalMessage();
 
-// The key filter of the start-number box: digits, backspace (8) and 16 pass;
-// every other key is discarded without a message.
-bool startNumberKeyPasses(int code);
+// The half-width character that a full-width digit or Latin letter stands
+// for ("１" gives "1", "Ａ" gives "A"); any other character as it is. An input
+// method in its Japanese mode gives full-width digits by default.
+QChar halfWidthForm(QChar c);
+
+// What the start-number box takes: half-width digits only.
+bool isStartNumberCharacter(QChar c);
+
+// What an extension may hold: small letters, digits and the wildcard "*".
+bool isExtensionCharacter(QChar c);

@@ -63,13 +63,15 @@ private slots:
         QTest::newRow("full-width colon") << 0 << QStringLiteral("旅：") << false << O::Renamed;
         QTest::newRow("100 kana") << 0 << repeated(u'ア', 100) << false << O::TooLong;
         QTest::newRow("101 kana, cut to 100") << 1 << repeated(u'ア', 101) << false << O::TooLong;
-        QTest::newRow("full-width digits") << 2 << QStringLiteral("１２") << false << O::BadStart;
-        QTest::newRow("blank before the number")
-            << 2 << QStringLiteral(" 1") << true << O::BadStart;
-        QTest::newRow("sign") << 2 << QStringLiteral("-1") << false << O::BadStart;
-        QTest::newRow("fraction") << 2 << QStringLiteral("1.5") << false << O::BadStart;
-        QTest::newRow("exponent") << 2 << QStringLiteral("1e3") << false << O::BadStart;
-        QTest::newRow("NUL after the number") << 2 << text(u"1\0", 2) << false << O::BadStart;
+        // The start number box takes digits only, pasted or typed: what is no
+        // digit never reaches it, and full-width digits count as digits.
+        QTest::newRow("full-width digits") << 2 << QStringLiteral("１２") << false << O::Renamed;
+        QTest::newRow("blank before the number") << 2 << QStringLiteral(" 1") << true << O::Renamed;
+        QTest::newRow("sign") << 2 << QStringLiteral("-1") << false << O::Renamed;
+        QTest::newRow("fraction") << 2 << QStringLiteral("1.5") << false << O::Renamed;
+        QTest::newRow("exponent") << 2 << QStringLiteral("1e3") << false << O::Renamed;
+        QTest::newRow("NUL after the number") << 2 << text(u"1\0", 2) << false << O::Renamed;
+        QTest::newRow("nothing but signs") << 2 << QStringLiteral("-.") << true << O::BadStart;
         QTest::newRow("empty") << 2 << QString() << false << O::BadStart;
         QTest::newRow("above 32767") << 2 << QStringLiteral("99999") << false << O::Overflow;
         QTest::newRow("six digits, cut to five")

@@ -27,14 +27,24 @@ QStringList entries(const ListBox& list) {
     return out;
 }
 
-// Types text one key at a time; "\b" is the backspace key.
+// Types text one key at a time; "\b" is the backspace key. A warning comes
+// up between two keys, as it does for a person typing.
 void type(QWidget* box, const QString& text) {
     for (const QChar c : text) {
         if (c == u'\b')
             QTest::keyClick(box, Qt::Key_Backspace);
         else
             QTest::keyClick(box, c.toLatin1());
+        QCoreApplication::processEvents();
     }
+}
+
+void commit(QWidget* box, const QString& text) {
+    QInputMethodEvent composing(text, {});  // not typed until committed
+    QApplication::sendEvent(box, &composing);
+    QInputMethodEvent committed;
+    committed.setCommitString(text);
+    QApplication::sendEvent(box, &committed);
 }
 
 void clickRow(ListBox& list, int row) {
@@ -145,6 +155,10 @@ private slots:
                                              << "" << 1;
         QTest::newRow("commit keeps the allowed") << true << "aB1"
                                                   << "a1" << 1;
+        QTest::newRow("full-width letters and digits") << true << "ｊｐｇ２"
+                                                       << "jpg2" << 0;
+        QTest::newRow("full-width capitals refused") << true << "ＪＰＧ"
+                                                     << "" << 1;
     }
     void typing() {
         QFETCH(bool, committed);
@@ -153,19 +167,33 @@ private slots:
         QFETCH(int, warnings);
         frmSETEI dialog(*file_);
         dialog.show();
-        if (committed) {
-            QInputMethodEvent composing(input, {});  // not typed until committed
-            QApplication::sendEvent(dialog.Text, &composing);
-            QInputMethodEvent commit;
-            commit.setCommitString(input);
-            QApplication::sendEvent(dialog.Text, &commit);
-        } else {
+        if (committed)
+            commit(dialog.Text, input);
+        else
             type(dialog.Text, input);
-        }
+        QCoreApplication::processEvents();
         QCOMPARE(dialog.Text->text(), text);
         QCOMPARE(boxes_->prompts(), QStringList(warnings, kWarning));
         for (const ScriptedMessageBox::Shown& box : boxes_->shown)
             QVERIFY(box.code == 0 && box.title == QString("注意"));
+    }
+
+    // The input method commits again when the warning takes the focus.
+    void refusedCommitWarnsOnce() {
+        frmSETEI dialog(*file_);
+        dialog.show();
+        int depth = 0;
+        boxes_->onShow = [&](int) {
+            if (++depth < 5)
+                commit(dialog.Text, QStringLiteral("じぇいぺぐ"));
+        };
+        commit(dialog.Text, QStringLiteral("じぇいぺぐ"));
+        QVERIFY(boxes_->shown.isEmpty());
+        QTRY_COMPARE(boxes_->shown.size(), 1);
+        QTest::qWait(50);
+        QCOMPARE(boxes_->prompts(), QStringList{kWarning});
+        QCOMPARE(dialog.Text->text(), QString());
+        boxes_->onShow = nullptr;
     }
 
     void addingAndRemoving() {

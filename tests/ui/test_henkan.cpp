@@ -8,6 +8,7 @@
 #include "ui/platform/ListBox.h"
 
 #include <QCheckBox>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -20,9 +21,20 @@ QStringList filesIn(const QString& folder) {
     return names;
 }
 
-// A character as a keyboard or an input method types it.
+// A character as a keyboard types it; the warning a refusal brings comes up
+// once the key has been handled, as it does between two keys of a person.
 void type(QWidget* box, QChar c) {
     QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    QCoreApplication::processEvents();
+}
+
+// What an input method sends when the user confirms a conversion.
+void commit(QWidget* box, const QString& text) {
+    QInputMethodEvent composing(text, {});
+    QApplication::sendEvent(box, &composing);
+    QInputMethodEvent committed;
+    committed.setCommitString(text);
+    QApplication::sendEvent(box, &committed);
 }
 
 }  // namespace
@@ -182,7 +194,7 @@ private slots:
         QTest::addColumn<QString>("message");
         const QString bad = QStringLiteral("開始番号を正しく入力してください.");
         const QString range = QStringLiteral("連番が32767を超えるため処理できません.");
-        QTest::newRow("full-width digits") << "１２" << 1 << bad;
+        QTest::newRow("empty") << "" << 1 << bad;
         QTest::newRow("last serial above 32767") << "32767" << 2 << range;
     }
     void startNumberRefusals() {
@@ -230,6 +242,65 @@ private slots:
         QTest::keyClick(w.Text[2], Qt::Key_Backspace);
         QCOMPARE(w.Text[2]->text(), QStringLiteral("12"));
         QVERIFY(boxes.shown.isEmpty());
+    }
+
+    // An input method commits a refused character, and commits it once more
+    // when the warning takes the focus: one warning, and the box as it was.
+    void refusedCommitWarnsOnce_data() {
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QString>("committed");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("prefix, slash") << 0 << "/" << "";
+        QTest::newRow("suffix, slash") << 1 << "/" << "";
+    }
+    void refusedCommitWarnsOnce() {
+        QFETCH(int, box);
+        QFETCH(QString, committed);
+        ScriptedMessageBox boxes;
+        Tolvane w;
+        QLineEdit* edit = w.Text[size_t(box)];
+        int depth = 0;
+        boxes.onShow = [&](int) {
+            // Bounded, so that a filter that shows its box from inside the
+            // event fails here instead of recursing until the stack is gone.
+            if (++depth < 5)
+                commit(edit, committed);
+        };
+        commit(edit, committed);
+        QVERIFY(boxes.shown.isEmpty());  // never from inside the input event
+        QTRY_COMPARE(boxes.shown.size(), 1);
+        QTest::qWait(50);
+        QCOMPARE(boxes.prompts(), QStringList{kRefusal});
+        QTEST(edit->text(), "text");
+    }
+
+    void refusedCommitKeepsTheRest() {
+        ScriptedMessageBox boxes;
+        Tolvane w;
+        commit(w.Text[0], QStringLiteral("京都/嵐山"));
+        QCOMPARE(w.Text[0]->text(), QStringLiteral("京都嵐山"));
+        QTRY_COMPARE(boxes.prompts(), QStringList{kRefusal});
+    }
+
+    // mozc gives full-width digits by default; the box holds what they stand for.
+    void committedStartNumber_data() {
+        QTest::addColumn<QString>("committed");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("full-width digits") << "１２" << "12";
+        QTest::newRow("half-width digits") << "12" << "12";
+        QTest::newRow("mixed with kana") << "１あ２" << "12";
+        QTest::newRow("full-width letters refused") << "ｘ" << "";
+        QTest::newRow("full-width minus refused") << "－１" << "1";
+    }
+    void committedStartNumber() {
+        QFETCH(QString, committed);
+        ScriptedMessageBox boxes;
+        Tolvane w;
+        w.Text[2]->clear();
+        commit(w.Text[2], committed);
+        QTEST(w.Text[2]->text(), "text");
+        QCoreApplication::processEvents();
+        QVERIFY(boxes.shown.isEmpty());  // the start number refuses without a word
     }
 };
 

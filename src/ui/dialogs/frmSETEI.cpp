@@ -8,10 +8,10 @@
 #include "ui/platform/Fonts.h"
 #include "ui/platform/ListBox.h"
 #include "ui/platform/MessageBox.h"
-#include "ui/platform/TypedKeys.h"
+#include "ui/platform/TextFilters.h"
+#include "rename/NameCheck.h"
 
 #include <QGroupBox>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
@@ -21,10 +21,6 @@ namespace {
 
 const QString kSection = QStringLiteral("Data");
 const QString kKey = QStringLiteral("拡張子");
-
-bool allowedInExtension(char16_t c) {
-    return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == 8 || c == 16 || c == u'*';
-}
 
 }  // namespace
 
@@ -49,7 +45,13 @@ frmSETEI::frmSETEI(FileList& file, QWidget* parent) : QDialog(parent), file_(fil
     Text->setMaxLength(5);
     Text->setFont(proportionalGothic(14.25, true));
     Text->setAccessibleName(QStringLiteral("追加する拡張子"));
-    Text->installEventFilter(this);
+    // Typed, pasted or committed alike: what is no half-width letter or digit
+    // is dropped, with a warning once the edit is done.
+    auto* refusal = new RefusalWarning(
+        Message{QStringLiteral("半角英数字を記入してください"), 0, QStringLiteral("注意")}, this);
+    auto* validator = new HalfWidthValidator(isExtensionCharacter, Text);
+    validator->setOnRefused([refusal] { refusal->request(); });
+    Text->setValidator(validator);
 
     TUIKA = new QPushButton(QStringLiteral("ﾘｽﾄに追加"), Frame);
     TUIKA->setObjectName(QStringLiteral("TUIKA"));
@@ -117,59 +119,6 @@ QString frmSETEI::entry(int index) const {
     // The entry exactly as it was added, even where it holds bytes that the
     // list can only show as replacement marks.
     return fromNative(List->nativeItem(index));
-}
-
-QString frmSETEI::Text_KeyPress(const QString& typed) {
-    QString kept;
-    bool refused = false;
-    for (const QChar c : typed) {
-        if (allowedInExtension(c.unicode()))
-            kept += c;
-        else
-            refused = true;
-    }
-    if (refused)
-        MsgBox(QStringLiteral("半角英数字を記入してください"), 0, QStringLiteral("注意"));
-    return kept;
-}
-
-bool frmSETEI::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Text) {
-        if (event->type() == QEvent::KeyPress)
-            return filterKey(static_cast<QKeyEvent*>(event));
-        if (event->type() == QEvent::InputMethod)
-            filterCommit(static_cast<QInputMethodEvent*>(event));
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-bool frmSETEI::filterKey(QKeyEvent* event) {
-    const QString typed = event->text();
-    if (typed.isEmpty() || isCommandKey(*event))
-        return false;
-    const QString kept = Text_KeyPress(typed);
-    if (kept == typed)
-        return false;
-    // Part of the key was refused: the rest goes in without the key.
-    for (const QChar c : kept) {
-        if (c.isPrint())
-            Text->insert(QString(c));
-    }
-    return true;
-}
-
-void frmSETEI::filterCommit(QInputMethodEvent* event) {
-    // An input method delivers its characters as one commit, not as keys.
-    const QString committed = event->commitString();
-    if (committed.isEmpty())
-        return;
-    QString kept;
-    for (const QChar c : Text_KeyPress(committed)) {
-        if (c.isPrint())
-            kept += c;
-    }
-    if (kept != committed)
-        event->setCommitString(kept, event->replacementStart(), event->replacementLength());
 }
 
 void frmSETEI::keyPressEvent(QKeyEvent* event) {

@@ -5,7 +5,6 @@
 class FileList;
 class ListBox;
 class QGroupBox;
-class QInputMethodEvent;
 class QKeyEvent;
 class QLineEdit;
 class QPushButton;
@@ -43,21 +42,14 @@ public:
     // piece as an empty entry, and nothing after a final ";".
     void addStoredEntries(const QString& stored);
 
-    // The characters of typed that may go into Text. A refused character
-    // raises the warning, once for the whole of typed.
-    QString Text_KeyPress(const QString& typed);
-
     void TUIKA_Click();
     void DELETE_Click();
     void MAIN_Click();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    bool filterKey(QKeyEvent* event);
-    void filterCommit(QInputMethodEvent* event);
     QString entry(int index) const;
 
     FileList& file_;

@@ -19,13 +19,12 @@
 #include "ui/platform/ProgramIcon.h"
 #include "ui/platform/Timer.h"
 #include "ui/platform/Twips.h"
-#include "ui/platform/TypedKeys.h"
+#include "ui/platform/TextFilters.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -152,8 +151,14 @@ void Tolvane::buildControls() {
         Text[size_t(i)]->setFont(fixedGothic(12));
         buddies[i]->setBuddy(Text[size_t(i)]);
         Text[size_t(i)]->setAccessibleName(buddies[i]->text());
-        Text[size_t(i)]->installEventFilter(this);
     }
+    // The name boxes refuse the forbidden characters as they are typed, with
+    // a warning; the start number takes digits only, silently.
+    auto* refusal = new RefusalWarning(nameRefusalMessage(), this);
+    for (int i = 0; i < 2; ++i)
+        new TypedCharacterFilter(
+            Text[size_t(i)], [](QChar c) { return isForbiddenCharacter(c.unicode()); }, refusal);
+    Text[2]->setValidator(new HalfWidthValidator(isStartNumberCharacter, Text[2]));
     Label2[0]->setObjectName(QStringLiteral("Label2(0)"));
     Label2[1]->setObjectName(QStringLiteral("Label2(1)"));
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -420,16 +425,6 @@ void Tolvane::CHECK_Click(int index) {
 
 // ---- the name boxes and the rename command --------------------------------
 
-int Tolvane::Text_KeyPress(int index, int keyAscii) {
-    if (index == 0 || index == 1) {
-        const int KEY_check_number = KEY_check(keyAscii);
-        if (KEY_check_number == 0)
-            showMessage(nameRefusalMessage());
-        return KEY_check_number;
-    }
-    return startNumberKeyPasses(keyAscii) ? keyAscii : 0;
-}
-
 int Tolvane::NAME_check(QLineEdit* obj) {
     const int i = ::NAME_check(obj->text());
     if (i == 1) {
@@ -553,50 +548,4 @@ void Tolvane::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QMainWindow::keyPressEvent(event);
-}
-
-bool Tolvane::filterInputMethod(int index, QInputMethodEvent* event) {
-    // An input method commits whole strings; each character passes the same
-    // filter as a typed key.
-    const QString commit = event->commitString();
-    if (commit.isEmpty())
-        return false;
-    QString kept;
-    for (const QChar c : commit) {
-        if (Text_KeyPress(index, c.unicode()) != 0)
-            kept += c;
-    }
-    if (kept == commit)
-        return false;
-    QInputMethodEvent filtered(event->preeditString(), event->attributes());
-    filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
-    QCoreApplication::sendEvent(Text[size_t(index)], &filtered);
-    return true;
-}
-
-bool Tolvane::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::InputMethod) {
-        for (int index = 0; index < 3; ++index) {
-            if (watched == Text[size_t(index)])
-                return filterInputMethod(index, static_cast<QInputMethodEvent*>(event));
-        }
-    }
-    if (event->type() == QEvent::KeyPress) {
-        for (int index = 0; index < 3; ++index) {
-            if (watched != Text[size_t(index)])
-                continue;
-            auto* key = static_cast<QKeyEvent*>(event);
-            const QString typed = key->text();
-            if (typed.isEmpty() || isCommandKey(*key))
-                return false;
-            // Every character of the key goes through the filter; one refused
-            // character drops the whole key.
-            for (const QChar c : typed) {
-                if (Text_KeyPress(index, c.unicode()) == 0)
-                    return true;
-            }
-            return false;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }

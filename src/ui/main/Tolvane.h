@@ -19,7 +19,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QInputMethodEvent;
 class Timer;
 class FileSystem;
 struct Message;
@@ -99,8 +98,6 @@ public:
     void DELETE_Click();
     void CLEAR_Click();
     void CHECK_Click(int index);
-    // A character typed into Text[index]; returns the code to insert, 0 to drop it.
-    int Text_KeyPress(int index, int keyAscii);
     void HENKAN_Click();
     void KAKU_Click();
     void HOZON_Click();
@@ -121,7 +118,6 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -132,7 +128,6 @@ private:
     // Empties the box and says why when its text holds a forbidden character.
     int NAME_check(QLineEdit* obj);
     int showMessage(const Message& message);
-    bool filterInputMethod(int index, QInputMethodEvent* event);
 
     std::unique_ptr<FileSystem> ownFileSystem_;
     FileSystem* fileSystem_ = nullptr;
