@@ -11,9 +11,8 @@
 #include "Jobs.h"
 #include "Processes.h"
 #include "Suite.h"
-#include "app/NativeName.h"
-#include "rename/FileSystem.h"
-#include "ui/platform/FileList.h"
+#include "core/files/FileList.h"
+#include "core/rename/FileSystem.h"
 
 namespace {
 
@@ -48,19 +47,17 @@ int renameCommand(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\n", argv[2], std::strerror(error));
         return 1;
     }
-    const RenameJob job = serialJob(argv[2], std::move(names), argv[4], argc > 5 ? argv[5] : "",
-                                    argc > 6 ? argv[6] : "");
-    // The command's own refusals come before the engine, as in the window.
-    if (const std::optional<Message> refusal = commandRefusal(job)) {
-        std::fprintf(stderr, "%s\n", refusal->prompt.toUtf8().constData());
-        return 1;
-    }
+    const RenameRequest request = serialRequest(argv[2], std::move(names), argv[4],
+                                                argc > 5 ? argv[5] : "", argc > 6 ? argv[6] : "");
     PosixFileSystem fileSystem;
-    const RenameResult result = RENAME_serial(job, fileSystem);
-    std::printf("%d\n", result.failure);
-    if (const std::optional<Message> failure = failureMessage(job, result)) {
-        std::fprintf(stderr, "%s (%s)\n", failure->prompt.toUtf8().constData(),
-                     std::strerror(result.errorNumber));
+    ToolRenameHost host(true);
+    const std::optional<RenameOutcome> outcome = runRenameCommand(request, fileSystem, host);
+    // What the command refuses before it would ask prints nothing.
+    if (!outcome)
+        return 1;
+    std::printf("%d\n", stopNumber(outcome->stop));
+    if (outcome->stop != StopReason::None) {
+        std::fprintf(stderr, "(%s)\n", std::strerror(outcome->error));
         return 1;
     }
     return 0;

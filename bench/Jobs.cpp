@@ -1,10 +1,10 @@
 #include "Jobs.h"
 
-#include "app/NativeName.h"
-#include "rename/NameCheck.h"
-#include "rename/RenameCommand.h"
-#include "ui/platform/FileList.h"
-#include "ui/platform/FileListing.h"
+#include <cstdio>
+
+#include "core/files/FileList.h"
+#include "core/files/FileListing.h"
+#include "core/text/NativeName.h"
 
 void readFolder(FileList& list, const QByteArray& folder, const QByteArray& patterns) {
     // The pattern first: while the list has no folder yet, setting it reads
@@ -21,23 +21,25 @@ std::vector<QByteArray> listedNames(const QByteArray& folder, const QByteArray& 
                              PatternSet(toNative(fromNative(patterns))), error);
 }
 
-RenameJob serialJob(const QByteArray& folder, std::vector<QByteArray> entries,
-                    const QByteArray& start, const QByteArray& prefix, const QByteArray& suffix) {
-    RenameJob job;
-    job.folderPath = fromNative(folder);
-    job.labelCaption = job.folderPath;
-    job.changeDestination = false;
-    job.startText = fromNative(start);
-    job.prefix = fromNative(prefix);
-    job.suffix = fromNative(suffix);
-    job.entries = std::move(entries);
-    return job;
+RenameRequest serialRequest(const QByteArray& folder, std::vector<QByteArray> entries,
+                            const QByteArray& start, const QByteArray& prefix,
+                            const QByteArray& suffix) {
+    RenameRequest request;
+    request.folder = fromNative(folder);
+    request.destination = request.folder;
+    request.startNumber = fromNative(start);
+    request.prefix = fromNative(prefix);
+    request.suffix = fromNative(suffix);
+    request.entries = std::move(entries);
+    return request;
 }
 
-std::optional<Message> commandRefusal(const RenameJob& job) {
-    if (job.entries.empty())
-        return emptyListMessage();
-    if (NAME_check(job.prefix) == 1 || NAME_check(job.suffix) == 1)
-        return nameRefusalMessage();
-    return std::nullopt;
+void ToolRenameHost::refuse(const Refusal& refusal) {
+    if (loud_)
+        std::fprintf(stderr, "%s\n", refusal.message.text.toUtf8().constData());
+}
+
+void ToolRenameHost::report(const Message& stop) {
+    if (loud_)
+        std::fprintf(stderr, "%s\n", stop.text.toUtf8().constData());
 }

@@ -5,12 +5,11 @@
 #include <optional>
 #include <vector>
 
-#include "rename/Message.h"
-#include "rename/RenameEngine.h"
+#include "core/rename/RenameCommand.h"
 
 // The jobs of tolvane-bench, each on the program's own code: the file list
-// the main window reads its folder with, and the rename engine with the real
-// file system, fed exactly as the rename command feeds it.
+// the main window reads its folder with, and the rename command with the
+// real file system, fed exactly as the main window feeds it.
 
 class FileList;
 
@@ -23,14 +22,21 @@ void readFolder(FileList& list, const QByteArray& folder, const QByteArray& patt
 std::vector<QByteArray> listedNames(const QByteArray& folder, const QByteArray& patterns,
                                     int* error);
 
-// The batch the rename command hands to the engine for these files when
-// neither option box is ticked: serial names, kept in their own folder (the
-// destination label follows the folder then).
-RenameJob serialJob(const QByteArray& folder, std::vector<QByteArray> entries,
-                    const QByteArray& start, const QByteArray& prefix, const QByteArray& suffix);
+// The batch the window hands to the rename command for these files when
+// neither option box is ticked: serial names, kept in their own folder.
+RenameRequest serialRequest(const QByteArray& folder, std::vector<QByteArray> entries,
+                            const QByteArray& start, const QByteArray& prefix,
+                            const QByteArray& suffix);
 
-// What the command refuses before it asks the user: an empty list, a
-// forbidden character in the prefix or the suffix. Nothing when it would go
-// on. A start number that cannot number the list is left to the engine,
-// which refuses it with a failure number of its own before touching a file.
-std::optional<Message> commandRefusal(const RenameJob& job);
+// The rename command as a tool runs it: every question answered yes, every
+// refusal and stop written to the standard error (when loud).
+class ToolRenameHost : public RenameCommandHost {
+public:
+    explicit ToolRenameHost(bool loud) : loud_(loud) {}
+    void refuse(const Refusal& refusal) override;
+    bool confirm(const Message&, const RenamePlan&) override { return true; }
+    void report(const Message& stop) override;
+
+private:
+    bool loud_;
+};

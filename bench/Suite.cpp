@@ -22,8 +22,8 @@
 #include "Jobs.h"
 #include "Processes.h"
 #include "plain.h"
-#include "rename/FileSystem.h"
-#include "ui/platform/FileList.h"
+#include "core/files/FileList.h"
+#include "core/rename/FileSystem.h"
 
 namespace {
 
@@ -317,7 +317,7 @@ void Suite::renameSection(const char* fs, const QByteArray& root) {
             const QByteArray& plainFolder = folders[swap ? 0 : 1];
 
             int error = 0;
-            const RenameJob job = serialJob(
+            const RenameRequest request = serialRequest(
                 programFolder, listedNames(programFolder, kPatterns, &error), kStart, kPrefix, "");
             plain_names listed;
             plain_paths paths{};
@@ -328,7 +328,7 @@ void Suite::renameSection(const char* fs, const QByteArray& root) {
                 break;
             }
             plain_names_free(&listed);
-            if (job.entries.size() != size_t(n) || paths.count != size_t(n))
+            if (request.entries.size() != size_t(n) || paths.count != size_t(n))
                 problem("the listed files are not the prepared ones");
 
             // Each timed job starts on a synced file system: right after a
@@ -336,12 +336,15 @@ void Suite::renameSection(const char* fs, const QByteArray& root) {
             // job would pay for them.
             const std::function<void()> engine = [&] {
                 PosixFileSystem fileSystem;
+                ToolRenameHost host(false);
                 settle(root);
                 const auto begin = Clock::now();
-                const RenameResult result = RENAME_serial(job, fileSystem);
+                const std::optional<RenameOutcome> outcome =
+                    runRenameCommand(request, fileSystem, host);
                 engineUs.push_back(msSince(begin) * 1000.0 / n);
-                if (result.failure != 0 || result.renamed != n)
-                    problem("the engine stopped with failure " + std::to_string(result.failure));
+                if (!outcome || outcome->stop != StopReason::None || outcome->renamed != n)
+                    problem("the rename command stopped with " +
+                            std::to_string(outcome ? stopNumber(outcome->stop) : -1));
             };
             const std::function<void()> bare = [&] {
                 int renameError = 0;
@@ -444,7 +447,7 @@ void Suite::listSection(const char* fs, const QByteArray& root) {
             const auto begin = Clock::now();
             readFolder(list, folder, kPatterns);
             fileList.push_back(msSince(begin));
-            if (list.lastError() != 0 || list.ListCount() != listMatching)
+            if (list.lastError() != 0 || int(list.names().size()) != listMatching)
                 problem("the file list lost files");
         },
         [&] {

@@ -16,10 +16,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/NativeName.h"
-#include "ui/main/Tolvane.h"
-#include "ui/platform/Fonts.h"
-#include "ui/platform/ListBox.h"
+#include "core/text/NativeName.h"
+#include "ui/controls/Fonts.h"
+#include "ui/controls/NameList.h"
+#include "ui/windows/MainWindow.h"
 
 namespace {
 
@@ -73,8 +73,8 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     installFontSubstitutions();
-    Tolvane window;
-    window.setFilePattern(fromNative(argv[2]));
+    MainWindow window;
+    window.setExtensionPatterns(fromNative(argv[2]));
     window.show();
     // Let the first showing settle, so that only the folder change is timed.
     QElapsedTimer settle;
@@ -86,11 +86,12 @@ int main(int argc, char** argv) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 
     QEventLoop loop;
-    PaintWatch watch(window.List->viewport(), &loop);
+    auto* conversionList = window.findChild<NameList*>(QStringLiteral("conversionList"));
+    PaintWatch watch(conversionList->viewport(), &loop);
     QTimer::singleShot(60000, &loop, &QEventLoop::quit);
     QElapsedTimer timer;
     timer.start();
-    if (window.setFolderPath(fromNative(folder)) != 0) {
+    if (window.openFolder(fromNative(folder)) != FolderAccess::Opened) {
         std::fprintf(stderr, "%s: the folder list refused it\n", folder.constData());
         return 1;
     }
@@ -104,12 +105,8 @@ int main(int argc, char** argv) {
 
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
-#ifdef __APPLE__
-    const long peakKiB = usage.ru_maxrss / 1024;
-#else
     const long peakKiB = usage.ru_maxrss;
-#endif
-    std::printf("%.3f %ld %d\n", ms, peakKiB, window.List->ListCount());
+    std::printf("%.3f %ld %d\n", ms, peakKiB, conversionList->count());
     std::fflush(stdout);
     // The measurement is out; tearing down tens of thousands of entries would
     // only lengthen the suite.

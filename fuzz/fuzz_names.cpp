@@ -1,5 +1,5 @@
-// Name building on any input: the extension, the serial setup, the two new-
-// name builders, and a whole run of the engine over a folder kept in memory,
+// Name building on any input: the extension, the serial width, the two
+// naming rules, and a whole rename command over a folder kept in memory,
 // where no file may be lost or written over whatever the names are.
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -8,12 +8,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <algorithm>
 #include <map>
 
-#include "app/Module1.h"
-#include "app/NativeName.h"
-#include "rename/NumberSetup.h"
-#include "rename/RenameEngine.h"
+#include "core/rename/NameRules.h"
+#include "core/rename/RenameCommand.h"
+#include "core/rename/SerialNumbers.h"
+#include "core/text/NativeName.h"
 
 namespace {
 
@@ -59,47 +60,54 @@ void checkNames(FuzzedDataProvider& in) {
     const QByteArray prefix = bytes(in.ConsumeRandomLengthString(300));
     const QByteArray suffix = bytes(in.ConsumeRandomLengthString(300));
     const int serial = in.ConsumeIntegralInRange<int>(0, 32767);
-    const int maskWidth = in.ConsumeIntegralInRange<int>(0, 400);
+    const int width = in.ConsumeIntegralInRange<int>(0, 400);
 
     const qsizetype dot = entry.lastIndexOf('.');
-    const QByteArray extension = EXT_get(entry);
+    const QByteArrayView extension = extensionOf(entry);
     check(dot < 0 ? extension.isEmpty() : extension == entry.mid(dot + 1));
-    // The text form agrees with the bytes, whatever the bytes are.
-    check(toNative(EXT_get(fromNative(entry))) == extension);
+    // The text form keeps the bytes, whatever the bytes are.
+    check(toNative(fromNative(entry)) == entry);
 
     const QByteArray dotted = dot < 0 ? QByteArray() : entry.mid(dot);
-    const QByteArray digits = padded(serial, maskWidth);
-    check(serialName(entry, prefix, serial, maskWidth, suffix) ==
-          prefix + digits + suffix + dotted);
-    check(originalName(entry, serial, maskWidth) ==
+    const QByteArray digits = padded(serial, width);
+    check(serialName(entry, prefix, serial, width, suffix) == prefix + digits + suffix + dotted);
+    check(ownNameWithSerial(entry, serial, width) ==
           (dot < 0 ? entry : entry.left(dot)) + digits + dotted);
 }
 
-void checkSetup(FuzzedDataProvider& in) {
-    const bool changeDestination = in.ConsumeBool();
+void checkWidth(FuzzedDataProvider& in) {
     const int count = in.ConsumeIntegralInRange<int>(1, 40000);
-    const QString label = QString::fromUtf8(bytes(in.ConsumeRandomLengthString(64)));
-    const QString folder = QString::fromUtf8(bytes(in.ConsumeRandomLengthString(64)));
     const QString start = QString::fromUtf8(bytes(in.ConsumeRandomLengthString(24)));
-
-    const NumberSetup setup = NUMBER_setup(changeDestination, label, folder, start, count);
-    check(setup.NEW_PATH.endsWith(u'/'));
-    check(setup.NEW_PATH.startsWith(changeDestination ? label : folder));
-    check(setup.DIGITS >= 1);
-    check(setup.FORMAT_MASK.size() == std::max<qsizetype>(setup.DIGITS, start.size()));
-    check(setup.FORMAT_MASK.count(u'0') == setup.FORMAT_MASK.size());
-    if (const std::optional<int> value = plainStartNumber(start); value && *value <= maxSerial)
-        check(setup.DIGITS == QString::number(*value + count - 1).size());
+    const std::optional<int> value = plainStartNumber(start);
+    if (!value) {
+        check(start.isEmpty() || std::any_of(start.begin(), start.end(), [](QChar c) {
+                  return c < u'0' || c > u'9';
+              }));
+        return;
+    }
+    check(*value >= 0 && *value <= kMaxSerial + 1);
+    const int width = serialWidth(start, *value, count);
+    check(width >= start.size());
+    check(width >= QString::number(*value + count - 1).size());
+    check(width == std::max(start.size(), QString::number(*value + count - 1).size()));
 }
 
+// Answers yes to every question.
+class YesHost : public RenameCommandHost {
+public:
+    void refuse(const Refusal&) override {}
+    bool confirm(const Message&, const RenamePlan&) override { return true; }
+    void report(const Message&) override {}
+};
+
 void checkRun(FuzzedDataProvider& in) {
-    const bool original = in.ConsumeBool();
-    RenameJob job;
-    job.folderPath = QStringLiteral("/f");
-    job.labelCaption = job.folderPath;
-    job.startText = QString::fromUtf8(bytes(in.ConsumeRandomLengthString(8)));
-    job.prefix = fromNative(bytes(in.ConsumeRandomLengthString(40)));
-    job.suffix = fromNative(bytes(in.ConsumeRandomLengthString(40)));
+    RenameRequest request;
+    request.ownName = in.ConsumeBool();
+    request.folder = QStringLiteral("/f");
+    request.destination = request.folder;
+    request.startNumber = QString::fromUtf8(bytes(in.ConsumeRandomLengthString(8)));
+    request.prefix = fromNative(bytes(in.ConsumeRandomLengthString(40)));
+    request.suffix = fromNative(bytes(in.ConsumeRandomLengthString(40)));
     MemoryFileSystem fs;
     const int count = in.ConsumeIntegralInRange<int>(0, 40);
     for (int k = 0; k < count; ++k) {
@@ -108,27 +116,28 @@ void checkRun(FuzzedDataProvider& in) {
         entry.replace('/', '_').replace('\0', '_');
         if (entry.isEmpty() || fs.files.count("/f/" + entry))
             continue;
-        fs.files["/f/" + entry] = int(job.entries.size());
-        job.entries.push_back(entry);
+        fs.files["/f/" + entry] = int(request.entries.size());
+        request.entries.push_back(entry);
     }
     const std::map<QByteArray, int> before = fs.files;
-    const RenameResult result = original ? RENAME_original(job, fs) : RENAME_serial(job, fs);
+    YesHost host;
+    const std::optional<RenameOutcome> outcome = runRenameCommand(request, fs, host);
 
-    // Every file is still there once, and the files before the failure (all
-    // of them when there was none) are the ones that moved.
+    // Every file is still there once, and the files before the stop (all of
+    // them when there was none) are the ones that moved.
     check(fs.files.size() == before.size());
     std::map<int, QByteArray> nameOf;
     for (const auto& [name, id] : fs.files)
         nameOf[id] = name;
     check(nameOf.size() == before.size());
-    const int done =
-        result.failure == RenameFailure::None ? int(job.entries.size()) : result.renamed;
-    check(result.renamed == done);
-    for (int id = done; id < int(job.entries.size()); ++id)
-        check(nameOf[id] == "/f/" + job.entries[size_t(id)]);
-    // A run that went through needed a start number that could number it.
-    if (result.failure == RenameFailure::None && !job.entries.empty())
-        check(plainStartNumber(job.startText).has_value());
+    const int entries = int(request.entries.size());
+    const int done = !outcome ? 0 : outcome->stop == StopReason::None ? entries : outcome->renamed;
+    check(!outcome || outcome->renamed == done);
+    for (int id = done; id < entries; ++id)
+        check(nameOf[id] == "/f/" + request.entries[size_t(id)]);
+    // A run needed a start number that could number it.
+    if (outcome)
+        check(plainStartNumber(request.startNumber).has_value());
 }
 
 }  // namespace
@@ -140,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             checkNames(in);
             break;
         case 1:
-            checkSetup(in);
+            checkWidth(in);
             break;
         default:
             checkRun(in);

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "app/IniText.h"
+#include "core/settings/IniText.h"
 
 namespace {
 

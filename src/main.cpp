@@ -1,12 +1,11 @@
-#include "app/Module1.h"
-#include "app/SettingsLocation.h"
-#include "app/SingleInstance.h"
-#include "app/Startup.h"
-#include "ui/help/HelpMenu.h"
-#include "ui/main/Tolvane.h"
-#include "ui/platform/Fonts.h"
-#include "ui/platform/ProgramIcon.h"
-#include "ui/platform/SessionEnd.h"
+#include "core/settings/Settings.h"
+#include "ui/controls/Fonts.h"
+#include "ui/controls/ProgramIcon.h"
+#include "ui/services/SessionEnd.h"
+#include "ui/startup/SingleInstance.h"
+#include "ui/startup/Startup.h"
+#include "ui/windows/HelpCommands.h"
+#include "ui/windows/MainWindow.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -39,7 +38,7 @@ bool answeredOnTerminal(int argc, char** argv) {
     if (help) {
         out << u"使い方: tolvane [--help] [--version]\n"_s
             << u"フォルダーのファイルを、拡張子リストに合うものだけ連番の名前に変換します。\n"_s
-            << u"使い方の説明: "_s << usageDocumentPath(APPDIR_get()) << u'\n'
+            << u"使い方の説明: "_s << usageDocumentPath(applicationFolder()) << u'\n'
             << u"設定ファイル: "_s << settingsFilePath() << u'\n';
     } else {
         out << u"Tolvane 1.00\n"_s;
@@ -59,7 +58,7 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral(TOLVANE_APP_ID));
     QApplication::setWindowIcon(programIcon());
 
-    Tolvane* mainWindow = nullptr;
+    MainWindow* mainWindow = nullptr;
     SessionEnd::install([&mainWindow] {
         if (mainWindow)
             SessionEnd::closeWindows(*mainWindow);
@@ -79,9 +78,9 @@ int main(int argc, char** argv) {
                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtJapanese);
 
-    Tolvane window;
+    MainWindow window;
     mainWindow = &window;
-    Form_Load(window);
+    startUp(window);
     if (SessionEnd::requested()) {
         window.close();
         return 0;

@@ -154,10 +154,11 @@ private slots:
         QTest::newRow("name taken stops the run")
             << QStringList{"1"} << QByteArray("3.jpg") << 1 << QByteArray("58\n")
             << with({"1.JPG", "2.jpg", "3.jpg", "img_011.jpg", kShiftJis + "2.jpg", "写真1.jpg"});
+        // What the command refuses before it would ask prints nothing.
         QTest::newRow("last serial past 32767")
-            << QStringList{"32764"} << QByteArray() << 1 << QByteArray("6\n") << with(untouched);
+            << QStringList{"32764"} << QByteArray() << 1 << QByteArray() << with(untouched);
         QTest::newRow("start not digits")
-            << QStringList{"1a"} << QByteArray() << 1 << QByteArray("13\n") << with(untouched);
+            << QStringList{"1a"} << QByteArray() << 1 << QByteArray() << with(untouched);
         QTest::newRow("forbidden character in the prefix")
             << QStringList{"1", "a.b"} << QByteArray() << 1 << QByteArray() << with(untouched);
         QTest::newRow("forbidden character in the suffix")

@@ -3,7 +3,8 @@
 #include <QRandomGenerator>
 
 #include "plain.h"
-#include "ui/platform/FileListing.h"
+#include "core/files/FileListing.h"
+#include "core/text/NaturalOrder.h"
 
 namespace {
 

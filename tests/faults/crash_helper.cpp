@@ -1,7 +1,7 @@
-// Renames the files of one folder the way the rename command does, for the
-// crash test to kill at a moment of its choosing: the folder is listed by the
-// file list, the start number checked, and the engine run on the real file
-// system.
+// Renames the files of one folder with the rename command, for the crash
+// test to kill at a moment of its choosing: the folder is listed by the file
+// list, and the command runs on the real file system with every question
+// answered yes.
 //
 // Usage: tolvane_crash_helper FOLDER PATTERNS START PREFIX [SUFFIX]
 //
@@ -15,11 +15,9 @@
 
 #include <cstdio>
 
-#include "rename/FileSystem.h"
-#include "rename/NameCheck.h"
-#include "rename/RenameCommand.h"
-#include "rename/RenameEngine.h"
-#include "ui/platform/FileList.h"
+#include "core/files/FileList.h"
+#include "core/rename/FileSystem.h"
+#include "core/rename/RenameCommand.h"
 
 namespace {
 
@@ -43,6 +41,14 @@ private:
     int renamed_ = 0;
 };
 
+// Answers yes; a refusal or a stop is only counted.
+class YesHost : public RenameCommandHost {
+public:
+    void refuse(const Refusal&) override {}
+    bool confirm(const Message&, const RenamePlan&) override { return true; }
+    void report(const Message&) override {}
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,26 +59,27 @@ int main(int argc, char** argv) {
         return 64;
     }
 
-    FileList file;
-    file.setPattern(args[2]);
-    file.setPath(args[1]);
-    if (file.lastError() != 0)
+    FileList files;
+    files.setPattern(args[2]);
+    files.setPath(args[1]);
+    if (files.lastError() != 0)
         return 3;
 
-    RenameJob job;
-    job.folderPath = file.Path();
-    job.labelCaption = job.folderPath;
-    job.startText = args[3];
-    job.prefix = args[4];
-    job.suffix = args.size() > 5 ? args[5] : QString();
-    job.entries = file.names();
-    say("listed " + QByteArray::number(qsizetype(job.entries.size())));
-    if (NAME_check(job.prefix) == 1 || NAME_check(job.suffix) == 1 ||
-        startNumberProblem(job.startText, int(job.entries.size())))
-        return 2;
+    RenameRequest request;
+    request.folder = files.path();
+    request.destination = request.folder;
+    request.startNumber = args[3];
+    request.prefix = args[4];
+    request.suffix = args.size() > 5 ? args[5] : QString();
+    request.entries = files.names();
+    say("listed " + QByteArray::number(qsizetype(request.entries.size())));
 
     ReportingFileSystem fs;
-    const RenameResult result = RENAME_serial(job, fs);
-    say("done " + QByteArray::number(result.renamed) + ' ' + QByteArray::number(result.failure));
-    return result.failure == RenameFailure::None ? 0 : 1;
+    YesHost host;
+    const std::optional<RenameOutcome> outcome = runRenameCommand(request, fs, host);
+    if (!outcome)
+        return 2;
+    say("done " + QByteArray::number(outcome->renamed) + ' ' +
+        QByteArray::number(stopNumber(outcome->stop)));
+    return outcome->stop == StopReason::None ? 0 : 1;
 }

@@ -7,13 +7,11 @@
 #include "Doubles.h"
 #include "Inventory.h"
 #include "Modal.h"
-#include "app/IniText.h"
-#include "app/Module1.h"
-#include "app/SettingsLocation.h"
-#include "app/Startup.h"
-#include "ui/dialogs/frmSETEI.h"
-#include "ui/main/Tolvane.h"
-#include "ui/platform/FolderList.h"
+#include "core/settings/IniText.h"
+#include "core/settings/Settings.h"
+#include "ui/startup/Startup.h"
+#include "ui/windows/ExtensionListDialog.h"
+#include "WindowDriver.h"
 
 // Settings files in every bad shape a desktop leaves behind: the program
 // starts, shows its window and renames as ever, and at shutdown nothing that
@@ -157,26 +155,27 @@ private slots:
         bool sawFirstRun = false;
         if (firstRun) {
             whenModalAppears([&](QWidget* modal) {
-                if (auto* dialog = qobject_cast<frmSETEI*>(modal)) {
+                if (auto* dialog = qobject_cast<ExtensionListDialog*>(modal)) {
                     sawFirstRun = true;
-                    dialog->MAIN->click();  // takes the offered "*.jpg"
+                    findButton(*dialog, QStringLiteral("メインへ"))->click();  // takes the offered "*.jpg"
                 } else {
                     modal->close();
                 }
             });
         }
         {
-            Tolvane w;
-            Form_Load(w);
+            MainWindow w;
+            MainWindowDriver d(w);
+            startUp(w);
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             QCOMPARE(sawFirstRun, firstRun);
-            QCOMPARE(w.Folder->Path(), opensStored ? photos_.path() : startDir_.path());
+            QCOMPARE(d.folders()->path(), opensStored ? photos_.path() : startDir_.path());
 
             // It renames as ever.
-            QCOMPARE(w.setFolderPath(work.path()), 0);
-            w.Text[0]->setText(QStringLiteral("ok-"));
-            w.HENKAN->click();
+            QCOMPARE(w.openFolder(work.path()), FolderAccess::Opened);
+            d.prefix()->setText(QStringLiteral("ok-"));
+            d.convert();
             QCOMPARE(boxes.shown.size(), 1);  // the question, and no failure
             const QStringList faults = accountFor(inventory(root), photos);
             QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
@@ -193,7 +192,7 @@ private slots:
             QCOMPARE(after, settings);
         QCOMPARE(othersBytes(after), othersBytes(settings));
         if (storesPath)
-            QCOMPARE(INI_read(QStringLiteral("Data"), QStringLiteral("パス")), work.path());
+            QCOMPARE(readSetting(Setting::LastFolder), work.path());
     }
 
     // A removal that the reader would not see done is refused, not reported
@@ -206,7 +205,7 @@ private slots:
         QCOMPARE(iniWithValue(file, QStringLiteral("Data"), QStringLiteral("パス"), QString()),
                  std::nullopt);
         writeWhole(QFile::encodeName(settingsPath()), file);
-        QVERIFY(!INI_write(QStringLiteral("Data"), QStringLiteral("パス"), QString()));
+        QVERIFY(!writeSetting(Setting::LastFolder, QString()));
         QCOMPARE(readFile(settingsPath()), file);
     }
 };

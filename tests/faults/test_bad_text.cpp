@@ -8,10 +8,9 @@
 
 #include "Doubles.h"
 #include "Inventory.h"
-#include "app/NativeName.h"
-#include "rename/RenameEngine.h"
-#include "ui/main/Tolvane.h"
-#include "ui/platform/ListBox.h"
+#include "core/text/NativeName.h"
+#include "core/rename/RenameCommand.h"
+#include "WindowDriver.h"
 
 // Text that reaches the three boxes by pasting, past the key filter: the
 // program must not crash, must not give a file a name the user did not see,
@@ -91,9 +90,10 @@ private slots:
             writeWhole(root + entries[k], photoBytes(entries[k], k));
 
         ScriptedMessageBox boxes;
-        Tolvane w;
-        QCOMPARE(w.setFolderPath(dir.path()), 0);
-        QLineEdit* edit = w.Text[size_t(box)];
+        MainWindow w;
+        MainWindowDriver d(w);
+        QCOMPARE(w.openFolder(dir.path()), FolderAccess::Opened);
+        QLineEdit* edit = box == 0 ? d.prefix() : box == 1 ? d.suffix() : d.startNumber();
         if (box == 2)
             edit->clear();
         if (insert)
@@ -101,10 +101,10 @@ private slots:
         else
             edit->setText(text);
         // What the user sees in the boxes when pressing the button.
-        const QString prefix = w.Text[0]->text();
-        const QString suffix = w.Text[1]->text();
-        const QString start = w.Text[2]->text();
-        w.HENKAN->click();
+        const QString prefix = d.prefix()->text();
+        const QString suffix = d.suffix()->text();
+        const QString start = d.startNumber()->text();
+        d.convert();
 
         std::vector<Photo> photos;
         QStringList expectedNames;
@@ -120,7 +120,7 @@ private slots:
         const QStringList faults = accountFor(inventory(root), photos);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
 
-        QStringList prompts = boxes.prompts();
+        QStringList prompts = boxes.texts();
         switch (outcome) {
             case Outcome::Refused:
                 QCOMPARE(prompts, QStringList{kRefusal});
@@ -142,9 +142,9 @@ private slots:
                 // The question named the text the files now carry.
                 QVERIFY(prompts[0].contains(box == 0 ? prefix : suffix));
                 QCOMPARE(movedCount(inventory(root), photos), int(entries.size()));
-                QCOMPARE(w.List->ListCount(), int(entries.size()));
+                QCOMPARE(d.conversionList()->count(), int(entries.size()));
                 for (int k = 0; k < entries.size(); ++k)
-                    QCOMPARE(w.List->List(k), expectedNames[k]);
+                    QCOMPARE(d.conversionList()->text(k), expectedNames[k]);
                 break;
         }
     }
@@ -165,23 +165,24 @@ private slots:
         QTemporaryDir dir;
         const QByteArray root = QFile::encodeName(dir.path()) + '/';
         std::vector<Photo> photos;
-        RenameJob job;
-        job.folderPath = dir.path();
-        job.labelCaption = dir.path();
-        job.startText = QStringLiteral("1");
-        job.prefix = prefix;
-        job.suffix = suffix;
+        RenameRequest request;
+        request.folder = dir.path();
+        request.destination = dir.path();
+        request.startNumber = QStringLiteral("1");
+        request.prefix = prefix;
+        request.suffix = suffix;
         for (const QByteArray entry : {"a.jpg", "b.jpg"}) {
             writeWhole(root + entry, entry);
             photos.push_back({entry, entry, entry});
-            job.entries.push_back(entry);
+            request.entries.push_back(entry);
         }
         PosixFileSystem fs;
-        const RenameResult result = RENAME_serial(job, fs);
-        QCOMPARE(result.failure, 75);
-        QTEST(result.errorNumber, "error");
-        QCOMPARE(result.renamed, 0);
-        QCOMPARE(failureMessage(job, result)->prompt,
+        const RenamePlan plan = RenamePlan::make(request, fs);
+        const RenameOutcome outcome = renameAll(plan, fs);
+        QCOMPARE(outcome.stop, StopReason::AccessError);
+        QTEST(outcome.error, "error");
+        QCOMPARE(outcome.renamed, 0);
+        QCOMPARE(stopMessage(plan, outcome)->text,
                  QStringLiteral("エラーによって処理できませんでした."));
         QVERIFY(accountFor(inventory(root), photos).isEmpty());
     }

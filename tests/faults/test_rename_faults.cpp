@@ -15,9 +15,8 @@
 
 #include "Doubles.h"
 #include "Inventory.h"
-#include "rename/FileSystem.h"
-#include "ui/main/Tolvane.h"
-#include "ui/platform/ListBox.h"
+#include "core/rename/FileSystem.h"
+#include "WindowDriver.h"
 
 // A rename run from the window meets a fault: another program at work in the
 // same folders, or a rename that the system refuses. The run must stop at the
@@ -256,25 +255,28 @@ private slots:
         }
 
         ScriptedMessageBox boxes;
-        Tolvane w;
+        MainWindow w;
+        MainWindowDriver d(w);
         w.setFileSystem(&busy);
-        QCOMPARE(w.setFolderPath(QFile::decodeName(root + "src")), 0);
-        QCOMPARE(w.List->ListCount(), int(entries.size()));
+        QCOMPARE(w.openFolder(QFile::decodeName(root + "src")), FolderAccess::Opened);
+        QCOMPARE(d.conversionList()->count(), int(entries.size()));
         if (destination) {
-            w.CHECK[0]->setChecked(true);
-            w.setLabelCaption(QFile::decodeName(dstRoot + "dst"));
+            d.moveToFolder()->setChecked(true);
+            w.setDestination(QFile::decodeName(dstRoot + "dst"));
         }
-        w.Text[0]->setText(QString::fromUtf8(prefix));
+        d.prefix()->setText(QString::fromUtf8(prefix));
         if (when < 0 && act)
             act();
-        w.HENKAN->click();
+        d.convert();
 
         // The question, then the failure's own message, and nothing more.
         QCOMPARE(boxes.shown.size(), 2);
-        QCOMPARE(boxes.shown[0].code, 289);
-        QCOMPARE(boxes.shown[1].prompt, message);
-        QCOMPARE(boxes.shown[1].code, message == kNameTaken ? 48 : 0);
-        QCOMPARE(boxes.shown[1].title, message == kNameTaken ? QStringLiteral("注意") : QString());
+        QCOMPARE(boxes.shown[0].message.icon, Icon::Question);
+        QVERIFY(boxes.shown[0].message.cancelIsDefault);
+        QCOMPARE(boxes.shown[1].message.text, message);
+        QCOMPARE(boxes.shown[1].message.icon, message == kNameTaken ? Icon::Warning : Icon::None);
+        QCOMPARE(boxes.shown[1].message.title,
+                 message == kNameTaken ? QStringLiteral("注意") : QString());
         // The run stopped at the failed file: no rename was tried after it.
         QCOMPARE(busy.calls, fault == Fault::NameTooLong ? 0 : moved + 1);
 

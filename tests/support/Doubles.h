@@ -4,14 +4,17 @@
 // boxes, the desktop opening a document, the end of the process, a drive
 // whose medium is missing.
 
-#include "ui/platform/ForcedEnd.h"
-#include "ui/platform/MessageBox.h"
-#include "ui/platform/ShellOpen.h"
-#include "ui/platform/Volumes.h"
+#include "ui/services/DesktopOpen.h"
+#include "ui/services/ImmediateExit.h"
+#include "ui/services/MessageBoxes.h"
+#include "ui/services/Volumes.h"
 
 #include <QHash>
 #include <QList>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
+#include <QWidget>
 
 #include <deque>
 #include <functional>
@@ -21,60 +24,55 @@
 class ScriptedMessageBox : public MessageBoxService {
 public:
     struct Shown {
-        QString prompt;
-        int code;
-        QString title;
+        Message message;
+        QPointer<QWidget> owner;
     };
 
-    ScriptedMessageBox() { setMessageBoxService(this); }
-    ~ScriptedMessageBox() override { setMessageBoxService(nullptr); }
+    ScriptedMessageBox() { MessageBoxService::replace(this); }
+    ~ScriptedMessageBox() override { MessageBoxService::replace(nullptr); }
 
-    void answer(int result) { script.push_back(result); }
+    void answer(Answer answer) { script.push_back(answer); }
 
-    int show(QWidget*, const QString& prompt, int code, const QString& title) override {
-        shown.append({prompt, code, title});
+    Answer show(QWidget* owner, const Message& message) override {
+        shown.append({message, owner});
         if (onShow)
-            onShow(shown.size());
+            onShow(int(shown.size()));
         if (!script.empty()) {
-            const int result = script.front();
+            const Answer next = script.front();
             script.pop_front();
-            return result;
+            return next;
         }
-        return (code & 0x7) == 5 ? kResultRetry : kResultOk;
+        return message.buttons == Buttons::RetryCancel ? Answer::Retry : Answer::Ok;
     }
 
-    QStringList prompts() const {
+    QStringList texts() const {
         QStringList list;
         for (const Shown& s : shown)
-            list << s.prompt;
+            list << s.message.text;
         return list;
     }
 
     QList<Shown> shown;
-    std::deque<int> script;
+    std::deque<Answer> script;
     // Runs as each box comes up, with the count of boxes so far: the moment a
     // person would, say, put the card back in.
     std::function<void(int)> onShow;
 };
 
-class RecordingShellOpen : public ShellOpenService {
+class RecordingDesktopOpen : public DesktopOpenService {
 public:
-    RecordingShellOpen() { setShellOpenService(this); }
-    ~RecordingShellOpen() override { setShellOpenService(nullptr); }
-    void open(QWidget*, const QString& target, const QString& workingFolder) override {
-        targets << target;
-        folders << workingFolder;
-    }
+    RecordingDesktopOpen() { DesktopOpenService::replace(this); }
+    ~RecordingDesktopOpen() override { DesktopOpenService::replace(nullptr); }
+    void open(QWidget*, const QString& target) override { targets << target; }
     QStringList targets;
-    QStringList folders;
 };
 
-class RecordingForcedEnd : public ForcedEndService {
+class RecordingExit : public ImmediateExitService {
 public:
-    RecordingForcedEnd() { setForcedEndService(this); }
-    ~RecordingForcedEnd() override { setForcedEndService(nullptr); }
-    void end() override { ++ends; }
-    int ends = 0;
+    RecordingExit() { ImmediateExitService::replace(this); }
+    ~RecordingExit() override { ImmediateExitService::replace(nullptr); }
+    void exit() override { ++exits; }
+    int exits = 0;
 };
 
 // The real volumes, plus drives of the test's own: a folder that plays a
@@ -82,8 +80,8 @@ public:
 // "out".
 class ScriptedVolumes : public VolumeSource {
 public:
-    ScriptedVolumes() { setVolumeSource(this); }
-    ~ScriptedVolumes() override { setVolumeSource(nullptr); }
+    ScriptedVolumes() { VolumeSource::replace(this); }
+    ~ScriptedVolumes() override { VolumeSource::replace(nullptr); }
 
     void addDrive(const QString& mountPoint, int probeError = 0) {
         extra.append(Volume{mountPoint, QString()});
@@ -93,17 +91,16 @@ public:
         errors.insert(mountPoint, probeError);
     }
 
-    QList<Volume> volumes() override { return real.volumes() + extra; }
+    QList<Volume> volumes() override { return VolumeSource::real().volumes() + extra; }
     int probe(const QString& folder) override {
         for (auto it = errors.cbegin(); it != errors.cend(); ++it) {
             if (it.value() != 0 && isAtOrBelow(folder, it.key()))
                 return it.value();
         }
         ++probes;
-        return real.probe(folder);
+        return VolumeSource::real().probe(folder);
     }
 
-    SystemVolumeSource real;
     QList<Volume> extra;
     QHash<QString, int> errors;
     int probes = 0;

@@ -1,13 +1,9 @@
 #include <QtTest>
 
 #include "TestFiles.h"
-#include "app/Module1.h"
-#include "app/SettingsLocation.h"
-#include "ui/main/Tolvane.h"
-#include "ui/platform/FileList.h"
-#include "ui/platform/FolderList.h"
-#include "ui/platform/ListBox.h"
-#include "ui/platform/SessionEnd.h"
+#include "core/settings/Settings.h"
+#include "WindowDriver.h"
+#include "ui/services/SessionEnd.h"
 
 #include <QPushButton>
 
@@ -23,9 +19,10 @@ class TestSessionEnd : public QObject {
     QTemporaryDir appFolder_;
     QTemporaryDir photos_;
 
-    void open(Tolvane& w) {
-        w.File->setPattern(u"*.jpg"_s);
-        w.Folder->setPath(photos_.path());
+    void open(MainWindow& w) {
+        MainWindowDriver d(w);
+        d.files()->setPattern(u"*.jpg"_s);
+        d.folders()->setPath(photos_.path());
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         SessionEnd::install([&w] { SessionEnd::closeWindows(w); });
@@ -41,27 +38,29 @@ private slots:
     void cleanupTestCase() { setApplicationFolderForTesting(QString()); }
 
     void endWhileIdleStoresTheFolder() {
-        Tolvane w;
+        MainWindow w;
+        MainWindowDriver d(w);
         open(w);
         ::raise(SIGTERM);
         QTRY_VERIFY(!w.isVisible());
         QVERIFY(SessionEnd::requested());
-        QCOMPARE(INI_read(u"Data"_s, u"パス"_s), photos_.path());
+        QCOMPARE(readSetting(Setting::LastFolder), photos_.path());
     }
 
     // The confirmation answers Cancel: not one file is renamed, and the
     // program still closes the usual way.
     void endDuringTheConfirmationRenamesNothing() {
-        Tolvane w;
+        MainWindow w;
+        MainWindowDriver d(w);
         open(w);
-        QCOMPARE(w.List->ListCount(), 2);
+        QCOMPARE(d.conversionList()->count(), 2);
         QTimer::singleShot(100, [] { ::raise(SIGTERM); });
-        w.HENKAN->click();  // returns once the box has been closed
+        d.convert();  // returns once the box has been closed
 
         QVERIFY(!w.isVisible());
         QCOMPARE(QDir(photos_.path()).entryList(QDir::Files),
                  (QStringList{u"a.jpg"_s, u"b.jpg"_s}));
-        QCOMPARE(INI_read(u"Data"_s, u"パス"_s), photos_.path());
+        QCOMPARE(readSetting(Setting::LastFolder), photos_.path());
     }
 };
 

@@ -3,15 +3,10 @@
 #include "Doubles.h"
 #include "Modal.h"
 #include "TestFiles.h"
-#include "app/Module1.h"
-#include "app/SettingsLocation.h"
-#include "app/Startup.h"
-#include "ui/dialogs/frmSETEI.h"
-#include "ui/main/Tolvane.h"
-#include "ui/platform/DriveList.h"
-#include "ui/platform/FileList.h"
-#include "ui/platform/FolderList.h"
-#include "ui/platform/ListBox.h"
+#include "core/settings/Settings.h"
+#include "ui/startup/Startup.h"
+#include "ui/windows/ExtensionListDialog.h"
+#include "WindowDriver.h"
 
 #include <QLabel>
 #include <QProcess>
@@ -52,35 +47,36 @@ private slots:
 
     void firstRunAsksForExtensions() {
         ScriptedMessageBox boxes;
-        Tolvane w;
+        MainWindow w;
+        MainWindowDriver d(w);
         bool sawDialog = false;
         whenModalAppears([&](QWidget* modal) {
-            auto* dialog = qobject_cast<frmSETEI*>(modal);
+            auto* dialog = qobject_cast<ExtensionListDialog*>(modal);
             QVERIFY(dialog);
             sawDialog = true;
             QVERIFY(!w.isVisible());  // before the window shows
-            QCOMPARE(dialog->List->ListCount(), 1);
-            QCOMPARE(dialog->List->List(0), QStringLiteral("*.jpg"));
-            dialog->List->AddItem(QStringLiteral("*.png"));
-            dialog->MAIN->click();
+            QCOMPARE(namesIn(*findOnly<NameList>(*dialog)), QStringList{"*.jpg"});
+            findOnly<NameList>(*dialog)->addText(QStringLiteral("*.png"));
+            findButton(*dialog, QStringLiteral("メインへ"))->click();
         });
-        Form_Load(w);
+        startUp(w);
         QVERIFY(sawDialog);
-        QCOMPARE(INI_read(QStringLiteral("Data"), QStringLiteral("拡張子")),
+        QCOMPARE(readSetting(Setting::Extensions),
                  QStringLiteral("*.png;*.jpg"));
-        QCOMPARE(w.File->Pattern(), QStringLiteral("*.png;*.jpg"));
-        QCOMPARE(listed(w), (QStringList{"start1.jpg", "start2.png"}));
-        QCOMPARE(w.labelCaption(), startDir_.path());
+        QCOMPARE(d.files()->pattern(), QStringLiteral("*.png;*.jpg"));
+        QCOMPARE(d.listed(), (QStringList{"start1.jpg", "start2.png"}));
+        QCOMPARE(w.destination(), startDir_.path());
         QVERIFY(boxes.shown.isEmpty());
     }
 
     void firstRunClosedStoresNothing() {
-        Tolvane w;
+        MainWindow w;
+        MainWindowDriver d(w);
         whenModalAppears([](QWidget* modal) { modal->close(); });
-        Form_Load(w);
-        QCOMPARE(INI_read(QStringLiteral("Data"), QStringLiteral("拡張子")), QString());
-        QCOMPARE(w.File->Pattern(), QString::fromUtf16(kPlaceholderPattern));
-        QCOMPARE(w.List->ListCount(), 0);
+        startUp(w);
+        QCOMPARE(readSetting(Setting::Extensions), QString());
+        QCOMPARE(d.files()->pattern(), QString::fromUtf16(kNoExtensionsPattern));
+        QCOMPARE(d.conversionList()->count(), 0);
         QVERIFY(!QFile::exists(appDir_.filePath(QStringLiteral("Tolvane.ini"))));
     }
 
@@ -110,12 +106,13 @@ private slots:
             "[Data]\n\xe6\x8b\xa1\xe5\xbc\xb5\xe5\xad\x90=*.jpg\n\xe3\x83\x91\xe3\x82\xb9=" +
                 storedPath.toUtf8() + "\n");
         ScriptedMessageBox boxes;
-        Tolvane w;
-        Form_Load(w);
+        MainWindow w;
+        MainWindowDriver d(w);
+        startUp(w);
         const QString expected = opens.isEmpty() ? startDir_.path() : other.filePath(opens);
-        QCOMPARE(w.Folder->Path(), expected);
-        QCOMPARE(w.labelCaption(), expected);
-        QCOMPARE(listed(w), opens.isEmpty() ? QStringList{"start1.jpg"} : QStringList{"p1.jpg"});
+        QCOMPARE(d.folders()->path(), expected);
+        QCOMPARE(w.destination(), expected);
+        QCOMPARE(d.listed(), opens.isEmpty() ? QStringList{"start1.jpg"} : QStringList{"p1.jpg"});
         QVERIFY(boxes.shown.isEmpty());  // no message in any case
     }
 
@@ -130,11 +127,12 @@ private slots:
             appDir_.path(),
             "[Data]\n\xe6\x8b\xa1\xe5\xbc\xb5\xe5\xad\x90=*.jpg\n\xe3\x83\x91\xe3\x82\xb9=" +
                 stored.toUtf8() + "\n");
-        Tolvane w;
-        Form_Load(w);
-        QCOMPARE(w.Drive->Drive(), card.path());
-        QCOMPARE(w.Folder->Path(), stored);
-        QCOMPARE(listed(w), QStringList{"IMG_0001.JPG"});
+        MainWindow w;
+        MainWindowDriver d(w);
+        startUp(w);
+        QCOMPARE(d.drives()->drive(), card.path());
+        QCOMPARE(d.folders()->path(), stored);
+        QCOMPARE(d.listed(), QStringList{"IMG_0001.JPG"});
     }
 
     void storedFolderOnADriveThatIsNotReady() {
@@ -146,9 +144,10 @@ private slots:
             "[Data]\n\xe6\x8b\xa1\xe5\xbc\xb5\xe5\xad\x90=*.jpg\n\xe3\x83\x91\xe3\x82\xb9=" +
                 card.path().toUtf8() + "\n");
         ScriptedMessageBox boxes;
-        Tolvane w;
-        Form_Load(w);
-        QCOMPARE(w.Folder->Path(), startDir_.path());
+        MainWindow w;
+        MainWindowDriver d(w);
+        startUp(w);
+        QCOMPARE(d.folders()->path(), startDir_.path());
         QVERIFY(boxes.shown.isEmpty());
     }
 
@@ -157,22 +156,23 @@ private slots:
                       "; kept\n[Data]\n\xe6\x8b\xa1\xe5\xbc\xb5\xe5\xad\x90=*.jpg\n[Other]\nx=1\n");
         QTemporaryDir next;
         {
-            Tolvane w;
-            Form_Load(w);
+            MainWindow w;
+            MainWindowDriver d(w);
+            startUp(w);
             w.show();
-            w.Folder->setPath(next.path());
+            d.folders()->setPath(next.path());
             w.close();
         }
-        QCOMPARE(INI_read(QStringLiteral("Data"), QStringLiteral("パス")), next.path());
+        QCOMPARE(readSetting(Setting::LastFolder), next.path());
         QFile f(appDir_.filePath(QStringLiteral("Tolvane.ini")));
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray text = f.readAll();
         QVERIFY(text.contains("; kept"));
         QVERIFY(text.contains("[Other]\nx=1"));
         // The next start opens there.
-        Tolvane again;
-        Form_Load(again);
-        QCOMPARE(again.Folder->Path(), next.path());
+        MainWindow again;
+        startUp(again);
+        QCOMPARE(again.openFolderPath(), next.path());
     }
 
     void secondCopyEndsAtOnce() {

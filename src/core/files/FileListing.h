@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <string_view>
+#include <vector>
+
+// The listing behind the file list, on native bytes and without Qt's own
+// directory classes (they skip names that are not valid UTF-8).
+
+// A parsed ";"-separated pattern list. Patterns use "*" and "?" ("?" is one
+// character, not one byte), match without regard to ASCII letter case, and a
+// final ".*" also matches a name without any dot, as "*.*" matches every file.
+class PatternSet {
+public:
+    explicit PatternSet(const QByteArray& patterns);
+    bool matches(std::string_view name) const;
+
+private:
+    std::vector<QByteArray> patterns_;
+};
+
+// The names of the regular, non-hidden files of folder that match patterns, in
+// natural order. On failure returns an empty list and sets *error to errno.
+std::vector<QByteArray> listMatchingFiles(const QByteArray& folder, const PatternSet& patterns,
+                                          int* error = nullptr);
+
+// The names of the subfolders of folder (symbolic links to folders included),
+// hidden ones left out, in natural order; empty when it cannot be read.
+std::vector<QByteArray> listSubfolders(const QByteArray& folder);

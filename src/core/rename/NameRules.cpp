@@ -1,0 +1,60 @@
+#include "core/rename/NameRules.h"
+
+#include <QtGlobal>
+
+namespace {
+
+void appendSerial(QByteArray& out, int serial, int width) {
+    Q_ASSERT(serial >= 0);
+    char digits[12];
+    int n = int(sizeof digits);
+    unsigned value = unsigned(serial);
+    do {
+        digits[--n] = char('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    const int length = int(sizeof digits) - n;
+    if (width > length)
+        out.append(qsizetype(width - length), '0');
+    out.append(digits + n, length);
+}
+
+// The extension with its dot, or nothing when the entry has no dot.
+QByteArrayView dotAndExtension(QByteArrayView entry, qsizetype dot) {
+    return dot < 0 ? QByteArrayView() : entry.sliced(dot);
+}
+
+}  // namespace
+
+QByteArrayView extensionOf(QByteArrayView name) {
+    const qsizetype dot = name.lastIndexOf('.');
+    return dot < 0 ? QByteArrayView() : name.sliced(dot + 1);
+}
+
+void appendSerialName(QByteArray& out, QByteArrayView entry, QByteArrayView prefix, int serial,
+                      int width, QByteArrayView suffix) {
+    out.append(prefix);
+    appendSerial(out, serial, width);
+    out.append(suffix);
+    out.append(dotAndExtension(entry, entry.lastIndexOf('.')));
+}
+
+QByteArray serialName(QByteArrayView entry, QByteArrayView prefix, int serial, int width,
+                      QByteArrayView suffix) {
+    QByteArray name;
+    appendSerialName(name, entry, prefix, serial, width, suffix);
+    return name;
+}
+
+void appendOwnNameWithSerial(QByteArray& out, QByteArrayView entry, int serial, int width) {
+    const qsizetype dot = entry.lastIndexOf('.');
+    out.append(entry.first(dot < 0 ? entry.size() : dot));
+    appendSerial(out, serial, width);
+    out.append(dotAndExtension(entry, dot));
+}
+
+QByteArray ownNameWithSerial(QByteArrayView entry, int serial, int width) {
+    QByteArray name;
+    appendOwnNameWithSerial(name, entry, serial, width);
+    return name;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+// The two naming rules, on native bytes. A serial is written in decimal,
+// padded on the left with "0" to width and never cut. The extension is what
+// follows the entry's last "."; an entry without any "." keeps none and gets
+// no "." either.
+
+// What follows the last "." of name; empty when it has none.
+QByteArrayView extensionOf(QByteArrayView name);
+
+// prefix + serial + suffix + "." + extension: "IMG_3.JPG", "trip-", 9, 2, "-x"
+// gives "trip-09-x.JPG".
+void appendSerialName(QByteArray& out, QByteArrayView entry, QByteArrayView prefix, int serial,
+                      int width, QByteArrayView suffix);
+QByteArray serialName(QByteArrayView entry, QByteArrayView prefix, int serial, int width,
+                      QByteArrayView suffix);
+
+// The entry without its extension + serial + "." + extension: "a.JPG", 9, 2
+// gives "a09.JPG".
+void appendOwnNameWithSerial(QByteArray& out, QByteArrayView entry, int serial, int width);
+QByteArray ownNameWithSerial(QByteArrayView entry, int serial, int width);

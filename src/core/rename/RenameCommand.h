@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/rename/Message.h"
+#include "core/rename/RenameEngine.h"
+
+#include <optional>
+
+// The rename command, from the checks before the question to the report of
+// a stop. The window, the benchmark and the crash test's helper all run this
+// one sequence; what differs between them (a person answering, a progress
+// window, a tool printing) is the host's.
+
+// Which name box a refusal is about: the window empties it, so that the user
+// types the text again knowing what was wrong with it.
+enum class NameBox { Prefix, Suffix };
+
+struct Refusal {
+    Message message;
+    std::optional<NameBox> emptiedBox;
+};
+
+class RenameCommandHost {
+public:
+    virtual ~RenameCommandHost() = default;
+    // The command refuses to start; nothing was touched.
+    virtual void refuse(const Refusal& refusal) = 0;
+    // The question before any file is touched; true to go on.
+    virtual bool confirm(const Message& question, const RenamePlan& plan) = 0;
+    // Runs the renames. The window runs them off its own thread.
+    virtual RenameOutcome run(const RenamePlan& plan, FileSystem& fs) {
+        return renameAll(plan, fs);
+    }
+    // Why the run stopped before its end.
+    virtual void report(const Message& stop) = 0;
+};
+
+// Runs the command: an empty list, a refused prefix or suffix and a start
+// number that cannot number the list are refused before the question;
+// otherwise the question, the run and, when it stopped, its report. Nothing
+// when no file was touched (refused, or not confirmed).
+std::optional<RenameOutcome> runRenameCommand(const RenameRequest& request, FileSystem& fs,
+                                              RenameCommandHost& host);
+
+// The boxes the command shows.
+Message emptyListMessage();
+Message nameRefusalMessage();
+Message badStartNumberMessage();
+Message serialOverflowMessage();
+// The one-line description of the coming names.
+QString newNamesDescription(const RenameRequest& request);
+Message confirmationMessage(const RenameRequest& request);
+// The report of a run that stopped; nothing when it went through.
+std::optional<Message> stopMessage(const RenamePlan& plan, const RenameOutcome& outcome);

@@ -1,0 +1,158 @@
+#include "core/rename/RenameEngine.h"
+
+#include "core/rename/NameRules.h"
+#include "core/rename/SerialNumbers.h"
+#include "core/text/NativeName.h"
+#include "core/text/Paths.h"
+
+#include <algorithm>
+#include <cerrno>
+
+// A batch may hold tens of thousands of files, and the loop should cost little
+// more than the renames themselves: the names go into one buffer, and the
+// paths are built in buffers that live through the whole run.
+
+int stopNumber(StopReason reason) {
+    switch (reason) {
+        case StopReason::None:
+            return 0;
+        case StopReason::SerialOverflow:
+            return 6;
+        case StopReason::BadStartNumber:
+            return 13;
+        case StopReason::FolderMissing:
+            return 53;
+        case StopReason::NameTaken:
+            return 58;
+        case StopReason::AccessError:
+            return 75;
+    }
+    return 75;
+}
+
+namespace {
+
+// Why the file system could not give a file this name exactly as it was
+// built, or 0. A NUL would cut the name short where the system reads it, a
+// separator would send the file into another folder.
+int nameProblem(QByteArrayView name, qsizetype longest) {
+    if (name.contains('\0') || name.contains('/'))
+        return EINVAL;
+    return name.size() > longest ? ENAMETOOLONG : 0;
+}
+
+// Only asked after a failure, so a run that goes through pays nothing for it.
+StopReason stopFor(int error, FileSystem& fs, const QByteArray& target) {
+    switch (error) {
+        case EEXIST:
+        case ENOTEMPTY:
+            return StopReason::NameTaken;
+        case ENOENT:
+        case ENOTDIR:
+            return fs.folderExists(target) ? StopReason::AccessError : StopReason::FolderMissing;
+        default:
+            return StopReason::AccessError;
+    }
+}
+
+}  // namespace
+
+RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
+    RenamePlan plan;
+    plan.entries_ = request.entries;
+    plan.sourceFolder_ = withTrailingSlash(toNative(request.folder));
+    plan.targetFolder_ = withTrailingSlash(toNative(request.targetFolder()));
+
+    const int count = plan.count();
+    const std::optional<int> start = plainStartNumber(request.startNumber);
+    if (!start) {
+        plan.refusal_ = StopReason::BadStartNumber;
+        return plan;
+    }
+    if (*start > kMaxSerial || qint64(*start) + count - 1 > kMaxSerial) {
+        plan.refusal_ = StopReason::SerialOverflow;
+        return plan;
+    }
+    const int width = serialWidth(request.startNumber, *start, count);
+    const QByteArray prefix = toNative(request.prefix);
+    const QByteArray suffix = toNative(request.suffix);
+
+    qsizetype total = 0;
+    for (const QByteArray& entry : plan.entries_)
+        total += entry.size() + prefix.size() + suffix.size() + width;
+    plan.newNames_.reserve(total);
+    plan.ends_.reserve(size_t(count));
+
+    // A name the file system cannot hold would otherwise stop the batch
+    // half-way, with part of the folder renamed.
+    const qsizetype longest = fs.longestName(plan.targetFolder_);
+    for (int k = 0; k < count; ++k) {
+        const qsizetype begin = plan.newNames_.size();
+        if (request.ownName)
+            appendOwnNameWithSerial(plan.newNames_, plan.entries_[size_t(k)], *start + k, width);
+        else
+            appendSerialName(plan.newNames_, plan.entries_[size_t(k)], prefix, *start + k, width,
+                             suffix);
+        plan.ends_.push_back(plan.newNames_.size());
+        const int error =
+            nameProblem(QByteArrayView(plan.newNames_).sliced(begin), longest);
+        if (error != 0 && plan.refusal_ == StopReason::None) {
+            plan.refusal_ = StopReason::AccessError;
+            plan.refusedIndex_ = k;
+            plan.refusalError_ = error;
+        }
+    }
+    return plan;
+}
+
+QByteArrayView RenamePlan::newName(int k) const {
+    const qsizetype begin = k == 0 ? 0 : ends_[size_t(k - 1)];
+    return QByteArrayView(newNames_).sliced(begin, ends_[size_t(k)] - begin);
+}
+
+RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, RenameProgress* progress) {
+    RenameOutcome outcome;
+    if (plan.refusal() != StopReason::None) {
+        outcome.stop = plan.refusal();
+        outcome.error = plan.refusalError();
+        outcome.stoppedAt = plan.refusedIndex();
+        return outcome;
+    }
+    qsizetype longestEntry = 0;
+    qsizetype longestNewName = 0;
+    for (int k = 0; k < plan.count(); ++k) {
+        longestEntry = std::max(longestEntry, plan.entry(k).size());
+        longestNewName = std::max(longestNewName, plan.newName(k).size());
+    }
+    QByteArray oldPath = plan.sourceFolder();
+    QByteArray newPath = plan.targetFolder();
+    const qsizetype oldBase = oldPath.size();
+    const qsizetype newBase = newPath.size();
+    oldPath.reserve(oldBase + longestEntry);
+    newPath.reserve(newBase + longestNewName);
+
+    for (int k = 0; k < plan.count(); ++k) {
+        if (progress && progress->stopRequested.load(std::memory_order_relaxed)) {
+            outcome.cancelled = true;
+            break;
+        }
+        oldPath.truncate(oldBase);
+        oldPath.append(plan.entry(k));
+        newPath.truncate(newBase);
+        newPath.append(plan.newName(k));
+        // A file that already carries its new name is done; the kernel would
+        // call the name taken and stop the batch.
+        if (oldPath != newPath) {
+            if (const int error = fs.renameNoReplace(oldPath, newPath)) {
+                outcome.stop = stopFor(error, fs, plan.targetFolder());
+                outcome.error = error;
+                outcome.stoppedAt = k;
+                break;
+            }
+        }
+        ++outcome.renamed;
+        if (progress)
+            progress->done.store(outcome.renamed, std::memory_order_relaxed);
+    }
+    return outcome;
+}

@@ -1,0 +1,142 @@
+#include "core/settings/Settings.h"
+
+#include "core/settings/IniText.h"
+#include "core/settings/InstallLayout.h"
+#include "core/text/Paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <optional>
+
+namespace {
+
+// A settings file of two short keys never comes near this; a bigger file is
+// not ours, and reading it whole would only risk running out of memory.
+constexpr qint64 kLargestSettingsFile = 64 * 1024 * 1024;
+
+QString& applicationFolderForTesting() {
+    static QString folder;
+    return folder;
+}
+
+std::function<bool(const QString&)>& folderWritableForTesting() {
+    static std::function<bool(const QString&)> check;
+    return check;
+}
+
+QString executableFolder() {
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    const QString target = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    if (!target.isEmpty())
+        return QFileInfo(target).absolutePath();
+    return QDir::currentPath();
+}
+
+// Every setting lives in this one section.
+const QString kSection = QStringLiteral("Data");
+
+QString keyName(Setting setting) {
+    switch (setting) {
+        case Setting::Extensions:
+            return QStringLiteral("拡張子");
+        case Setting::LastFolder:
+            return QStringLiteral("パス");
+    }
+    return QString();
+}
+
+bool folderWritable(const QString& folder) {
+    if (folderWritableForTesting())
+        return folderWritableForTesting()(folder);
+    return QFileInfo(folder).isWritable();
+}
+
+bool hasWriteBit(QFile::Permissions permissions) {
+    return permissions & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther);
+}
+
+// The file's bytes; empty when there is no file, nothing when there is one
+// that cannot be read (a folder, a pipe, no permission, far too big).
+std::optional<QByteArray> readSettingsFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QByteArray();
+    if (!info.isFile() || info.size() > kLargestSettingsFile)
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.read(kLargestSettingsFile + 1);
+    if (file.error() != QFile::NoError || bytes.size() > kLargestSettingsFile)
+        return std::nullopt;
+    return bytes;
+}
+
+}  // namespace
+
+void setApplicationFolderForTesting(const QString& folder) {
+    applicationFolderForTesting() = folder;
+}
+
+void setFolderWritableCheckForTesting(std::function<bool(const QString& folder)> check) {
+    folderWritableForTesting() = std::move(check);
+}
+
+QString applicationFolder() {
+    const QString& forTesting = applicationFolderForTesting();
+    return withTrailingSlash(forTesting.isEmpty() ? executableFolder() : forTesting);
+}
+
+QString settingsFilePath() {
+    const QString name = QString::fromUtf16(kSettingsFileName);
+    const QString appFolder = applicationFolder();
+    if (!isInstalledCopy(appFolder) && folderWritable(appFolder))
+        return appFolder + name;
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    if (config.isEmpty())
+        return appFolder + name;
+    return config + u'/' + name;
+}
+
+QString readSetting(Setting setting) {
+    const std::optional<QByteArray> bytes = readSettingsFile(settingsFilePath());
+    return bytes ? iniValue(*bytes, kSection, keyName(setting)) : QString();
+}
+
+bool writeSetting(Setting setting, const QString& value) {
+    const QString path = settingsFilePath();
+    const QFileInfo info(path);
+    const bool exists = info.exists();
+    // A file that the user made read-only stays as it is, even where the
+    // file system would let the program replace it (as root, for one).
+    if (exists && !hasWriteBit(info.permissions()))
+        return false;
+    const std::optional<QByteArray> old = readSettingsFile(path);
+    if (!old)
+        return false;
+    const std::optional<QByteArray> edited = iniWithValue(*old, kSection, keyName(setting), value);
+    if (!edited)
+        return false;
+    if (exists ? *edited == *old : value.isNull())
+        return true;  // nothing to change, nothing to delete
+
+    if (!QDir().mkpath(info.absolutePath()))
+        return false;
+    // A temporary file beside it, renamed over it only when complete, so that
+    // a crash or a full disk never leaves half a settings file behind. The
+    // replacement takes over the old file's permission bits.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(*edited) != edited->size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}

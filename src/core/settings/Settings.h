@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// The settings file, "Tolvane.ini": the two settings the program keeps between
+// runs, in the section "Data". Nothing here keeps state between calls: each
+// call reads or writes the file by its path.
+
+enum class Setting {
+    Extensions,  // "拡張子": the extension patterns, joined by ";"
+    LastFolder,  // "パス": the folder open when the program was last closed
+};
+
+// The stored value, or the empty text when the file or the key is missing.
+QString readSetting(Setting setting);
+
+// Stores value, creating the file and its section when they are missing; a
+// null value (QString(), not QString("")) deletes the key. Other keys,
+// sections and comments of the file are kept byte for byte. Returns false
+// when the file could not be written; the program never reports that.
+bool writeSetting(Setting setting, const QString& value);
+
+// The folder of the running executable, ending in exactly one "/".
+QString applicationFolder();
+
+// Where the settings file lives, decided afresh on every call: beside the
+// program whenever the program's folder is writable (a portable copy, the
+// build tree), otherwise in the user's configuration folder, which the first
+// write creates. An installed copy (see InstallLayout.h) always uses the
+// configuration folder: its bin/ is shared by every user and every program.
+QString settingsFilePath();
+
+// The settings file's name, in either place.
+inline constexpr char16_t kSettingsFileName[] = u"Tolvane.ini";
+
+// For tests: the folder that applicationFolder reports (an empty text
+// restores the executable's folder), and the judgement whether a folder is
+// writable (an empty function restores the real one, which root always passes).
+void setApplicationFolderForTesting(const QString& folder);
+void setFolderWritableCheckForTesting(std::function<bool(const QString& folder)> check);

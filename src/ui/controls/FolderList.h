@@ -1,0 +1,62 @@
+#pragma once
+
+#include "ui/services/Volumes.h"
+
+#include <QHash>
+#include <QTreeWidget>
+
+#include <vector>
+
+class QFileSystemWatcher;
+class QTimer;
+
+// The folder list: the open folder with its ancestors above it and its
+// subfolders below. A double click or Enter opens a folder; a single click
+// only highlights one. path() is the open folder, "/" for the root and
+// without a final "/" otherwise. Every change of the open folder raises
+// changed at once, nested in the code that caused it.
+class FolderList : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit FolderList(QWidget* parent = nullptr);
+
+    QString path() const { return path_; }
+    // Opens folder (relative to the open one when relative). The empty text
+    // leaves the list where it is. On failure nothing changes.
+    FolderAccess setPath(const QString& folder);
+
+    // Moves to that drive's current folder: the last folder this list showed
+    // on it, or its mount point at first.
+    FolderAccess setDrive(const QString& mountPoint);
+
+    // Reads the subfolders again. When the open folder has vanished, moves to
+    // the nearest ancestor that still exists (a change of folder).
+    void refresh();
+
+    // The folder that a single click highlighted, or path() when none is.
+    QString highlightedFolder() const;
+
+    // Moves to the nearest existing ancestor of folder (or folder itself).
+    void openNearestExisting(const QString& folder);
+
+signals:
+    void changed();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    // The chain is always open: no expand and collapse marks.
+    void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
+
+private:
+    // Shows target (which exists); a different folder raises changed.
+    void open(const QString& target);
+    void rebuild();
+    void openItem(QTreeWidgetItem* item);
+    void onWatchedFolderChanged();
+
+    QString path_;
+    std::vector<QByteArray> shownSubfolders_;
+    QHash<QString, QString> driveFolders_;
+    QFileSystemWatcher* watcher_ = nullptr;
+    QTimer* watchDelay_ = nullptr;
+};

@@ -1,0 +1,87 @@
+#include "ui/services/MessageBoxes.h"
+
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpacerItem>
+
+namespace {
+
+QMessageBox::Icon qtIcon(Icon icon) {
+    switch (icon) {
+        case Icon::Error:
+            return QMessageBox::Critical;
+        case Icon::Question:
+            return QMessageBox::Question;
+        case Icon::Warning:
+            return QMessageBox::Warning;
+        case Icon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+MessageBoxService& MessageBoxService::real() {
+    static QtMessageBoxService service;
+    return service;
+}
+
+Answer showMessage(QWidget* owner, const Message& message) {
+    return MessageBoxService::current().show(owner ? owner->window() : nullptr, message);
+}
+
+Answer QtMessageBoxService::show(QWidget* owner, const Message& message) {
+    QMessageBox box(owner);
+    prepare(box, message);
+    box.exec();
+    return answerOf(box);
+}
+
+void QtMessageBoxService::prepare(QMessageBox& box, const Message& message) {
+    box.setWindowTitle(message.title.isEmpty() ? QStringLiteral("Tolvane") : message.title);
+    box.setText(message.text);
+    box.setTextFormat(Qt::PlainText);
+    box.setIcon(qtIcon(message.icon));
+    switch (message.buttons) {
+        case Buttons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            box.setDefaultButton(QMessageBox::Ok);
+            box.setEscapeButton(QMessageBox::Ok);
+            break;
+        case Buttons::OkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            box.setDefaultButton(message.cancelIsDefault ? QMessageBox::Cancel : QMessageBox::Ok);
+            box.setEscapeButton(QMessageBox::Cancel);
+            break;
+        case Buttons::RetryCancel:
+            box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+            box.setDefaultButton(QMessageBox::Retry);
+            box.setEscapeButton(QMessageBox::Cancel);
+            break;
+    }
+    // A short text makes a narrow box, whose title bar then cuts its own
+    // title; keep room for the title and the frame's buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int width = QFontMetrics(box.font()).horizontalAdvance(box.windowTitle()) * 2 + 120;
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
+}
+
+Answer QtMessageBoxService::answerOf(const QMessageBox& box) {
+    // A box closed by its title bar or Escape answers Cancel where it has
+    // one, and OK where OK is its only button, as the desktop's own boxes do.
+    switch (box.standardButton(box.clickedButton())) {
+        case QMessageBox::Ok:
+            return Answer::Ok;
+        case QMessageBox::Retry:
+            return Answer::Retry;
+        case QMessageBox::Cancel:
+            return Answer::Cancel;
+        default:
+            return box.button(QMessageBox::Cancel) ? Answer::Cancel : Answer::Ok;
+    }
+}

@@ -1,0 +1,45 @@
+#include "ui/startup/SingleInstance.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+QString defaultLockFolder() {
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return runtime.isEmpty() ? QDir::tempPath() : runtime;
+}
+
+QString lockFileName() {
+    QString program = QCoreApplication::applicationFilePath();
+    const QString canonical = QFileInfo(program).canonicalFilePath();
+    if (!canonical.isEmpty())
+        program = canonical;  // a copy started through a link is the same copy
+    const QByteArray hash =
+        QCryptographicHash::hash(program.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    return QStringLiteral("Tolvane-%1.lock").arg(QString::fromLatin1(hash));
+}
+
+QString lockPath(const QString& lockFolder) {
+    const QString folder = lockFolder.isEmpty() ? defaultLockFolder() : lockFolder;
+    QDir().mkpath(folder);
+    return folder + u'/' + lockFileName();
+}
+
+}  // namespace
+
+SingleInstance::SingleInstance(const QString& lockFolder)
+    : m_path(lockPath(lockFolder)), m_lock(m_path) {
+    // A lock held by a live copy never goes stale, however long it runs; one
+    // whose process is gone is recognised by its process id.
+    m_lock.setStaleLockTime(0);
+}
+
+bool SingleInstance::acquire() {
+    if (m_lock.isLocked() || m_lock.tryLock(0))
+        return true;
+    return m_lock.error() != QLockFile::LockFailedError;
+}

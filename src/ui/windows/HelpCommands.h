@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The home page of the program: the one place that names it. A web address,
+// or a page beside the program.
+extern const char* const kHomePageUrl;
+// What "ホームページ..." hands to the desktop for a program in applicationFolder.
+QString homePageTarget(const QString& applicationFolder);
+
+// The usage document "readme.html" of a program in applicationFolder: beside
+// it (the build tree, a portable copy), else in its installed data folder.
+QString usageDocumentPath(const QString& applicationFolder);
+
+// "使い方...": opens the usage document with the desktop's default program.
+// A missing document shows nothing from the program.
+void openUsageDocument(QWidget* owner);
+// "ホームページ...": opens the home page in the default browser.
+void openHomePage(QWidget* owner);
+// "バージョン情報...": the version box.
+void showVersion(QWidget* owner);

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "ui/startup/Startup.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class DriveList;
+class FileList;
+class FileSystem;
+class FolderList;
+class NameList;
+class PathStrip;
+class QAction;
+class QCheckBox;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+struct RenameRequest;
+
+// The main window: the drive and folder lists on the left with the
+// conversion list below them, the name boxes and options on the right, the
+// 変換 button, and a destination row below that shows while the files are to
+// move. Its controls stand where MainWindowLayout.h puts them.
+class MainWindow : public QMainWindow, public StartupWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // What start-up and shutdown use.
+    QString openFolderPath() const override;
+    FolderAccess openFolder(const QString& folder) override;
+    FolderAccess selectDriveOf(const QString& folder) override;
+    void setDestination(const QString& folder) override;
+    void setExtensionPatterns(const QString& patterns) override;
+    bool askForExtensions() override;
+
+    // The destination folder the renamed files move to while
+    // 保存先を変更する is ticked.
+    QString destination() const;
+
+    // The window's outer height in twips: 4400 with the destination row out
+    // of sight, 4800 with it in view.
+    int outerHeight() const { return outerHeight_; }
+
+    // The file system the rename command works on; tests put a faulty one in.
+    void setFileSystem(FileSystem* fileSystem);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void connectHandlers();
+    void applyOuterHeight(int twips);
+
+    void onDriveChanged();
+    void onFolderChanged();
+    // Fills the conversion list from the file list, read afresh.
+    void reloadConversionList();
+    void clearAll();
+    void onMoveToFolderToggled(bool checked);
+    void onOwnNameToggled(bool checked);
+    void convert();
+    RenameRequest currentRequest() const;
+    void editExtensions();
+    void chooseDestination();
+
+    DriveList* driveList_ = nullptr;
+    FolderList* folderList_ = nullptr;
+    NameList* conversionList_ = nullptr;
+    FileList* fileList_ = nullptr;  // never shown: what the conversion list is filled from
+    QLineEdit* prefixEdit_ = nullptr;
+    QLineEdit* startNumberEdit_ = nullptr;
+    QLineEdit* suffixEdit_ = nullptr;
+    QCheckBox* moveToFolderBox_ = nullptr;
+    QCheckBox* ownNameBox_ = nullptr;
+    QPushButton* convertButton_ = nullptr;
+    QPushButton* clearButton_ = nullptr;
+    QPushButton* destinationButton_ = nullptr;
+    PathStrip* destinationStrip_ = nullptr;
+    QMenu* listMenu_ = nullptr;
+
+    std::unique_ptr<FileSystem> ownFileSystem_;
+    FileSystem* fileSystem_ = nullptr;
+    int outerHeight_ = 0;
+};

@@ -1,0 +1,130 @@
+#include <QtTest>
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "core/files/FileList.h"
+
+namespace {
+
+// Creates an empty file by its native bytes, which QFile cannot do for a name
+// that is not UTF-8.
+bool touch(const QTemporaryDir& dir, const QByteArray& name) {
+    const QByteArray path = QFile::encodeName(dir.path()) + '/' + name;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    return fd >= 0 && ::close(fd) == 0;
+}
+
+QByteArrayList names(const FileList& list) {
+    QByteArrayList out;
+    for (const QByteArray& name : list.names())
+        out << name;
+    return out;
+}
+
+}  // namespace
+
+// The hidden file list on real folders: what the conversion list is built from.
+class TestFileList : public QObject {
+    Q_OBJECT
+private slots:
+    void listsOnlyMatchingPlainFiles() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        for (const char* name : {"b10.jpg", "B9.JPG", "b9.jpg", ".a.jpg", "note.txt", "写真2.jpg"})
+            QVERIFY(touch(dir, name));
+        QVERIFY(QDir(dir.path()).mkdir("x.jpg"));
+        QVERIFY(QFile::link(dir.filePath("b10.jpg"), dir.filePath("link.jpg")));
+        QVERIFY(QFile::link(dir.filePath("gone"), dir.filePath("dangling.jpg")));
+
+        FileList list;
+        list.setPattern("*.jpg");
+        list.setPath(dir.path());
+        QCOMPARE(list.lastError(), 0);
+        QCOMPARE(names(list), (QByteArrayList{"B9.JPG", "b9.jpg", "b10.jpg", "写真2.jpg"}));
+
+        list.setPattern("*.txt;*.JPG");
+        QCOMPARE(int(list.names().size()), 5);
+        list.setPattern("");
+        QCOMPARE(int(list.names().size()), 0);
+    }
+
+    void keepsNamesThatAreNotUtf8() {
+        QTemporaryDir dir;
+        const QByteArray shiftJis("\x8e\xca\x90\x5e.jpg");  // 写真 in CP932
+        QVERIFY(touch(dir, shiftJis));
+        QVERIFY(touch(dir, "a.jpg"));
+        FileList list;
+        list.setPattern("*.jpg");
+        list.setPath(dir.path());
+        QCOMPARE(names(list), (QByteArrayList{"a.jpg", shiftJis}));
+    }
+
+    void emptyAndVanishedFolders() {
+        QTemporaryDir dir;
+        FileList list;
+        list.setPath(dir.path());
+        QCOMPARE(int(list.names().size()), 0);
+        QCOMPARE(list.lastError(), 0);
+
+        QVERIFY(touch(dir, "a.jpg"));
+        list.refresh();
+        QCOMPARE(int(list.names().size()), 1);
+
+        // A vanished folder must not leave the old names for the rename to use.
+        QVERIFY(QDir(dir.path()).removeRecursively());
+        list.refresh();
+        QCOMPARE(int(list.names().size()), 0);
+        QCOMPARE(list.lastError(), ENOENT);
+
+        QTemporaryDir other;
+        list.setPath(other.path());
+        QCOMPARE(list.lastError(), 0);
+    }
+
+    void signalsOncePerWriteWithTheListFilled() {
+        QTemporaryDir first;
+        QTemporaryDir second;
+        QVERIFY(touch(first, "one.jpg"));
+        QVERIFY(touch(second, "two.jpg"));
+        QVERIFY(touch(second, "three.png"));
+
+        FileList list;
+        QSignalSpy paths(&list, &FileList::pathChanged);
+        QSignalSpy patterns(&list, &FileList::patternChanged);
+        QByteArrayList seen;
+        connect(&list, &FileList::pathChanged, this, [&] { seen = names(list); });
+        connect(&list, &FileList::patternChanged, this, [&] { seen = names(list); });
+
+        list.setPath(first.path());
+        QCOMPARE(seen, QByteArrayList{"one.jpg"});
+        list.setPath(second.path());
+        QCOMPARE(seen, (QByteArrayList{"three.png", "two.jpg"}));
+        QCOMPARE(paths.count(), 2);
+        QCOMPARE(patterns.count(), 0);
+
+        // The same folder again still re-reads and tells its listeners.
+        QVERIFY(touch(second, "four.jpg"));
+        list.setPath(second.path());
+        QCOMPARE(paths.count(), 3);
+        QCOMPARE(seen.size(), 3);
+
+        list.setPattern("*.png");
+        QCOMPARE(patterns.count(), 1);
+        QCOMPARE(paths.count(), 3);
+        QCOMPARE(seen, QByteArrayList{"three.png"});
+
+        list.refresh();
+        QCOMPARE(paths.count() + patterns.count(), 4);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFileList)
+#include "test_file_list.moc"

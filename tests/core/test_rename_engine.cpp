@@ -1,0 +1,283 @@
+#include <QtTest>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+
+#include "core/rename/RenameCommand.h"
+#include "core/rename/RenameEngine.h"
+#include "core/rename/RenameFallback.h"
+#include "core/text/NativeName.h"
+
+namespace {
+
+using Contents = std::map<QByteArray, QByteArray>;  // file name -> what it holds
+
+// A real folder; each file holds its first name, so a test sees which file
+// ended up under which name.
+struct Folder {
+    QTemporaryDir dir;
+    explicit Folder(const QString& base = QDir::tempPath()) : dir(base + "/rename-XXXXXX") {}
+    ~Folder() {  // QTemporaryDir does not see names that are not UTF-8
+        std::error_code ignored;
+        std::filesystem::remove_all(path().toStdString(), ignored);
+    }
+    QByteArray path() const { return toNative(dir.path()); }
+    void create(const QByteArrayList& names) const {
+        for (const QByteArray& name : names)
+            std::ofstream(std::string((path() + '/' + name).constData())) << name.constData();
+    }
+    Contents contents() const {
+        Contents files;
+        for (const auto& e : std::filesystem::directory_iterator(path().toStdString())) {
+            std::ifstream in(e.path());
+            const std::string text((std::istreambuf_iterator<char>(in)), {});
+            files[QByteArray::fromStdString(e.path().filename().string())] =
+                QByteArray::fromStdString(text);
+        }
+        return files;
+    }
+};
+
+Contents renamedTo(const QByteArrayList& from, const QByteArrayList& to) {
+    Contents files;
+    for (qsizetype k = 0; k < from.size(); ++k)
+        files[to[k]] = from[k];
+    return files;
+}
+
+RenameRequest requestFor(const Folder& folder, const QByteArrayList& entries,
+                         const QString& start) {
+    RenameRequest request;
+    request.folder = fromNative(folder.path());
+    request.destination = request.folder;
+    request.startNumber = start;
+    request.entries.assign(entries.begin(), entries.end());
+    return request;
+}
+
+// The plan and its run, as the rename command makes and runs them.
+struct Run {
+    Run(const RenameRequest& request, FileSystem& fs)
+        : plan(RenamePlan::make(request, fs)), outcome(renameAll(plan, fs)) {}
+    RenamePlan plan;
+    RenameOutcome outcome;
+    std::optional<Message> message() const { return stopMessage(plan, outcome); }
+};
+
+// The real file system, except that the failAt-th rename fails with error.
+struct FailingFileSystem : PosixFileSystem {
+    int failAt = -1, error = 0, calls = 0;
+    std::function<void()> beforeFailing = [] {};
+    int renameNoReplace(const QByteArray& from, const QByteArray& to) override {
+        if (calls++ != failAt)
+            return PosixFileSystem::renameNoReplace(from, to);
+        beforeFailing();
+        return error;
+    }
+};
+
+void addBatch(const char* name, bool ownName, const QString& start, const QString& prefix,
+              const QString& suffix, const QByteArrayList& entries, const QByteArrayList& names) {
+    QTest::newRow(name) << ownName << start << prefix << suffix << entries << names;
+}
+
+const QString folderMissing = "保存先フォルダーが存在しないので処理できませんでした.";
+const QString accessError = "エラーによって処理できませんでした.";
+
+}  // namespace
+
+Q_DECLARE_METATYPE(StopReason)
+
+class TestRenameEngine : public QObject {
+    Q_OBJECT
+private slots:
+    void batches_data() {
+        QTest::addColumn<bool>("ownName");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<QByteArrayList>("entries");
+        QTest::addColumn<QByteArrayList>("names");
+        const QByteArrayList photos{"a.JPG", "b.jpg", "c.d.gif"};
+        const QByteArrayList five{"p.jpg", "q.jpg", "r.jpg", "s.jpg", "t.jpg"};
+        addBatch("serial", false, "9", "trip-", "-x", photos,
+                 {"trip-09-x.JPG", "trip-10-x.jpg", "trip-11-x.gif"});
+        addBatch("own name", true, "9", "trip-", "-x", photos, {"a09.JPG", "b10.jpg", "c.d11.gif"});
+        addBatch("98 over five", false, "98", "", "", five,
+                 {"098.jpg", "099.jpg", "100.jpg", "101.jpg", "102.jpg"});
+        addBatch("typed width", false, "007", "", "", five.first(3),
+                 {"007.jpg", "008.jpg", "009.jpg"});
+        addBatch("up to 32767", false, "32765", "", "", five.first(3),
+                 {"32765.jpg", "32766.jpg", "32767.jpg"});
+        addBatch("several dots", false, "1", "x", "", {"a.b.c.TXT"}, {"x1.TXT"});
+        addBatch("no dot", false, "1", "x", "y", {"README"}, {"x1y"});
+        addBatch("own name, no dot", true, "1", "", "", {"README"}, {"README1"});
+        addBatch("already so named", false, "001", "", "", {"001.jpg", "002.jpg"},
+                 {"001.jpg", "002.jpg"});
+        addBatch("not UTF-8", true, "1", "", "", {"\x8e\xca\x90\x5e.jpg"},
+                 {"\x8e\xca\x90\x5e"
+                  "1.jpg"});
+        addBatch("Japanese prefix", false, "1", "写真", "", {"\x8e\xca.jpg"}, {"写真1.jpg"});
+    }
+    void batches() {
+        QFETCH(bool, ownName);
+        QFETCH(QString, start);
+        QFETCH(QString, prefix);
+        QFETCH(QString, suffix);
+        QFETCH(QByteArrayList, entries);
+        QFETCH(QByteArrayList, names);
+        Folder folder;
+        folder.create(entries);
+        RenameRequest request = requestFor(folder, entries, start);
+        request.ownName = ownName;
+        request.prefix = prefix;
+        request.suffix = suffix;
+        PosixFileSystem fs;
+        const Run run(request, fs);
+        QCOMPARE(run.outcome.stop, StopReason::None);
+        QCOMPARE(run.outcome.renamed, entries.size());
+        QVERIFY(!run.message());
+        QCOMPARE(folder.contents(), renamedTo(entries, names));
+        // The plan holds the names the run gave.
+        for (int k = 0; k < run.plan.count(); ++k)
+            QCOMPARE(run.plan.newName(k).toByteArray(), names[k]);
+    }
+
+    void destinations_data() {
+        QTest::addColumn<QString>("base");  // where the destination is made; empty: removed at once
+        QTest::addColumn<StopReason>("stop");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("same file system") << QDir::tempPath() << StopReason::None << QString();
+        QTest::newRow("removed") << QString() << StopReason::FolderMissing << folderMissing;
+        QTest::newRow("another file system") << "/dev/shm" << StopReason::AccessError << accessError;
+    }
+    void destinations() {
+        QFETCH(QString, base);
+        QFETCH(StopReason, stop);
+        QFETCH(QString, text);
+        if (base == "/dev/shm" &&
+            (!QStorageInfo(base).isValid() ||
+             QStorageInfo(base).rootPath() == QStorageInfo(QDir::tempPath()).rootPath()))
+            QSKIP("no second file system at hand");
+        const QByteArrayList entries{"a.jpg", "b.png"};
+        Folder source;
+        source.create(entries);
+        auto destination = std::make_unique<Folder>(base.isEmpty() ? QDir::tempPath() : base);
+        RenameRequest request = requestFor(source, entries, "1");
+        request.moveToDestination = true;
+        request.destination = fromNative(destination->path());
+        if (base.isEmpty())
+            destination.reset();
+        PosixFileSystem fs;
+        const Run run(request, fs);
+        QCOMPARE(run.outcome.stop, stop);
+        if (stop == StopReason::None) {
+            QVERIFY(source.contents().empty());
+            QCOMPARE(destination->contents(), renamedTo(entries, {"1.jpg", "2.png"}));
+        } else {
+            QCOMPARE(*run.message(), Message(text));
+            QCOMPARE(source.contents(), renamedTo(entries, entries));
+            if (destination)
+                QVERIFY(destination->contents().empty());
+        }
+    }
+
+    void collisionWithLaterEntry() {
+        const QByteArrayList entries{"a.jpg", "b.jpg", "2.jpg"};
+        Folder folder;
+        folder.create(entries);
+        PosixFileSystem fs;
+        const Run run(requestFor(folder, entries, "1"), fs);
+        QCOMPARE(run.outcome.stop, StopReason::NameTaken);
+        QCOMPARE(run.outcome.stoppedAt, 1);
+        QCOMPARE(run.plan.entry(1), "b.jpg");
+        QCOMPARE(run.plan.newName(1), "2.jpg");
+        QCOMPARE(*run.message(), Message("保存先に同じ名前が存在しています.\r\n\r\nb.jpg "
+                                         "より後のファイルが変換できませんでした.",
+                                         "注意", Icon::Warning));
+        QCOMPARE(folder.contents(), renamedTo(entries, {"1.jpg", "b.jpg", "2.jpg"}));
+    }
+
+    void refusedBeforeAnyFile() {
+        FailingFileSystem fs;
+        RenameRequest empty = requestFor(Folder(), {"a.jpg", "b.jpg"}, "");
+        empty.ownName = true;
+        const Run notNumber(empty, fs);
+        QCOMPARE(notNumber.outcome.stop, StopReason::BadStartNumber);
+        QCOMPARE(stopNumber(notNumber.outcome.stop), 13);
+        QCOMPARE(notNumber.message()->text, "開始番号を正しく入力してください.");
+        const Run overflow(requestFor(Folder(), {"a.jpg", "b.jpg"}, "32767"), fs);
+        QCOMPARE(overflow.outcome.stop, StopReason::SerialOverflow);
+        QCOMPARE(stopNumber(overflow.outcome.stop), 6);
+        QCOMPARE(overflow.message()->text, "連番が32767を超えるため処理できません.");
+        QCOMPARE(fs.calls, 0);
+    }
+
+    void failureMidway_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("removeDestination");
+        QTest::addColumn<int>("number");
+        QTest::newRow("exists") << EEXIST << false << 58;
+        QTest::newRow("destination gone") << ENOENT << true << 53;
+        QTest::newRow("source gone") << ENOENT << false << 75;
+        QTest::newRow("no permission") << EACCES << false << 75;
+        QTest::newRow("unknown") << EIO << false << 75;
+    }
+    void failureMidway() {
+        QFETCH(int, error);
+        QFETCH(bool, removeDestination);
+        const QByteArrayList entries{"a.jpg", "b.jpg", "c.jpg", "d.jpg"};
+        Folder source;
+        auto destination = std::make_unique<Folder>();
+        source.create(entries);
+        RenameRequest request = requestFor(source, entries, "1");
+        request.moveToDestination = true;
+        request.destination = fromNative(destination->path());
+        FailingFileSystem fs;
+        fs.failAt = 1;
+        fs.error = error;
+        if (removeDestination)
+            fs.beforeFailing = [&] { destination.reset(); };
+        const Run run(request, fs);
+        QTEST(stopNumber(run.outcome.stop), "number");
+        QCOMPARE(run.outcome.error, error);
+        QCOMPARE(run.outcome.stoppedAt, 1);
+        QCOMPARE(run.outcome.renamed, 1);
+        QCOMPARE(fs.calls, 2);
+        QVERIFY(run.message().has_value());
+        if (!removeDestination)
+            QCOMPARE(destination->contents(), renamedTo({"a.jpg"}, {"1.jpg"}));
+        QCOMPARE(source.contents(), renamedTo(entries.sliced(1), entries.sliced(1)));
+    }
+
+    // Each way of renaming moves to a free name and refuses a taken one.
+    void noReplace_data() {
+        QTest::addColumn<int>("way");
+        QTest::newRow("kernel flag") << 0;
+        QTest::newRow("link and unlink") << 1;
+        QTest::newRow("check then rename") << 2;
+    }
+    void noReplace() {
+        QFETCH(int, way);
+        PosixFileSystem fs;
+        const auto rename = [&](const QByteArray& from, const QByteArray& to) {
+            return way == 0 ? fs.renameNoReplace(from, to)
+                            : (way == 1 ? renameByLink(from, to) : renameAfterCheck(from, to));
+        };
+        Folder folder;
+        folder.create({"a", "b"});
+        const QByteArray dir = folder.path() + '/';
+        QCOMPARE(rename(dir + "a", dir + "b"), EEXIST);
+        QCOMPARE(rename(dir + "a", dir + "c"), 0);
+        QCOMPARE(rename(dir + "a", dir + "d"), ENOENT);
+        QCOMPARE(folder.contents(), renamedTo({"a", "b"}, {"c", "b"}));
+        QVERIFY(fs.folderExists(folder.path()));
+        QVERIFY(!fs.folderExists(dir + "c"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRenameEngine)
+#include "test_rename_engine.moc"

@@ -1,0 +1,116 @@
+#pragma once
+
+// Drives the program's windows the way a user meets them: controls are found
+// by their captions, by the names a screen reader says, or as the one list of
+// their kind, never through the windows' own members.
+
+#include "core/files/FileList.h"
+#include "ui/controls/DriveList.h"
+#include "ui/controls/FolderList.h"
+#include "ui/controls/NameList.h"
+#include "ui/controls/PathStrip.h"
+#include "ui/windows/MainWindow.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStringList>
+#include <QTest>
+
+#include <initializer_list>
+
+// The button whose caption is caption.
+inline QPushButton* findButton(const QWidget& window, const QString& caption) {
+    for (QPushButton* button : window.findChildren<QPushButton*>()) {
+        if (button->text() == caption)
+            return button;
+    }
+    qFatal("no button %s", qPrintable(caption));
+}
+
+// The text box a screen reader names name (its label's text).
+inline QLineEdit* findTextBox(const QWidget& window, const QString& name) {
+    for (QLineEdit* edit : window.findChildren<QLineEdit*>()) {
+        if (edit->accessibleName() == name)
+            return edit;
+    }
+    qFatal("no text box %s", qPrintable(name));
+}
+
+inline QCheckBox* findCheckBox(const QWidget& window, const QString& caption) {
+    for (QCheckBox* box : window.findChildren<QCheckBox*>()) {
+        if (box->text() == caption)
+            return box;
+    }
+    qFatal("no check box %s", qPrintable(caption));
+}
+
+// The one child of type T.
+template <typename T>
+T* findOnly(const QWidget& window) {
+    const QList<T*> found = window.findChildren<T*>();
+    if (found.size() != 1)
+        qFatal("%d children of the kind asked for", int(found.size()));
+    return found.front();
+}
+
+// A menu item of the menu bar or of a context menu, by its text.
+inline QAction* findMenuItem(const QWidget& window, const QString& text) {
+    for (QMenu* menu : window.findChildren<QMenu*>()) {
+        for (QAction* action : menu->actions()) {
+            if (action->text() == text)
+                return action;
+        }
+    }
+    qFatal("no menu item %s", qPrintable(text));
+}
+
+inline QStringList namesIn(const NameList& list) {
+    QStringList names;
+    for (int row = 0; row < list.count(); ++row)
+        names << list.text(row);
+    return names;
+}
+
+class MainWindowDriver {
+public:
+    explicit MainWindowDriver(MainWindow& window) : w_(window) {}
+
+    QLineEdit* prefix() const { return findTextBox(w_, QStringLiteral("前：")); }
+    QLineEdit* startNumber() const { return findTextBox(w_, QStringLiteral("開始番号：")); }
+    QLineEdit* suffix() const { return findTextBox(w_, QStringLiteral("後：")); }
+    QCheckBox* moveToFolder() const { return findCheckBox(w_, QStringLiteral("保存先を変更する")); }
+    QCheckBox* ownName() const { return findCheckBox(w_, QStringLiteral("元ﾌｧｲﾙ名＋連番")); }
+    QPushButton* convertButton() const { return findButton(w_, QStringLiteral("変換")); }
+    QPushButton* clearButton() const { return findButton(w_, QStringLiteral("clear")); }
+    QPushButton* destinationButton() const { return findButton(w_, QStringLiteral("保存先")); }
+    DriveList* drives() const { return findOnly<DriveList>(w_); }
+    FolderList* folders() const { return findOnly<FolderList>(w_); }
+    NameList* conversionList() const { return findOnly<NameList>(w_); }
+    PathStrip* destinationStrip() const { return findOnly<PathStrip>(w_); }
+    FileList* files() const { return w_.findChild<FileList*>(); }
+    // The conversion list's context menu.
+    QMenu* listMenu() const {
+        return qobject_cast<QMenu*>(menuItem(QStringLiteral("リストから削除"))->parent());
+    }
+    QAction* menuItem(const QString& text) const { return findMenuItem(w_, text); }
+
+    FolderAccess openFolder(const QString& folder) const { return folders()->setPath(folder); }
+    void setPatterns(const QString& patterns) const { files()->setPattern(patterns); }
+    void convert() const { convertButton()->click(); }
+    // Selects rows of the conversion list and removes them with the context
+    // menu's リストから削除.
+    void removeRows(std::initializer_list<int> rows) const {
+        conversionList()->clearSelection();
+        for (const int row : rows)
+            conversionList()->setRowSelected(row, true);
+        menuItem(QStringLiteral("リストから削除"))->trigger();
+    }
+    QStringList listed() const { return namesIn(*conversionList()); }
+
+private:
+    MainWindow& w_;
+};
