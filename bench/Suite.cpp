@@ -21,9 +21,9 @@
 
 #include "Jobs.h"
 #include "Processes.h"
-#include "plain.h"
 #include "core/files/FileList.h"
 #include "core/rename/FileSystem.h"
+#include "plain.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <algorithm>
 #include <map>
 
 #include "core/rename/NameRules.h"
@@ -80,9 +80,8 @@ void checkWidth(FuzzedDataProvider& in) {
     const QString start = QString::fromUtf8(bytes(in.ConsumeRandomLengthString(24)));
     const std::optional<int> value = plainStartNumber(start);
     if (!value) {
-        check(start.isEmpty() || std::any_of(start.begin(), start.end(), [](QChar c) {
-                  return c < u'0' || c > u'9';
-              }));
+        check(start.isEmpty() || std::any_of(start.begin(), start.end(),
+                                             [](QChar c) { return c < u'0' || c > u'9'; }));
         return;
     }
     check(*value >= 0 && *value <= kMaxSerial + 1);

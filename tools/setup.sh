@@ -9,9 +9,9 @@ packages=(
     fonts-ipafont-gothic xdg-utils
 )
 if [ "${TOLVANE_SETUP_TESTS:-0}" = 1 ]; then
-    # clang's libFuzzer for the fuzz targets; the desktop's validators for the
-    # installed menu entry and metadata.
-    packages+=(clang libclang-rt-dev desktop-file-utils appstream)
+    # clang's libFuzzer for the fuzz targets, clang-format and clang-tidy for the
+    # code's form; the desktop's validators for the installed menu entry and metadata.
+    packages+=(clang libclang-rt-dev clang-format clang-tidy desktop-file-utils appstream)
 fi
 if [ "${TOLVANE_SETUP_PACKAGE:-0}" = 1 ]; then
     # dpkg-shlibdeps computes the package's library dependencies.

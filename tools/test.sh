@@ -1,15 +1,24 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the whole test suite headless, then once more built
-# with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Sets up, checks the code's form, builds and runs the whole test suite
+# headless, then once more built with AddressSanitizer and
+# UndefinedBehaviorSanitizer, then fuzzes briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 TOLVANE_SETUP_TESTS=1 bash tools/setup.sh
 export QT_QPA_PLATFORM=offscreen
 
+echo "== form: clang-format" >&2
+find src tests bench fuzz \( -name '*.cpp' -o -name '*.h' -o -name '*.c' \) -print0 |
+    xargs -0 clang-format --dry-run --Werror
+
 echo "== build and test" >&2
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j2
 ctest --test-dir build --output-on-failure -j2
+
+echo "== form: clang-tidy over src/" >&2
+run-clang-tidy -p build -j 2 -quiet "$PWD/src/" >build/clang-tidy.log 2>&1 ||
+    { grep -E "(warning|error):" -A3 build/clang-tidy.log >&2; exit 1; }
 
 echo "== build and test with AddressSanitizer + UndefinedBehaviorSanitizer" >&2
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOLVANE_SANITIZE=ON \

@@ -2,9 +2,9 @@
 
 #include <QRandomGenerator>
 
-#include "plain.h"
 #include "core/files/FileListing.h"
 #include "core/text/NaturalOrder.h"
+#include "plain.h"
 
 namespace {
 

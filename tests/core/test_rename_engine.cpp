@@ -152,7 +152,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("same file system") << QDir::tempPath() << StopReason::None << QString();
         QTest::newRow("removed") << QString() << StopReason::FolderMissing << folderMissing;
-        QTest::newRow("another file system") << "/dev/shm" << StopReason::AccessError << accessError;
+        QTest::newRow("another file system")
+            << "/dev/shm" << StopReason::AccessError << accessError;
     }
     void destinations() {
         QFETCH(QString, base);

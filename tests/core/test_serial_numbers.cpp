@@ -52,8 +52,7 @@ private slots:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QByteArray>("target");
         QTest::newRow("source is the root") << false << "/out"
-                                            << "/"
-                                            << QByteArray("/");
+                                            << "/" << QByteArray("/");
         QTest::newRow("source folder") << false << "/out"
                                        << "/photo" << QByteArray("/photo/");
         QTest::newRow("destination is the root") << true << "/"

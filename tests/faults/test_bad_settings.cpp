@@ -7,11 +7,11 @@
 #include "Doubles.h"
 #include "Inventory.h"
 #include "Modal.h"
+#include "WindowDriver.h"
 #include "core/settings/IniText.h"
 #include "core/settings/Settings.h"
 #include "ui/startup/Startup.h"
 #include "ui/windows/ExtensionListDialog.h"
-#include "WindowDriver.h"
 
 // Settings files in every bad shape a desktop leaves behind: the program
 // starts, shows its window and renames as ever, and at shutdown nothing that
@@ -157,7 +157,8 @@ private slots:
             whenModalAppears([&](QWidget* modal) {
                 if (auto* dialog = qobject_cast<ExtensionListDialog*>(modal)) {
                     sawFirstRun = true;
-                    findButton(*dialog, QStringLiteral("メインへ"))->click();  // takes the offered "*.jpg"
+                    findButton(*dialog, QStringLiteral("メインへ"))
+                        ->click();  // takes the offered "*.jpg"
                 } else {
                     modal->close();
                 }

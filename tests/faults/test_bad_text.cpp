@@ -8,9 +8,9 @@
 
 #include "Doubles.h"
 #include "Inventory.h"
-#include "core/text/NativeName.h"
-#include "core/rename/RenameCommand.h"
 #include "WindowDriver.h"
+#include "core/rename/RenameCommand.h"
+#include "core/text/NativeName.h"
 
 // Text that reaches the three boxes by pasting, past the key filter: the
 // program must not crash, must not give a file a name the user did not see,

@@ -15,8 +15,8 @@
 
 #include "Doubles.h"
 #include "Inventory.h"
-#include "core/rename/FileSystem.h"
 #include "WindowDriver.h"
+#include "core/rename/FileSystem.h"
 
 // A rename run from the window meets a fault: another program at work in the
 // same folders, or a rename that the system refuses. The run must stop at the

@@ -3,9 +3,9 @@
 #include "Doubles.h"
 #include "Modal.h"
 #include "TestFiles.h"
-#include "ui/windows/DestinationFolderDialog.h"
 #include "WindowDriver.h"
 #include "ui/controls/Twips.h"
+#include "ui/windows/DestinationFolderDialog.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -137,9 +137,8 @@ private slots:
         QCOMPARE(strip.textLeft(), 45);
         QVERIFY(!strip.isScrolling());
         // Cancel leaves the destination as it was.
-        whenModalAppears([](QWidget* modal) {
-            findButton(*modal, QStringLiteral("キャンセル"))->click();
-        });
+        whenModalAppears(
+            [](QWidget* modal) { findButton(*modal, QStringLiteral("キャンセル"))->click(); });
         d.destinationButton()->click();
         QCOMPARE(w.destination(), QDir::rootPath());
     }

@@ -103,7 +103,8 @@ private slots:
         d.ownName()->setChecked(ownName);
         d.convert();
         QCOMPARE(boxes.shown.size(), 1);
-        QCOMPARE(boxes.shown[0].message.text, MES + QStringLiteral("\r\n\r\n実行してもいいですか？"));
+        QCOMPARE(boxes.shown[0].message.text,
+                 MES + QStringLiteral("\r\n\r\n実行してもいいですか？"));
         QCOMPARE(boxes.shown[0].message.icon, Icon::Question);
         QCOMPARE(boxes.shown[0].message.buttons, Buttons::OkCancel);
         QVERIFY(boxes.shown[0].message.cancelIsDefault);
@@ -146,7 +147,7 @@ private slots:
         d.conversionList()->setRowSelected(1, true);
         d.menuItem(QStringLiteral("リストから削除"))->trigger();
         d.convert();
-                QCOMPARE(d.listed(), (QStringList{"a.jpg", "c.jpg"}));  // not reloaded
+        QCOMPARE(d.listed(), (QStringList{"a.jpg", "c.jpg"}));  // not reloaded
         QCOMPARE(filesIn(dir_.path()), (QStringList{"a.jpg", "b.jpg", "c.jpg"}));
     }
 
@@ -257,8 +258,10 @@ private slots:
         QTest::addColumn<int>("box");
         QTest::addColumn<QString>("committed");
         QTest::addColumn<QString>("text");
-        QTest::newRow("prefix, slash") << 0 << "/" << "";
-        QTest::newRow("suffix, slash") << 1 << "/" << "";
+        QTest::newRow("prefix, slash") << 0 << "/"
+                                       << "";
+        QTest::newRow("suffix, slash") << 1 << "/"
+                                       << "";
     }
     void refusedCommitWarnsOnce() {
         QFETCH(int, box);
@@ -295,11 +298,16 @@ private slots:
     void committedStartNumber_data() {
         QTest::addColumn<QString>("committed");
         QTest::addColumn<QString>("text");
-        QTest::newRow("full-width digits") << "１２" << "12";
-        QTest::newRow("half-width digits") << "12" << "12";
-        QTest::newRow("mixed with kana") << "１あ２" << "12";
-        QTest::newRow("full-width letters refused") << "ｘ" << "";
-        QTest::newRow("full-width minus refused") << "－１" << "1";
+        QTest::newRow("full-width digits") << "１２"
+                                           << "12";
+        QTest::newRow("half-width digits") << "12"
+                                           << "12";
+        QTest::newRow("mixed with kana") << "１あ２"
+                                         << "12";
+        QTest::newRow("full-width letters refused") << "ｘ"
+                                                    << "";
+        QTest::newRow("full-width minus refused") << "－１"
+                                                  << "1";
     }
     void committedStartNumber() {
         QFETCH(QString, committed);

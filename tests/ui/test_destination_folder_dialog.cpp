@@ -97,13 +97,16 @@ private slots:
         QString opened, highlighted;
         const Chosen result = choose(path("one"), [&](DestinationFolderDialog& dialog) {
             opened = findOnly<FolderList>(dialog)->path();
-            if (QTreeWidgetItem* item = itemFor(*findOnly<FolderList>(dialog), path("one/deep")); item) {
+            if (QTreeWidgetItem* item = itemFor(*findOnly<FolderList>(dialog), path("one/deep"));
+                item) {
                 const QPoint at = findOnly<FolderList>(dialog)->visualItemRect(item).center();
                 if (!browse.isEmpty())  // the first click of a double click, too
-                    QTest::mouseClick(findOnly<FolderList>(dialog)->viewport(), Qt::LeftButton, {}, at);
+                    QTest::mouseClick(findOnly<FolderList>(dialog)->viewport(), Qt::LeftButton, {},
+                                      at);
                 highlighted = findOnly<FolderList>(dialog)->highlightedFolder();
                 if (browse == "double")
-                    QTest::mouseDClick(findOnly<FolderList>(dialog)->viewport(), Qt::LeftButton, {}, at);
+                    QTest::mouseDClick(findOnly<FolderList>(dialog)->viewport(), Qt::LeftButton, {},
+                                       at);
             }
             if (button == "OK")
                 QTest::mouseClick(findButton(dialog, "OK"), Qt::LeftButton);
@@ -127,7 +130,8 @@ private slots:
             findOnly<DriveList>(dialog)->setFocus();
             QTest::keyClick(findOnly<DriveList>(dialog), Qt::Key_Return);
             openAfterKeys = dialog.isVisible();
-            QTest::keyClick(findButton(dialog, "キャンセル"), Qt::Key_Return);  // the focused button
+            QTest::keyClick(findButton(dialog, "キャンセル"),
+                            Qt::Key_Return);  // the focused button
         });
         QVERIFY(openAfterKeys);
         QCOMPARE(result, Chosen());
@@ -154,7 +158,8 @@ private slots:
             << kNoMedium << QList<Answer>{Answer::Retry, Answer::Retry, Answer::Retry} << true;
         QTest::newRow("retry, then cancel")
             << kNoMedium << QList<Answer>{Answer::Retry, Answer::Cancel} << false;
-        QTest::newRow("other failure: forced end") << int(ELOOP) << QList<Answer>{Answer::Ok} << false;
+        QTest::newRow("other failure: forced end")
+            << int(ELOOP) << QList<Answer>{Answer::Ok} << false;
     }
     void driveNotReady() {
         QFETCH(int, failure);

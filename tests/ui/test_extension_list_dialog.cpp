@@ -9,8 +9,8 @@
 
 #include "Doubles.h"
 #include "Modal.h"
-#include "core/settings/Settings.h"
 #include "WindowDriver.h"
+#include "core/settings/Settings.h"
 #include "ui/windows/ExtensionListDialog.h"
 
 namespace {
@@ -203,7 +203,8 @@ private slots:
         QTest::keyClick(editOf(dialog), Qt::Key_Return);  // ﾘｽﾄに追加 is the default button
         QCOMPARE(namesIn(*listOf(dialog)), (QStringList{"*.bmp", "*.jpg", "*.png"}));
         type(editOf(dialog), "jpg");
-        QTest::mouseClick(findButton(dialog, "ﾘｽﾄに追加"), Qt::LeftButton);  // a duplicate: silently dropped
+        QTest::mouseClick(findButton(dialog, "ﾘｽﾄに追加"),
+                          Qt::LeftButton);  // a duplicate: silently dropped
         QCOMPARE(listOf(dialog)->count(), 3);
         QCOMPARE(editOf(dialog)->text(), QString());
         type(editOf(dialog), "*");
@@ -249,7 +250,8 @@ private slots:
         QCOMPARE(edited, QStringList{"*.png"});
         QCOMPARE(settings(), before);
         QCOMPARE(file_->pattern(), QString("*.jpg"));
-        openFromMenu(*file_, [&](ExtensionListDialog& dialog) { reopened = namesIn(*listOf(dialog)); });
+        openFromMenu(*file_,
+                     [&](ExtensionListDialog& dialog) { reopened = namesIn(*listOf(dialog)); });
         QCOMPARE(reopened, QStringList{"*.jpg"});
     }
 

@@ -50,15 +50,14 @@ private slots:
                                    << int(QMessageBox::Critical) << ok << ok;
         QTest::newRow("OK, warning") << kind(Icon::Warning, Buttons::Ok) << QStringList{ok}
                                      << int(QMessageBox::Warning) << ok << ok;
-        QTest::newRow("Retry/Cancel") << kind(Icon::None, Buttons::RetryCancel)
-                                      << QStringList{retry, cancel} << int(QMessageBox::NoIcon)
-                                      << retry << cancel;
+        QTest::newRow("Retry/Cancel")
+            << kind(Icon::None, Buttons::RetryCancel) << QStringList{retry, cancel}
+            << int(QMessageBox::NoIcon) << retry << cancel;
         QTest::newRow("OK/Cancel, question, Cancel default")
             << kind(Icon::Question, Buttons::OkCancel, true) << QStringList{ok, cancel}
             << int(QMessageBox::Question) << cancel << cancel;
-        QTest::newRow("OK/Cancel") << kind(Icon::None, Buttons::OkCancel)
-                                   << QStringList{ok, cancel} << int(QMessageBox::NoIcon) << ok
-                                   << cancel;
+        QTest::newRow("OK/Cancel") << kind(Icon::None, Buttons::OkCancel) << QStringList{ok, cancel}
+                                   << int(QMessageBox::NoIcon) << ok << cancel;
     }
     void kinds() {
         QFETCH(Message, message);
@@ -91,11 +90,11 @@ private slots:
         const Message retry = kind(Icon::None, Buttons::RetryCancel);
         QTest::newRow("OK") << kind(Icon::None, Buttons::Ok) << int(QMessageBox::Ok) << Answer::Ok;
         QTest::newRow("OK of OK/Cancel") << question << int(QMessageBox::Ok) << Answer::Ok;
-        QTest::newRow("Cancel of OK/Cancel") << question << int(QMessageBox::Cancel)
-                                             << Answer::Cancel;
+        QTest::newRow("Cancel of OK/Cancel")
+            << question << int(QMessageBox::Cancel) << Answer::Cancel;
         QTest::newRow("Retry") << retry << int(QMessageBox::Retry) << Answer::Retry;
-        QTest::newRow("Cancel of Retry/Cancel") << retry << int(QMessageBox::Cancel)
-                                                << Answer::Cancel;
+        QTest::newRow("Cancel of Retry/Cancel")
+            << retry << int(QMessageBox::Cancel) << Answer::Cancel;
         QTest::newRow("Escape of OK/Cancel") << question << -1 << Answer::Cancel;
         QTest::newRow("Escape of OK only") << okOnly << -1 << Answer::Ok;
     }

@@ -1,8 +1,8 @@
 #include <QtTest>
 
 #include "TestFiles.h"
-#include "core/settings/Settings.h"
 #include "WindowDriver.h"
+#include "core/settings/Settings.h"
 #include "ui/services/SessionEnd.h"
 
 #include <QPushButton>

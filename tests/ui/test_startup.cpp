@@ -3,10 +3,10 @@
 #include "Doubles.h"
 #include "Modal.h"
 #include "TestFiles.h"
+#include "WindowDriver.h"
 #include "core/settings/Settings.h"
 #include "ui/startup/Startup.h"
 #include "ui/windows/ExtensionListDialog.h"
-#include "WindowDriver.h"
 
 #include <QLabel>
 #include <QProcess>
@@ -61,8 +61,7 @@ private slots:
         });
         startUp(w);
         QVERIFY(sawDialog);
-        QCOMPARE(readSetting(Setting::Extensions),
-                 QStringLiteral("*.png;*.jpg"));
+        QCOMPARE(readSetting(Setting::Extensions), QStringLiteral("*.png;*.jpg"));
         QCOMPARE(d.files()->pattern(), QStringLiteral("*.png;*.jpg"));
         QCOMPARE(d.listed(), (QStringList{"start1.jpg", "start2.png"}));
         QCOMPARE(w.destination(), startDir_.path());

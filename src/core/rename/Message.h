@@ -13,7 +13,7 @@ enum class Answer { Ok, Cancel, Retry };
 
 struct Message {
     Message(QString text = {}, QString title = {}, Icon icon = Icon::None,
-                     Buttons buttons = Buttons::Ok)
+            Buttons buttons = Buttons::Ok)
         : text(std::move(text)), title(std::move(title)), icon(icon), buttons(buttons) {}
 
     QString text;

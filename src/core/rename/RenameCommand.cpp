@@ -78,9 +78,9 @@ QString newNamesDescription(const RenameRequest& request) {
 }
 
 Message confirmationMessage(const RenameRequest& request) {
-    Message question{newNamesDescription(request) + kParagraph +
-                         QStringLiteral("実行してもいいですか？"),
-                     QStringLiteral("ファイル名変更"), Icon::Question, Buttons::OkCancel};
+    Message question{
+        newNamesDescription(request) + kParagraph + QStringLiteral("実行してもいいですか？"),
+        QStringLiteral("ファイル名変更"), Icon::Question, Buttons::OkCancel};
     question.cancelIsDefault = true;
     return question;
 }
@@ -94,8 +94,7 @@ std::optional<Message> stopMessage(const RenamePlan& plan, const RenameOutcome& 
         case StopReason::SerialOverflow:
             return serialOverflowMessage();
         case StopReason::FolderMissing:
-            return Message{
-                QStringLiteral("保存先フォルダーが存在しないので処理できませんでした.")};
+            return Message{QStringLiteral("保存先フォルダーが存在しないので処理できませんでした.")};
         case StopReason::NameTaken: {
             const bool known = outcome.stoppedAt >= 0 && outcome.stoppedAt < plan.count();
             const QString entry =

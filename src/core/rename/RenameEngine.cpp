@@ -94,8 +94,7 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
             appendSerialName(plan.newNames_, plan.entries_[size_t(k)], prefix, *start + k, width,
                              suffix);
         plan.ends_.push_back(plan.newNames_.size());
-        const int error =
-            nameProblem(QByteArrayView(plan.newNames_).sliced(begin), longest);
+        const int error = nameProblem(QByteArrayView(plan.newNames_).sliced(begin), longest);
         if (error != 0 && plan.refusal_ == StopReason::None) {
             plan.refusal_ = StopReason::AccessError;
             plan.refusedIndex_ = k;

@@ -11,10 +11,10 @@
 
 // One batch as the main window holds it when the user confirms.
 struct RenameRequest {
-    QString folder;                   // the folder the listed files are in
-    QString destination;              // the destination folder the window shows
-    bool moveToDestination = false;   // the files go to destination instead of staying
-    bool ownName = false;             // own name + serial; prefix and suffix are not used
+    QString folder;                  // the folder the listed files are in
+    QString destination;             // the destination folder the window shows
+    bool moveToDestination = false;  // the files go to destination instead of staying
+    bool ownName = false;            // own name + serial; prefix and suffix are not used
     QString prefix;
     QString suffix;
     QString startNumber;              // as typed
@@ -63,7 +63,7 @@ public:
 
 private:
     std::vector<QByteArray> entries_;
-    QByteArray newNames_;         // every new name, one after the other
+    QByteArray newNames_;          // every new name, one after the other
     std::vector<qsizetype> ends_;  // where each new name ends in newNames_
     QByteArray sourceFolder_;
     QByteArray targetFolder_;
@@ -81,9 +81,9 @@ struct RenameProgress {
 
 struct RenameOutcome {
     StopReason stop = StopReason::None;
-    int error = 0;       // the errno of the failed rename
-    int stoppedAt = -1;  // the entry whose rename failed
-    int renamed = 0;     // the first `renamed` entries carry their new names
+    int error = 0;           // the errno of the failed rename
+    int stoppedAt = -1;      // the entry whose rename failed
+    int renamed = 0;         // the first `renamed` entries carry their new names
     bool cancelled = false;  // stopped on request, before entry `renamed`
 };
 

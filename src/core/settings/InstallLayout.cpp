@@ -10,8 +10,8 @@
 #endif
 
 QString installedDataFolder(const QString& applicationFolder) {
-    const QString folder =
-        QDir::cleanPath(withTrailingSlash(applicationFolder) + QStringLiteral(TOLVANE_DATA_FROM_BIN));
+    const QString folder = QDir::cleanPath(withTrailingSlash(applicationFolder) +
+                                           QStringLiteral(TOLVANE_DATA_FROM_BIN));
     return withTrailingSlash(folder);
 }
 

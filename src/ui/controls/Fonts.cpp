@@ -8,8 +8,9 @@ void installFontSubstitutions() {
     // desktops that have it instead.
     QFont::insertSubstitutions(QString::fromUtf8(kProportionalGothic),
                                {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
-    QFont::insertSubstitutions(QString::fromUtf8(kFixedGothic),
-                               {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP")});
+    QFont::insertSubstitutions(
+        QString::fromUtf8(kFixedGothic),
+        {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP")});
 }
 
 namespace {

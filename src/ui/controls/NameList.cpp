@@ -46,10 +46,10 @@ NameList::NameList(QWidget* parent) : QListView(parent), model_(new NameListMode
     setModel(model_);
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSelection(Selection::Extended);
+    setSelectionKind(Selection::Extended);
 }
 
-void NameList::setSelection(Selection selection) {
+void NameList::setSelectionKind(Selection selection) {
     setSelectionMode(selection == Selection::Extended ? QAbstractItemView::ExtendedSelection
                                                       : QAbstractItemView::MultiSelection);
 }
@@ -112,8 +112,8 @@ bool NameList::isRowSelected(int row) const {
 }
 
 void NameList::setRowSelected(int row, bool selected) {
-    selectionModel()->select(model_->index(row), selected ? QItemSelectionModel::Select
-                                                          : QItemSelectionModel::Deselect);
+    selectionModel()->select(
+        model_->index(row), selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
 }
 
 void NameList::setHiddenKeepingFocus(bool hidden) {

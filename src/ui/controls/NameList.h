@@ -20,7 +20,7 @@ public:
 
     // A sorted list places every added entry at its place in natural order.
     void setSorted(bool sorted) { sorted_ = sorted; }
-    void setSelection(Selection selection);
+    void setSelectionKind(Selection selection);
 
     void addText(const QString& text);
     void addNative(const QByteArray& native);
@@ -32,7 +32,7 @@ public:
     void clearNames();
 
     int count() const;
-    QString text(int row) const;               // as shown
+    QString text(int row) const;              // as shown
     const QByteArray& native(int row) const;  // as the directory gave it
     const std::vector<QByteArray>& natives() const;
 

@@ -15,8 +15,7 @@ constexpr int kPeriodMs = 100;
 
 }  // namespace
 
-PathStrip::PathStrip(QWidget* parent)
-    : QFrame(parent), text_(new QLabel(this)), textLeft_(kHome) {
+PathStrip::PathStrip(QWidget* parent) : QFrame(parent), text_(new QLabel(this)), textLeft_(kHome) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
     text_->setObjectName(QStringLiteral("pathText"));

@@ -16,16 +16,16 @@ std::function<void()>& handler() {
     static std::function<void()> h;
     return h;
 }
-bool g_requested = false;
+bool endRequested = false;
 
 // Written by the signal handler, read by the event loop: a pipe is the one
 // thing a signal handler may safely touch.
-int g_pipe[2] = {-1, -1};
+int signalPipe[2] = {-1, -1};
 
 void onSignal(int) {
     const int saved = errno;
     const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
     errno = saved;
 }
 
@@ -33,20 +33,20 @@ void onSignal(int) {
 
 void SessionEnd::install(std::function<void()> onRequest) {
     handler() = std::move(onRequest);
-    if (g_pipe[0] >= 0)
+    if (signalPipe[0] >= 0)
         return;
-    if (::pipe(g_pipe) != 0)
+    if (::pipe(signalPipe) != 0)
         return;
-    for (const int fd : g_pipe) {
+    for (const int fd : signalPipe) {
         ::fcntl(fd, F_SETFD, FD_CLOEXEC);
         ::fcntl(fd, F_SETFL, O_NONBLOCK);
     }
-    auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, qApp);
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, qApp);
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
         char buffer[64];
-        while (::read(g_pipe[0], buffer, sizeof buffer) > 0) {
+        while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
         }
-        g_requested = true;
+        endRequested = true;
         if (handler())
             handler()();
     });
@@ -59,7 +59,7 @@ void SessionEnd::install(std::function<void()> onRequest) {
 }
 
 bool SessionEnd::requested() {
-    return g_requested;
+    return endRequested;
 }
 
 void SessionEnd::closeWindows(QWidget& mainWindow) {

@@ -32,14 +32,14 @@ QString lockPath(const QString& lockFolder) {
 }  // namespace
 
 SingleInstance::SingleInstance(const QString& lockFolder)
-    : m_path(lockPath(lockFolder)), m_lock(m_path) {
+    : path_(lockPath(lockFolder)), lock_(path_) {
     // A lock held by a live copy never goes stale, however long it runs; one
     // whose process is gone is recognised by its process id.
-    m_lock.setStaleLockTime(0);
+    lock_.setStaleLockTime(0);
 }
 
 bool SingleInstance::acquire() {
-    if (m_lock.isLocked() || m_lock.tryLock(0))
+    if (lock_.isLocked() || lock_.tryLock(0))
         return true;
-    return m_lock.error() != QLockFile::LockFailedError;
+    return lock_.error() != QLockFile::LockFailedError;
 }

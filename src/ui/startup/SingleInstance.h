@@ -22,9 +22,9 @@ public:
     // to start would be worse than a second window.
     bool acquire();
 
-    QString lockFilePath() const { return m_path; }
+    QString lockFilePath() const { return path_; }
 
 private:
-    QString m_path;
-    QLockFile m_lock;
+    QString path_;
+    QLockFile lock_;
 };

@@ -27,7 +27,7 @@ ExtensionListDialog::ExtensionListDialog(FileList& files, QWidget* parent)
     extensionList_ = new NameList(frame);
     extensionList_->setObjectName(QStringLiteral("extensionList"));
     extensionList_->setSorted(true);
-    extensionList_->setSelection(NameList::Selection::Multiple);
+    extensionList_->setSelectionKind(NameList::Selection::Multiple);
     placeTwips(*extensionList_, 180, 315, 1230, 1500);
     extensionList_->setAccessibleName(frame->title());
 

@@ -159,7 +159,8 @@ void MainWindow::buildControls() {
     auto* refusal = new RefusalWarning(nameRefusalMessage(), this);
     for (QLineEdit* edit : {prefixEdit_, suffixEdit_})
         new TypedCharacterFilter(edit, isForbiddenCharacter, refusal);
-    startNumberEdit_->setValidator(new HalfWidthValidator(isStartNumberCharacter, startNumberEdit_));
+    startNumberEdit_->setValidator(
+        new HalfWidthValidator(isStartNumberCharacter, startNumberEdit_));
 
     const QFont frameTitle = fixedGothic(9, true);
     setFrameTitleLook(*static_cast<QGroupBox*>(get(MainControl::NameFrame)), frameTitle);

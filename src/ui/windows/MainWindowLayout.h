@@ -45,6 +45,7 @@ struct ControlLayout {
 };
 
 // Parents come before their children.
+// clang-format off
 inline constexpr ControlLayout kMainWindowLayout[] = {
     {MainControl::DriveList, "driveList", MainControl::Client, 120, 97, 2205, 300,
      {FontFace::Proportional, 9}, u"", u"ドライブ"},
@@ -83,12 +84,13 @@ inline constexpr ControlLayout kMainWindowLayout[] = {
     {MainControl::DestinationStrip, "destinationStrip", MainControl::Client, 1035, 3825, 3615, 285,
      {FontFace::Proportional, 9.75}, u"", u"保存先フォルダー"},
 };
+// clang-format on
 
 inline constexpr MainControl kMainWindowTabOrder[] = {
-    MainControl::DriveList,         MainControl::FolderList,      MainControl::PrefixEdit,
-    MainControl::StartNumberEdit,   MainControl::SuffixEdit,      MainControl::DestinationButton,
-    MainControl::ConvertButton,     MainControl::ClearButton,     MainControl::MoveToFolderBox,
-    MainControl::OwnNameBox,        MainControl::ConversionList,  MainControl::DestinationStrip,
+    MainControl::DriveList,       MainControl::FolderList,     MainControl::PrefixEdit,
+    MainControl::StartNumberEdit, MainControl::SuffixEdit,     MainControl::DestinationButton,
+    MainControl::ConvertButton,   MainControl::ClearButton,    MainControl::MoveToFolderBox,
+    MainControl::OwnNameBox,      MainControl::ConversionList, MainControl::DestinationStrip,
 };
 
 // The client area below the menu bar, with the destination row out of sight,
