@@ -21,7 +21,7 @@ int usage() {
         "usage: tolvane-bench list DIR PATTERNS\n"
         "       tolvane-bench rename DIR PATTERNS START [PREFIX [SUFFIX]]\n"
         "       tolvane-bench reload DIR PATTERNS\n"
-        "       tolvane-bench suite [--quick] [--verbose] [--disk FOLDER]\n",
+        "       tolvane-bench suite [--quick] [--verbose] [--disk FOLDER | --card FOLDER]\n",
         stderr);
     return 2;
 }
@@ -100,6 +100,8 @@ int main(int argc, char** argv) {
                 options.verbose = true;
             else if (std::strcmp(argv[k], "--disk") == 0 && k + 1 < argc)
                 options.diskFolder = argv[++k];
+            else if (std::strcmp(argv[k], "--card") == 0 && k + 1 < argc)
+                options.cardFolder = argv[++k];
             else
                 return usage();
         }

@@ -6,6 +6,7 @@ struct SuiteOptions {
     bool quick = false;     // small folders and few rounds: proves the suite works
     bool verbose = false;   // every sample on the standard error as well
     QByteArray diskFolder;  // where the disk's folders go; the working folder when empty
+    QByteArray cardFolder;  // a mounted camera card: only the whole-process renames, there
     QByteArray ownFolder;   // where tolvane-bench-plain and tolvane-bench-window are
 };
 

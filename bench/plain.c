@@ -228,15 +228,34 @@ static int paths_of(char* from, char* to, size_t size, const char* folder, const
                : 0;
 }
 
+/* Without the no-replace flag: a link fails when the target exists. Without
+ * hard links either (a camera card): a check right before a plain rename. */
+static int rename_by_link(const char* from, const char* to) {
+    struct stat st;
+    if (linkat(AT_FDCWD, from, AT_FDCWD, to, 0) == 0) {
+        const int error = unlink(from) == 0 ? 0 : errno;
+        if (error)
+            unlink(to); /* back to the one old name */
+        return error;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS && errno != EMLINK)
+        return errno;
+    if (lstat(to, &st) == 0)
+        return EEXIST;
+    if (errno != ENOENT)
+        return errno;
+    return rename(from, to) == 0 ? 0 : errno;
+}
+
 static int do_rename(const char* from, const char* to) {
 #ifdef __linux__
-    return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0 ? 0 : errno;
-#else
-    /* Without the flag: a link fails when the target exists. */
-    if (link(from, to) != 0)
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    /* EINVAL: a file system that refuses the flag, as cards through FUSE do. */
+    if (errno != EINVAL && errno != ENOSYS)
         return errno;
-    return unlink(from) == 0 ? 0 : errno;
 #endif
+    return rename_by_link(from, to);
 }
 
 int plain_rename_job(const char* folder, const char* patterns, const char* start,

@@ -48,8 +48,10 @@ int plain_serial_paths(const char* folder, const struct plain_names* names, cons
                        const char* prefix, const char* suffix, struct plain_paths* out);
 void plain_paths_free(struct plain_paths* paths);
 
-/* The bare loop: one no-replace rename per pair, nothing else. Returns the
- * number of pairs renamed; *error gets the errno of the one that failed. */
+/* The bare loop: one no-replace rename per pair (renameat2; where a file
+ * system refuses its flag, link + unlink, or a check + rename where it has no
+ * hard links either), nothing else. Returns the number of pairs renamed;
+ * *error gets the errno of the one that failed. */
 size_t plain_rename_paths(const struct plain_paths* paths, int* error);
 
 #ifdef __cplusplus

@@ -254,29 +254,67 @@ private slots:
         QCOMPARE(source.contents(), renamedTo(entries.sliced(1), entries.sliced(1)));
     }
 
-    // Each way of renaming moves to a free name and refuses a taken one.
+    // Each way of renaming moves to a free name and refuses a taken one, even
+    // when the file taking it looks just like the file being renamed, or is
+    // that very file under a second hard link. A name that leads to the file
+    // itself, as a name in other letter case does on a card, is its to take.
     void noReplace_data() {
         QTest::addColumn<int>("way");
-        QTest::newRow("kernel flag") << 0;
-        QTest::newRow("link and unlink") << 1;
-        QTest::newRow("check then rename") << 2;
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QByteArray>("after");  // the name the file then has
+        struct Row {
+            const char* what;
+            const char* from;
+            const char* to;
+            int error;
+            const char* after;
+        };
+        // a and b: one byte each, one modification time; link: photo's second name.
+        const Row rows[] = {
+            {"free name", "a", "c", 0, "c"},
+            {"taken name", "a", "photo", EEXIST, "a"},
+            {"taken by a look-alike", "a", "b", EEXIST, "a"},
+            {"taken by a hard link of the file", "photo", "link", EEXIST, "photo"},
+            {"missing file", "d", "c", ENOENT, "d"},
+            {"the file itself, spelt another way", "a", "./a", 0, "a"},
+        };
+        const char* ways[] = {"kernel flag", "link and unlink", "check then rename"};
+        for (int way = 0; way < 3; ++way) {
+            for (const Row& row : rows)
+                QTest::addRow("%s: %s", ways[way], row.what)
+                    << way << QByteArray(row.from) << QByteArray(row.to) << row.error
+                    << QByteArray(row.after);
+        }
     }
     void noReplace() {
         QFETCH(int, way);
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(QByteArray, after);
         PosixFileSystem fs;
         const auto rename = [&](const QByteArray& from, const QByteArray& to) {
             return way == 0 ? fs.renameNoReplace(from, to)
                             : (way == 1 ? renameByLink(from, to) : renameAfterCheck(from, to));
         };
-        Folder folder;
-        folder.create({"a", "b"});
+        // On tmpfs where there is one: a file system that has hard links.
+        Folder folder(QFileInfo(QStringLiteral("/dev/shm")).isDir() ? QStringLiteral("/dev/shm")
+                                                                    : QDir::tempPath());
+        folder.create({"a", "b", "photo"});
         const QByteArray dir = folder.path() + '/';
-        QCOMPARE(rename(dir + "a", dir + "b"), EEXIST);
-        QCOMPARE(rename(dir + "a", dir + "c"), 0);
-        QCOMPARE(rename(dir + "a", dir + "d"), ENOENT);
-        QCOMPARE(folder.contents(), renamedTo({"a", "b"}, {"c", "b"}));
+        namespace stdfs = std::filesystem;
+        stdfs::last_write_time(stdfs::path((dir + "b").constData()),
+                               stdfs::last_write_time(stdfs::path((dir + "a").constData())));
+        stdfs::create_hard_link((dir + "photo").constData(), (dir + "link").constData());
+        Contents expected = renamedTo({"a", "b", "photo", "photo"}, {"a", "b", "photo", "link"});
+        if (after != from)
+            expected[after] = expected.extract(from).mapped();
+
+        QTEST(rename(dir + from, dir + to), "error");
+        QCOMPARE(folder.contents(), expected);
         QVERIFY(fs.folderExists(folder.path()));
-        QVERIFY(!fs.folderExists(dir + "c"));
+        QVERIFY(!fs.folderExists(dir + "photo"));
     }
 };
 

@@ -30,6 +30,7 @@ enum class Fault {
     // Another program's acts.
     TargetCreated,        // a file of the next new name appears
     TargetFolderCreated,  // a folder of that name appears
+    TargetTwinCreated,    // a file just like the next one (size, time) takes its new name
     SourceDeleted,        // the next file to rename is deleted
     DestinationRemoved,   // the destination folder is removed
     DestinationMoved,     // the destination folder is renamed elsewhere
@@ -106,6 +107,10 @@ private slots:
             << F::TargetCreated << 1 << 0 << false << 2 << kNameTaken;
         QTest::newRow("folder of the target's name")
             << F::TargetFolderCreated << 1 << 0 << true << 2 << kNameTaken;
+        QTest::newRow("look-alike of the file made just in time")
+            << F::TargetTwinCreated << kWhich << 0 << true << 2 << kNameTaken;
+        QTest::newRow("look-alike of the file made in place")
+            << F::TargetTwinCreated << 1 << 0 << false << 2 << kNameTaken;
         QTest::newRow("source deleted before the click")
             << F::SourceDeleted << -1 << 0 << true << 2 << kAccessError;
         QTest::newRow("source deleted just in time")
@@ -210,6 +215,16 @@ private slots:
             case Fault::TargetFolderCreated:
                 act = [&] { fs::create_directory((root + target.newPath).toStdString()); };
                 break;
+            case Fault::TargetTwinCreated: {
+                const QByteArray twin(target.bytes.size(), 't');
+                act = [&, twin] {
+                    writeWhole(root + target.newPath, twin);
+                    fs::last_write_time((root + target.newPath).toStdString(),
+                                        fs::last_write_time((root + target.oldPath).toStdString()));
+                };
+                photos.push_back({twin, target.newPath, target.newPath});
+                break;
+            }
             case Fault::SourceDeleted:
                 act = [&] { fs::remove((root + target.oldPath).toStdString()); };
                 photos.erase(photos.begin() + kWhich);

@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <cstdio>
 
-int renameAfterCheck(const QByteArray& from, const QByteArray& to) {
+namespace {
+
+int checkThenRename(const QByteArray& from, const QByteArray& to) {
     struct stat st;
     if (::lstat(to.constData(), &st) == 0)
         return EEXIST;
@@ -18,7 +20,7 @@ int renameAfterCheck(const QByteArray& from, const QByteArray& to) {
     return std::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
 }
 
-int renameByLink(const QByteArray& from, const QByteArray& to) {
+int linkThenUnlink(const QByteArray& from, const QByteArray& to) {
     // Flags 0: a symbolic link is linked itself, never the file it points to.
     if (::linkat(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), 0) != 0) {
         const int error = errno;
@@ -27,7 +29,7 @@ int renameByLink(const QByteArray& from, const QByteArray& to) {
             case EOPNOTSUPP:
             case ENOSYS:
             case EMLINK:
-                return renameAfterCheck(from, to);
+                return checkThenRename(from, to);
             default:
                 return error;
         }
@@ -42,14 +44,60 @@ int renameByLink(const QByteArray& from, const QByteArray& to) {
     return 0;
 }
 
-int PosixFileSystem::renameNoReplace(const QByteArray& from, const QByteArray& to) {
+int noReplace(const QByteArray& from, const QByteArray& to) {
     if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
         return 0;
     const int error = errno;
     // EINVAL: this file system does not take the flag; ENOSYS: an old kernel.
     if (error != EINVAL && error != ENOSYS)
         return error;
-    return renameByLink(from, to);
+    return linkThenUnlink(from, to);
+}
+
+// A camera card ignores letter case, so a new name that differs from the
+// file's own in case only is "taken" by the file itself. Its inode number
+// cannot tell: FUSE drivers number a file anew under each spelling. So a file
+// that looks the same under both names is moved aside to a spare name: if the
+// new name is then free, it was the file's own, and the file takes it;
+// otherwise another file holds it, and the file goes back. A plain rename(2)
+// would not do: the kernel leaves the name as it was when both names lead to
+// one inode, and a second hard link would keep both names.
+int unlessTakenByItself(int error, const QByteArray& from, const QByteArray& to) {
+    struct stat own;
+    struct stat target;
+    if (error != EEXIST || ::lstat(from.constData(), &own) != 0 ||
+        ::lstat(to.constData(), &target) != 0)
+        return error;
+    // A file with a second hard link holds both names: never take it for itself.
+    const bool alike = own.st_dev == target.st_dev && own.st_nlink == 1 && target.st_nlink == 1 &&
+                       own.st_mode == target.st_mode && own.st_size == target.st_size &&
+                       own.st_mtime == target.st_mtime;
+    if (!alike)
+        return error;
+    const qsizetype slash = from.lastIndexOf('/') + 1;
+    const QByteArray spare = from.first(slash) + '~' + from.sliced(slash);
+    if (noReplace(from, spare) != 0)
+        return EEXIST;
+    // The rename's own lookup asks the file system afresh; an lstat here
+    // could still see the old name in a FUSE file system's cache.
+    const int result = noReplace(spare, to);
+    if (result != 0)
+        noReplace(spare, from);
+    return result;
+}
+
+}  // namespace
+
+int renameAfterCheck(const QByteArray& from, const QByteArray& to) {
+    return unlessTakenByItself(checkThenRename(from, to), from, to);
+}
+
+int renameByLink(const QByteArray& from, const QByteArray& to) {
+    return unlessTakenByItself(linkThenUnlink(from, to), from, to);
+}
+
+int PosixFileSystem::renameNoReplace(const QByteArray& from, const QByteArray& to) {
+    return unlessTakenByItself(noReplace(from, to), from, to);
 }
 
 bool PosixFileSystem::folderExists(const QByteArray& path) {

@@ -12,7 +12,9 @@ public:
     // Renames (or moves within one file system) the file from to the path to.
     // Never replaces an existing file and never copies. Returns 0 on success,
     // otherwise the errno that describes the failure (EEXIST when to exists,
-    // EXDEV for another file system, ...).
+    // EXDEV for another file system, ...). Where the file system ignores
+    // letter case, a name that differs from the file's own in case only is
+    // the file's to take, and the file gets its new spelling.
     virtual int renameNoReplace(const QByteArray& from, const QByteArray& to) = 0;
 
     // True when path names an existing folder.
@@ -24,7 +26,8 @@ public:
 
 // The real file system: renameat2 with RENAME_NOREPLACE; where a file system
 // refuses that flag, link + unlink where hard links work, else a check for the
-// target right before a plain rename.
+// target right before a plain rename. A case-only rename goes through a spare
+// name ("~" before the old one) for a moment.
 class PosixFileSystem : public FileSystem {
 public:
     int renameNoReplace(const QByteArray& from, const QByteArray& to) override;

@@ -4,7 +4,8 @@
 
 // The two ways PosixFileSystem renames without replacing when the kernel's
 // own no-replace rename is missing or refused by the file system. Both return
-// 0 or the errno of the failure, like FileSystem::renameNoReplace.
+// 0 or the errno of the failure, and let a file take its own name in another
+// letter case, like FileSystem::renameNoReplace.
 
 // Links to, then unlinks from: the link fails atomically when to exists.
 // Where the file system has no hard links, falls back to renameAfterCheck.
