@@ -13,6 +13,7 @@
 #include "Suite.h"
 #include "core/files/FileList.h"
 #include "core/rename/FileSystem.h"
+#include "core/settings/Settings.h"
 
 namespace {
 
@@ -42,15 +43,15 @@ int listCommand(const char* folder, const char* patterns) {
 
 int renameCommand(int argc, char** argv) {
     int error = 0;
-    std::vector<QByteArray> names = listedNames(argv[2], argv[3], &error);
+    const RenameRequest request = serialRequest(argv[2], argv[3], argv[4], argc > 5 ? argv[5] : "",
+                                                argc > 6 ? argv[6] : "", &error);
     if (error != 0) {
         std::fprintf(stderr, "%s: %s\n", argv[2], std::strerror(error));
         return 1;
     }
-    const RenameRequest request = serialRequest(argv[2], std::move(names), argv[4],
-                                                argc > 5 ? argv[5] : "", argc > 6 ? argv[6] : "");
     PosixFileSystem fileSystem;
-    ToolRenameHost host(true);
+    // The batch is recorded where the program records it, beside its settings.
+    ToolRenameHost host(true, undoJournalPath());
     const std::optional<RenameOutcome> outcome = runRenameCommand(request, fileSystem, host);
     // What the command refuses before it would ask prints nothing.
     if (!outcome)

@@ -13,24 +13,20 @@ void readFolder(FileList& list, const QByteArray& folder, const QByteArray& patt
     list.setPath(fromNative(folder));
 }
 
-std::vector<QByteArray> listedNames(const QByteArray& folder, const QByteArray& patterns,
-                                    int* error) {
-    // What FileList::setPath reads with, path and patterns taking the same
-    // round trip through text.
-    return listMatchingFiles(toNative(fromNative(folder)),
-                             PatternSet(toNative(fromNative(patterns))), error);
-}
-
-RenameRequest serialRequest(const QByteArray& folder, std::vector<QByteArray> entries,
+RenameRequest serialRequest(const QByteArray& folder, const QByteArray& patterns,
                             const QByteArray& start, const QByteArray& prefix,
-                            const QByteArray& suffix) {
+                            const QByteArray& suffix, int* error) {
     RenameRequest request;
     request.folder = fromNative(folder);
     request.destination = request.folder;
     request.startNumber = fromNative(start);
     request.prefix = fromNative(prefix);
     request.suffix = fromNative(suffix);
-    request.entries = std::move(entries);
+    // What FileList::setPath reads with, path and patterns taking the same
+    // round trip through text.
+    request.entries =
+        listMatchingFiles(toNative(request.folder), PatternSet(toNative(fromNative(patterns))),
+                          error, &request.inodes);
     return request;
 }
 

@@ -17,26 +17,26 @@ class FileList;
 // the window does; list.names() then holds the names in the list's order.
 void readFolder(FileList& list, const QByteArray& folder, const QByteArray& patterns);
 
-// The same names, read the way the file list reads its folder, but handed
-// over instead of held, so that a job can take them without a copy.
-std::vector<QByteArray> listedNames(const QByteArray& folder, const QByteArray& patterns,
-                                    int* error);
-
-// The batch the window hands to the rename command for these files when
-// neither option box is ticked: serial names, kept in their own folder.
-RenameRequest serialRequest(const QByteArray& folder, std::vector<QByteArray> entries,
+// The batch the window hands to the rename command for the files of folder
+// that match patterns, read the way the file list reads them, when neither
+// option box is ticked: serial names, kept in their own folder. *error gets
+// the listing's errno.
+RenameRequest serialRequest(const QByteArray& folder, const QByteArray& patterns,
                             const QByteArray& start, const QByteArray& prefix,
-                            const QByteArray& suffix);
+                            const QByteArray& suffix, int* error);
 
 // The rename command as a tool runs it: every question answered yes, every
-// refusal and stop written to the standard error (when loud).
+// refusal and stop written to the standard error (when loud), the batch
+// recorded for its undo in journal, as the window records it.
 class ToolRenameHost : public RenameCommandHost {
 public:
-    explicit ToolRenameHost(bool loud) : loud_(loud) {}
+    ToolRenameHost(bool loud, QString journal) : loud_(loud), journal_(std::move(journal)) {}
     void refuse(const Refusal& refusal) override;
     bool confirm(const Message&, const RenamePlan&) override { return true; }
+    QString journalPath() const override { return journal_; }
     void report(const Message& stop) override;
 
 private:
     bool loud_;
+    QString journal_;
 };

@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include <QFile>
+
 #include "Jobs.h"
 #include "Processes.h"
 #include "core/files/FileList.h"
@@ -320,8 +322,7 @@ void Suite::renameSection(const char* fs, const QByteArray& root) {
             if (inProcess) {
                 int error = 0;
                 const RenameRequest request =
-                    serialRequest(programFolder, listedNames(programFolder, kPatterns, &error),
-                                  kStart, kPrefix, "");
+                    serialRequest(programFolder, kPatterns, kStart, kPrefix, "", &error);
                 plain_names listed;
                 plain_paths paths{};
                 if (error != 0 || plain_list(plainFolder.constData(), kPatterns, &listed) != 0 ||
@@ -339,7 +340,9 @@ void Suite::renameSection(const char* fs, const QByteArray& root) {
                 // job would pay for them.
                 const std::function<void()> engine = [&] {
                     PosixFileSystem fileSystem;
-                    ToolRenameHost host(false);
+                    // The batch is recorded as the window records it, on the
+                    // file system measured.
+                    ToolRenameHost host(false, QFile::decodeName(root + "/journal"));
                     settle(root);
                     const auto begin = Clock::now();
                     const std::optional<RenameOutcome> outcome =

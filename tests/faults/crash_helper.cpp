@@ -1,15 +1,18 @@
 // Renames the files of one folder with the rename command, for the crash
 // test to kill at a moment of its choosing: the folder is listed by the file
 // list, and the command runs on the real file system with every question
-// answered yes.
+// answered yes, recording the batch in JOURNAL as the window does. Or undoes
+// the batch JOURNAL records.
 //
-// Usage: tolvane_crash_helper FOLDER PATTERNS START PREFIX [SUFFIX]
+// Usage: tolvane_crash_helper JOURNAL FOLDER PATTERNS START PREFIX [SUFFIX]
+//        tolvane_crash_helper JOURNAL --undo
 //
 // Standard output: "listed N" once the list is read, then the count of files
-// renamed so far after every rename, then "done RENAMED FAILURE". The exit
-// code is 0 when every file was renamed, 1 when the run stopped at a failure,
-// 2 when the name texts or the start number were refused, 3 when the folder
-// could not be read.
+// renamed so far after every rename, then "done RENAMED STOP". The exit code
+// is 0 when every file was renamed, 1 when the run stopped, 2 when the name
+// texts or the start number were refused, 3 when the folder could not be
+// read. An undo prints "undone RESTORED LEFT" and exits 0, or 4 when there
+// was no journal to undo.
 
 #include <QCoreApplication>
 
@@ -18,6 +21,7 @@
 #include "core/files/FileList.h"
 #include "core/rename/FileSystem.h"
 #include "core/rename/RenameCommand.h"
+#include "core/rename/Undo.h"
 
 namespace {
 
@@ -44,38 +48,62 @@ private:
 // Answers yes; a refusal or a stop is only counted.
 class YesHost : public RenameCommandHost {
 public:
+    explicit YesHost(QString journal) : journal_(std::move(journal)) {}
     void refuse(const Refusal&) override {}
     bool confirm(const Message&, const RenamePlan&) override { return true; }
+    QString journalPath() const override { return journal_; }
     void report(const Message&) override {}
+
+private:
+    QString journal_;
 };
+
+int undo(const QString& journal) {
+    const std::optional<BatchRecord> record = readJournal(journal);
+    if (!record)
+        return 4;
+    PosixFileSystem fs;
+    const UndoOutcome outcome = undoBatch(*record, fs);
+    const BatchRecord left = remainingAfter(*record, outcome);
+    rewriteJournal(journal, left);
+    say("undone " + QByteArray::number(outcome.restored) + ' ' +
+        QByteArray::number(qsizetype(left.entries.size())));
+    return 0;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 5) {
-        std::fputs("usage: tolvane_crash_helper FOLDER PATTERNS START PREFIX [SUFFIX]\n", stderr);
+    if (args.size() == 3 && args[2] == QLatin1String("--undo"))
+        return undo(args[1]);
+    if (args.size() < 6) {
+        std::fputs(
+            "usage: tolvane_crash_helper JOURNAL FOLDER PATTERNS START PREFIX [SUFFIX]\n"
+            "       tolvane_crash_helper JOURNAL --undo\n",
+            stderr);
         return 64;
     }
 
     FileList files;
-    files.setPattern(args[2]);
-    files.setPath(args[1]);
+    files.setPattern(args[3]);
+    files.setPath(args[2]);
     if (files.lastError() != 0)
         return 3;
 
     RenameRequest request;
     request.folder = files.path();
     request.destination = request.folder;
-    request.startNumber = args[3];
-    request.prefix = args[4];
-    request.suffix = args.size() > 5 ? args[5] : QString();
+    request.startNumber = args[4];
+    request.prefix = args[5];
+    request.suffix = args.size() > 6 ? args[6] : QString();
     request.entries = files.names();
+    request.inodes = files.inodes();
     say("listed " + QByteArray::number(qsizetype(request.entries.size())));
 
     ReportingFileSystem fs;
-    YesHost host;
+    YesHost host(args[1]);
     const std::optional<RenameOutcome> outcome = runRenameCommand(request, fs, host);
     if (!outcome)
         return 2;

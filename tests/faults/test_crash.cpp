@@ -7,8 +7,9 @@
 
 // A run killed with SIGKILL part-way through, again and again on one folder:
 // after each kill every file is under its old or its new name with its bytes,
-// the renamed ones are exactly the first ones of the list, and a second run
-// over what is left renames everything like any run.
+// the renamed ones are exactly the first ones of the list, and the undo from
+// the batch's journal brings back exactly those, touching nothing else. A
+// second run over what is left renames everything like any run.
 //
 // TOLVANE_LONG_TESTS=1: 20 kills over 32 767 files; otherwise 3 over 5 000.
 // TOLVANE_CRASH_SEED picks other moments to kill at.
@@ -31,12 +32,13 @@ struct Run {
 // Runs the helper over folder with the given prefix and start number 1. With
 // killAfter >= 0 it is killed as soon as it reports that many renames (0: as
 // soon as it has read the folder), after a further pause of jitterMicroseconds.
-Run runHelper(const QString& folder, const QByteArray& prefix, int killAfter,
-              unsigned long jitterMicroseconds = 0) {
+Run runHelper(const QString& journal, const QString& folder, const QByteArray& prefix,
+              int killAfter, unsigned long jitterMicroseconds = 0) {
     Run run;
     QProcess helper;
-    helper.start(QStringLiteral(TOLVANE_CRASH_HELPER),
-                 {folder, QStringLiteral("*.jpg"), QStringLiteral("1"), QString::fromUtf8(prefix)});
+    helper.start(
+        QStringLiteral(TOLVANE_CRASH_HELPER),
+        {journal, folder, QStringLiteral("*.jpg"), QStringLiteral("1"), QString::fromUtf8(prefix)});
     if (!helper.waitForStarted())
         return run;
     QByteArray pending;
@@ -71,6 +73,15 @@ Run runHelper(const QString& folder, const QByteArray& prefix, int killAfter,
     return run;
 }
 
+// The undo of the journal's batch; its "undone RESTORED LEFT" line.
+QByteArray undoWithHelper(const QString& journal) {
+    QProcess helper;
+    helper.start(QStringLiteral(TOLVANE_CRASH_HELPER), {journal, QStringLiteral("--undo")});
+    if (!helper.waitForFinished(120000) || helper.exitCode() != 0)
+        return "exit " + QByteArray::number(helper.exitCode());
+    return helper.readAllStandardOutput().trimmed();
+}
+
 }  // namespace
 
 class TestCrash : public QObject {
@@ -89,6 +100,10 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QByteArray root = QFile::encodeName(dir.path());
+        QTemporaryDir settings;  // the journal lies apart from the photos, as beside the settings
+        const QString journal = settings.filePath(QStringLiteral("Tolvane.undo"));
+        // A file of the folder that no batch lists: the undo must leave it be.
+        writeWhole(root + "/notes.txt", "notes");
         // In list order: the bytes of each photo and its present name. The
         // names sort the same bytewise and naturally, so the order is known
         // without asking the program.
@@ -107,12 +122,14 @@ private slots:
             const int to = kill * files / kills;
             const int target = kill == 1 ? 0 : from + int(random.bounded(to - from));
             const QByteArray killedPrefix = 'k' + QByteArray::number(kill) + '-';
-            const Run killed = runHelper(dir.path(), killedPrefix, target, random.bounded(400u));
+            const Run killed =
+                runHelper(journal, dir.path(), killedPrefix, target, random.bounded(400u));
 
             std::vector<Photo> photos;
             for (int k = 0; k < files; ++k)
                 photos.push_back(
                     {bytes[size_t(k)], names[size_t(k)], numbered(killedPrefix, k + 1, files)});
+            photos.push_back({"notes", "notes.txt", "notes.txt"});
             Files now = inventory(root);
             int lost = -1, overwritten = -1;
             QStringList faults = accountFor(now, photos, &lost, &overwritten);
@@ -127,14 +144,25 @@ private slots:
             qInfo("kill %d: asked after %d renames, landed after %d (%s)", kill, target, renamed,
                   killed.killed ? "killed" : "had finished");
 
-            // What is left: the renamed files sort first ("k" before "r"),
-            // so the list order, and with it each photo's place, is the same.
-            for (int k = 0; k < files; ++k) {
-                if (k < renamed)
-                    names[size_t(k)] = photos[size_t(k)].newPath;
-            }
+            // The undo brings back exactly the renamed files; nothing is left
+            // to undo after it.
+            // Killed before it wrote its journal, a batch renamed nothing.
+            const bool recorded = QFile::exists(journal);
+            QVERIFY(recorded || renamed == 0);
+            const QByteArray undone = undoWithHelper(journal);
+            QCOMPARE(undone, recorded ? "undone " + QByteArray::number(renamed) + " 0"
+                                      : QByteArray("exit 4"));
+            QVERIFY(!QFile::exists(journal));
+            for (Photo& photo : photos)
+                photo.newPath = photo.oldPath;
+            now = inventory(root);
+            faults = accountFor(now, photos, &lost, &overwritten);
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.mid(0, 20).join(u'\n')));
+            photos.pop_back();
+
+            // A whole run over the folder as it is again.
             const QByteArray againPrefix = 'r' + QByteArray::number(kill) + '-';
-            const Run again = runHelper(dir.path(), againPrefix, -1);
+            const Run again = runHelper(journal, dir.path(), againPrefix, -1);
             QVERIFY(!again.killed);
             QCOMPARE(again.exitCode, 0);
             QCOMPARE(again.lastLine, "done " + QByteArray::number(files) + " 0");
@@ -142,6 +170,7 @@ private slots:
             for (int k = 0; k < files; ++k)
                 photos.push_back(
                     {bytes[size_t(k)], names[size_t(k)], numbered(againPrefix, k + 1, files)});
+            photos.push_back({"notes", "notes.txt", "notes.txt"});
             now = inventory(root);
             faults = accountFor(now, photos, &lost, &overwritten);
             QVERIFY2(faults.isEmpty(), qPrintable(faults.mid(0, 20).join(u'\n')));

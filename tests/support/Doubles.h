@@ -26,6 +26,7 @@ public:
     struct Shown {
         Message message;
         QPointer<QWidget> owner;
+        QString details;  // made while the box is up, as a person opening them sees them
     };
 
     ScriptedMessageBox() { MessageBoxService::replace(this); }
@@ -34,7 +35,7 @@ public:
     void answer(Answer answer) { script.push_back(answer); }
 
     Answer show(QWidget* owner, const Message& message) override {
-        shown.append({message, owner});
+        shown.append({message, owner, message.details ? message.details() : QString()});
         if (onShow)
             onShow(int(shown.size()));
         if (!script.empty()) {

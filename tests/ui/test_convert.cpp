@@ -285,6 +285,25 @@ private slots:
         QTEST(edit->text(), "text");
     }
 
+    // A click on 変換 while text is still being composed commits it first:
+    // with a refused character in it, the warning comes and nothing is asked.
+    void convertRightAfterARefusedCommit() {
+        ScriptedMessageBox boxes;
+        MainWindow w;
+        MainWindowDriver d(w);
+        prepare(w, {"a.jpg"});
+        commit(d.prefix(), QStringLiteral("京都/"));
+        d.convert();
+        QCoreApplication::processEvents();
+        QCOMPARE(boxes.texts(), QStringList{kRefusal});
+        QCOMPARE(d.prefix()->text(), QStringLiteral("京都"));
+        // The next click asks, with what the box holds.
+        boxes.answer(Answer::Cancel);
+        d.convert();
+        QCOMPARE(boxes.shown.size(), 2);
+        QVERIFY(boxes.shown[1].message.text.startsWith(QStringLiteral("「 京都＋連番")));
+    }
+
     void refusedCommitKeepsTheRest() {
         ScriptedMessageBox boxes;
         MainWindow w;

@@ -3,6 +3,7 @@
 #include "Doubles.h"
 #include "Modal.h"
 #include "WindowDriver.h"
+#include "core/settings/Settings.h"
 #include "ui/controls/Fonts.h"
 #include "ui/controls/Twips.h"
 #include "ui/windows/HelpCommands.h"
@@ -48,8 +49,14 @@ Q_DECLARE_METATYPE(MainControl)
 // it, with its caption and font, the keyboard order, the menus.
 class TestMainWindow : public QObject {
     Q_OBJECT
+    QTemporaryDir appFolder_;  // where the settings and the undo journal go
+
 private slots:
-    void initTestCase() { installFontSubstitutions(); }
+    void initTestCase() {
+        installFontSubstitutions();
+        setApplicationFolderForTesting(appFolder_.path());
+    }
+    void cleanupTestCase() { setApplicationFolderForTesting(QString()); }
 
     // The window as built stands as its layout says, control by control.
     void layout() {
@@ -120,15 +127,23 @@ private slots:
             QStringList list;
             for (QAction* a : m->actions()) {
                 list << a->text();
-                // No shortcuts, separators or check marks anywhere.
-                if (a->isSeparator() || a->isCheckable() || !a->shortcut().isEmpty() ||
-                    !a->isEnabled())
+                // No access keys or check marks anywhere; a separator, a
+                // shortcut or a disabled item only where the test says.
+                if (a->text().contains(u'&') || a->isCheckable())
                     list << QStringLiteral("<odd>");
+                if (a->isSeparator())
+                    list << QStringLiteral("<separator>");
+                if (!a->shortcut().isEmpty())
+                    list << a->shortcut().toString();
+                if (!a->isEnabled())
+                    list << QStringLiteral("<disabled>");
             }
             return list;
         };
         const QList<QAction*> menus = w.menuBar()->actions();
-        QCOMPARE(texts(menus[0]->menu()), QStringList{QStringLiteral("拡張子...")});
+        // The undo of the last batch is there only while a batch is recorded.
+        QCOMPARE(texts(menus[0]->menu()), (QStringList{"拡張子...", "", "<separator>",
+                                                       "変換を元に戻す", "Ctrl+Z", "<disabled>"}));
         QCOMPARE(texts(menus[1]->menu()),
                  (QStringList{QStringLiteral("使い方..."), QStringLiteral("ホームページ..."),
                               QStringLiteral("バージョン情報...")}));

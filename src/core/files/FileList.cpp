@@ -35,6 +35,6 @@ void FileList::refresh() {
 
 void FileList::read() {
     int error = 0;
-    names_ = listMatchingFiles(toNative(path_), PatternSet(toNative(pattern_)), &error);
+    names_ = listMatchingFiles(toNative(path_), PatternSet(toNative(pattern_)), &error, &inodes_);
     lastError_ = error;
 }

@@ -30,6 +30,8 @@ public:
     void refresh();
 
     const std::vector<QByteArray>& names() const { return names_; }
+    // Each name's inode number, as the folder listing gave it.
+    const std::vector<quint64>& inodes() const { return inodes_; }
 
     // errno of the last read that failed, 0 when it succeeded.
     int lastError() const { return lastError_; }
@@ -44,6 +46,7 @@ private:
     QString path_;
     QString pattern_ = QStringLiteral("*.*");
     std::vector<QByteArray> names_;
+    std::vector<quint64> inodes_;
     int lastError_ = 0;
     bool justRead_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "core/text/Characters.h"
 #include "core/text/NaturalOrder.h"
+#include "core/text/Paths.h"
 
 #include <QList>
 
@@ -129,8 +130,8 @@ namespace {
 // Reads folder and hands every entry that is not hidden to onEntry, with the
 // open folder's descriptor. Returns 0, or errno when the folder could not be
 // read to its end.
-template <typename OnEntry>
-int scanFolder(const QByteArray& folder, OnEntry&& onEntry, std::vector<QByteArray>* sizedFor) {
+template <typename OnEntry, typename Sized>
+int scanFolder(const QByteArray& folder, OnEntry&& onEntry, std::vector<Sized>* sizedFor) {
     DIR* dir = opendir(folder.constData());
     if (!dir)
         return errno;
@@ -174,30 +175,46 @@ unsigned char typeOf(const dirent& entry, int fd, bool followLinks) {
 }  // namespace
 
 std::vector<QByteArray> listMatchingFiles(const QByteArray& folder, const PatternSet& patterns,
-                                          int* error) {
-    std::vector<QByteArray> names;
+                                          int* error, std::vector<quint64>* inodes) {
+    // Sorted with their inode numbers beside them, so that each name keeps
+    // its own; the listing hands them over for nothing.
+    struct Listed {
+        QByteArray name;
+        quint64 inode;
+    };
+    std::vector<Listed> listed;
     NameBlocks blocks;
     const int failure = scanFolder(
         folder,
         [&](const dirent& entry, int fd) {
             const std::string_view name(entry.d_name);
-            // The pattern first: it is cheap, and a file it refuses needs no
-            // question to the file system about its type.
             if (entry.d_type != DT_REG && entry.d_type != DT_UNKNOWN)
                 return;
             if (!patterns.matches(name))
                 return;
+            // Some file systems do not fill in the type: ask them, for the
+            // matching names only.
             if (entry.d_type == DT_UNKNOWN && typeOf(entry, fd, false) != DT_REG)
                 return;
-            names.push_back(blocks.add(name));
+            listed.push_back({blocks.add(name), quint64(entry.d_ino)});
         },
-        &names);
-    if (failure != 0) {
-        // Half a folder would number the files wrongly: nothing at all is the
-        // honest answer.
-        names.clear();
-    } else {
-        sortNaturally(names);
+        &listed);
+    std::vector<QByteArray> names;
+    if (inodes)
+        inodes->clear();
+    if (failure == 0) {
+        // Half a folder would number the files wrongly: on failure nothing
+        // at all is the honest answer.
+        std::sort(listed.begin(), listed.end(),
+                  [](const Listed& x, const Listed& y) { return naturalLess(x.name, y.name); });
+        names.reserve(listed.size());
+        if (inodes)
+            inodes->reserve(listed.size());
+        for (Listed& file : listed) {
+            names.push_back(std::move(file.name));
+            if (inodes)
+                inodes->push_back(file.inode);
+        }
     }
     if (error)
         *error = failure;
@@ -212,7 +229,38 @@ std::vector<QByteArray> listSubfolders(const QByteArray& folder) {
             if (typeOf(entry, fd, true) == DT_DIR)
                 names.emplace_back(entry.d_name);
         },
-        nullptr);
+        &names);
     sortNaturally(names);
     return names;
+}
+
+std::vector<QByteArray> listAllNames(const QByteArray& folder) {
+    std::vector<QByteArray> names;
+    DIR* dir = opendir(folder.constData());
+    if (!dir)
+        return names;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name != "." && name != "..")
+            names.emplace_back(entry->d_name);
+    }
+    closedir(dir);
+    return names;
+}
+
+bool ignoresLetterCase(const QByteArray& folder, const std::vector<QByteArray>& names) {
+    for (const QByteArray& name : names) {
+        QByteArray swapped = name;
+        for (char& c : swapped) {
+            if (c >= 'a' && c <= 'z')
+                c = char(c - 'a' + 'A');
+            else if (c >= 'A' && c <= 'Z')
+                c = char(c - 'A' + 'a');
+        }
+        if (swapped == name)
+            continue;
+        struct stat st;
+        return lstat((withTrailingSlash(folder) + swapped).constData(), &st) == 0;
+    }
+    return false;
 }

@@ -22,9 +22,21 @@ private:
 
 // The names of the regular, non-hidden files of folder that match patterns, in
 // natural order. On failure returns an empty list and sets *error to errno.
+// inodes, when given, receives each name's inode number as the listing told
+// it (the rename's undo knows its files by them where they last).
 std::vector<QByteArray> listMatchingFiles(const QByteArray& folder, const PatternSet& patterns,
-                                          int* error = nullptr);
+                                          int* error = nullptr,
+                                          std::vector<quint64>* inodes = nullptr);
 
 // The names of the subfolders of folder (symbolic links to folders included),
 // hidden ones left out, in natural order; empty when it cannot be read.
 std::vector<QByteArray> listSubfolders(const QByteArray& folder);
+
+// Every name in folder, of whatever kind, hidden ones included: the names a
+// new name could collide with. Empty when it cannot be read.
+std::vector<QByteArray> listAllNames(const QByteArray& folder);
+
+// Whether the file system of folder ignores letter case (a camera card): a
+// name of names in other letter case is found there too. names: some of the
+// folder's names, one with a Latin letter among them.
+bool ignoresLetterCase(const QByteArray& folder, const std::vector<QByteArray>& names);

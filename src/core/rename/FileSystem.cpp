@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -110,4 +111,45 @@ qsizetype PosixFileSystem::longestName(const QByteArray& folder) {
     // No answer (the folder is missing, say): the common limit, and the
     // rename itself reports what is wrong with the folder.
     return longest > 0 ? qsizetype(longest) : qsizetype(255);
+}
+
+bool isSameFile(const FileIdentity& id, const FileIdentity& found, IdentityKind kind) {
+    if (kind == IdentityKind::Inode)
+        return id.device == found.device && id.inode == found.inode;
+    return id.size == found.size && id.modifiedNs == found.modifiedNs;
+}
+
+IdentityKind FileSystem::identityKind(const QByteArray&) {
+    return IdentityKind::SizeAndTime;
+}
+
+std::optional<FileIdentity> FileSystem::identify(const QByteArray&) {
+    return std::nullopt;
+}
+
+IdentityKind PosixFileSystem::identityKind(const QByteArray& folder) {
+    struct statfs fs;
+    if (::statfs(folder.constData(), &fs) != 0)
+        return IdentityKind::SizeAndTime;
+    // The file systems whose inode numbers last; anything else (FAT, exFAT,
+    // NTFS through FUSE, network shares) is known by size and time.
+    switch (static_cast<unsigned long>(fs.f_type)) {
+        case 0xEF53:      // ext2, ext3, ext4
+        case 0x01021994:  // tmpfs
+        case 0x9123683E:  // btrfs
+        case 0x58465342:  // xfs
+        case 0xF2F52010:  // f2fs
+        case 0x2FC12FC1:  // zfs
+            return IdentityKind::Inode;
+        default:
+            return IdentityKind::SizeAndTime;
+    }
+}
+
+std::optional<FileIdentity> PosixFileSystem::identify(const QByteArray& path) {
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0)
+        return std::nullopt;
+    return FileIdentity{quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+                        qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }

@@ -3,6 +3,32 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <optional>
+
+// How a file is known again after it was renamed, so that an undo brings
+// back the very file a batch renamed and never one put under its name later.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = -1;
+    qint64 modifiedNs = 0;  // the modification time, nanoseconds since 1970
+
+    bool operator==(const FileIdentity&) const = default;
+};
+
+enum class IdentityKind {
+    // The file system keeps a file's device and inode number for good (ext4,
+    // tmpfs, btrfs, xfs …), and a listing gives them for nothing.
+    Inode,
+    // It does not: camera cards (FAT, exFAT) and FUSE number a file afresh
+    // under each spelling and after each mount. There a file is known by its
+    // size and modification time.
+    SizeAndTime,
+};
+
+// Whether a file found now is the one that id describes.
+bool isSameFile(const FileIdentity& id, const FileIdentity& found, IdentityKind kind);
+
 // What the rename engine needs of the file system, and no more, so that tests
 // can make any rename fail the way a real desktop would.
 class FileSystem {
@@ -22,6 +48,12 @@ public:
 
     // The longest file name, in bytes, that the file system holding folder takes.
     virtual qsizetype longestName(const QByteArray& folder) = 0;
+
+    // How the files of folder are known again; SizeAndTime where unsure.
+    virtual IdentityKind identityKind(const QByteArray& folder);
+    // The identity of the file at path (not following a symbolic link), or
+    // nothing when there is none. The stand-ins of tests know no files.
+    virtual std::optional<FileIdentity> identify(const QByteArray& path);
 };
 
 // The real file system: renameat2 with RENAME_NOREPLACE; where a file system
@@ -33,4 +65,6 @@ public:
     int renameNoReplace(const QByteArray& from, const QByteArray& to) override;
     bool folderExists(const QByteArray& path) override;
     qsizetype longestName(const QByteArray& folder) override;
+    IdentityKind identityKind(const QByteArray& folder) override;
+    std::optional<FileIdentity> identify(const QByteArray& path) override;
 };

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // A message box to show, as plain values, so that the code that decides what
 // to say needs no window.
 
@@ -22,8 +24,16 @@ struct Message {
     Buttons buttons = Buttons::Ok;
     // The question of a rename: the safe answer, Cancel, is the default.
     bool cancelIsDefault = false;
+    // Text that the box shows on request only (its details), made when it
+    // is first asked for, while the box is up: it may list tens of thousands
+    // of files.
+    std::function<QString()> details;
 
-    bool operator==(const Message&) const = default;
+    // Two messages say the same when all but the details are equal.
+    bool operator==(const Message& other) const {
+        return text == other.text && title == other.title && icon == other.icon &&
+               buttons == other.buttons && cancelIsDefault == other.cancelIsDefault;
+    }
 };
 
 // The title of the program's warnings.

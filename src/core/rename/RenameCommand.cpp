@@ -88,7 +88,14 @@ Message confirmationMessage(const RenameRequest& request) {
 std::optional<Message> stopMessage(const RenamePlan& plan, const RenameOutcome& outcome) {
     switch (outcome.stop) {
         case StopReason::None:
-            return std::nullopt;
+            if (!outcome.cancelled)
+                return std::nullopt;
+            return Message(QStringLiteral("変換を中止しました.") + kParagraph +
+                               (outcome.renamed == 0
+                                    ? QStringLiteral("ファイルは変換していません.")
+                                    : displayName(plan.entry(outcome.renamed - 1).toByteArray()) +
+                                          QStringLiteral(" より後のファイルは変換していません.")),
+                           kWarningTitle, Icon::Warning);
         case StopReason::BadStartNumber:
             return badStartNumberMessage();
         case StopReason::SerialOverflow:

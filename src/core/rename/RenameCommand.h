@@ -26,10 +26,13 @@ public:
     virtual void refuse(const Refusal& refusal) = 0;
     // The question before any file is touched; true to go on.
     virtual bool confirm(const Message& question, const RenamePlan& plan) = 0;
-    // Runs the renames. The window runs them off its own thread.
+    // Runs the renames, recording the batch in journalPath() for its undo.
+    // The window runs them off its own thread.
     virtual RenameOutcome run(const RenamePlan& plan, FileSystem& fs) {
-        return renameAll(plan, fs);
+        return renameAll(plan, fs, nullptr, journalPath());
     }
+    // Where the batch is recorded; empty: nowhere.
+    virtual QString journalPath() const { return QString(); }
     // Why the run stopped before its end.
     virtual void report(const Message& stop) = 0;
 };

@@ -1,5 +1,6 @@
 #include "core/rename/RenameEngine.h"
 
+#include "core/rename/BatchJournal.h"
 #include "core/rename/NameRules.h"
 #include "core/rename/SerialNumbers.h"
 #include "core/text/NativeName.h"
@@ -60,6 +61,8 @@ StopReason stopFor(int error, FileSystem& fs, const QByteArray& target) {
 RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
     RenamePlan plan;
     plan.entries_ = request.entries;
+    if (request.inodes.size() == request.entries.size())
+        plan.inodes_ = request.inodes;
     plan.sourceFolder_ = withTrailingSlash(toNative(request.folder));
     plan.targetFolder_ = withTrailingSlash(toNative(request.targetFolder()));
 
@@ -109,7 +112,48 @@ QByteArrayView RenamePlan::newName(int k) const {
     return QByteArrayView(newNames_).sliced(begin, ends_[size_t(k)] - begin);
 }
 
-RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, RenameProgress* progress) {
+namespace {
+
+// The batch's journal, and whether each file's identity must be found and
+// appended just before its rename.
+struct Journal {
+    JournalWriter writer;
+    bool identityPerFile = false;
+};
+
+// Begins the journal: with the listing's inode numbers where the file system
+// keeps them (checked on the first file, as a listing through some layers
+// gives numbers of its own), else to be completed file by file.
+void beginJournal(Journal& journal, const QString& path, const RenamePlan& plan, FileSystem& fs) {
+    BatchRecord record;
+    record.sourceFolder = plan.sourceFolder();
+    record.targetFolder = plan.targetFolder();
+    record.kind = fs.identityKind(plan.sourceFolder());
+    record.entries.resize(size_t(plan.count()));
+    for (int k = 0; k < plan.count(); ++k) {
+        record.entries[size_t(k)].oldName = plan.entry(k).toByteArray();
+        record.entries[size_t(k)].newName = plan.newName(k).toByteArray();
+    }
+    if (record.kind == IdentityKind::Inode) {
+        const std::optional<FileIdentity> first =
+            plan.inodes().empty() ? std::nullopt
+                                  : fs.identify(plan.sourceFolder() + plan.entry(0).toByteArray());
+        if (first && first->inode == plan.inodes().front()) {
+            for (int k = 0; k < plan.count(); ++k)
+                record.entries[size_t(k)].identity =
+                    FileIdentity{first->device, plan.inodes()[size_t(k)], -1, 0};
+        } else {
+            record.kind = IdentityKind::SizeAndTime;
+        }
+    }
+    journal.identityPerFile = record.kind == IdentityKind::SizeAndTime;
+    journal.writer.begin(path, record);
+}
+
+}  // namespace
+
+RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* progress,
+                        const QString& journalPath) {
     RenameOutcome outcome;
     if (plan.refusal() != StopReason::None) {
         outcome.stop = plan.refusal();
@@ -130,8 +174,12 @@ RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, RenameProgress* 
     oldPath.reserve(oldBase + longestEntry);
     newPath.reserve(newBase + longestNewName);
 
+    Journal journal;
+    if (!journalPath.isEmpty())
+        beginJournal(journal, journalPath, plan, fs);
+
     for (int k = 0; k < plan.count(); ++k) {
-        if (progress && progress->stopRequested.load(std::memory_order_relaxed)) {
+        if (progress && progress->shouldStop()) {
             outcome.cancelled = true;
             break;
         }
@@ -142,6 +190,10 @@ RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, RenameProgress* 
         // A file that already carries its new name is done; the kernel would
         // call the name taken and stop the batch.
         if (oldPath != newPath) {
+            if (journal.identityPerFile && journal.writer.isOpen()) {
+                if (const std::optional<FileIdentity> identity = fs.identify(oldPath))
+                    journal.writer.recordIdentity(k, *identity);
+            }
             if (const int error = fs.renameNoReplace(oldPath, newPath)) {
                 outcome.stop = stopFor(error, fs, plan.targetFolder());
                 outcome.error = error;
@@ -151,7 +203,9 @@ RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, RenameProgress* 
         }
         ++outcome.renamed;
         if (progress)
-            progress->done.store(outcome.renamed, std::memory_order_relaxed);
+            progress->setDone(outcome.renamed);
     }
+    if (journal.writer.isOpen() && outcome.renamed == 0)
+        removeJournal(journalPath);
     return outcome;
 }

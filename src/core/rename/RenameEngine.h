@@ -1,12 +1,12 @@
 #pragma once
 
+#include "core/TaskProgress.h"
 #include "core/rename/FileSystem.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
-#include <atomic>
 #include <vector>
 
 // One batch as the main window holds it when the user confirms.
@@ -19,6 +19,9 @@ struct RenameRequest {
     QString suffix;
     QString startNumber;              // as typed
     std::vector<QByteArray> entries;  // plain file names, native bytes, in serial order
+    // Each entry's inode number as the folder listing gave it, when known
+    // (then as many as entries): the undo knows the files by them.
+    std::vector<quint64> inodes;
 
     // The folder the new names go to.
     QString targetFolder() const { return moveToDestination ? destination : folder; }
@@ -56,6 +59,8 @@ public:
     int count() const { return int(entries_.size()); }
     QByteArrayView entry(int k) const { return entries_[size_t(k)]; }
     QByteArrayView newName(int k) const;
+    // The listing's inode numbers, one per entry, or none.
+    const std::vector<quint64>& inodes() const { return inodes_; }
 
     // Both end in "/".
     const QByteArray& sourceFolder() const { return sourceFolder_; }
@@ -63,6 +68,7 @@ public:
 
 private:
     std::vector<QByteArray> entries_;
+    std::vector<quint64> inodes_;
     QByteArray newNames_;          // every new name, one after the other
     std::vector<qsizetype> ends_;  // where each new name ends in newNames_
     QByteArray sourceFolder_;
@@ -70,13 +76,6 @@ private:
     StopReason refusal_ = StopReason::None;
     int refusedIndex_ = -1;
     int refusalError_ = 0;
-};
-
-// How far a run has come, for a window on another thread, and its request
-// to stop after the file in hand. Costs one relaxed store per file.
-struct RenameProgress {
-    std::atomic<int> done{0};
-    std::atomic<bool> stopRequested{false};
 };
 
 struct RenameOutcome {
@@ -89,5 +88,8 @@ struct RenameOutcome {
 
 // Renames every entry of plan, in order, one file at a time. The first
 // failure ends the run and leaves the later files untouched. A refused plan
-// renames nothing and reports its refusal.
-RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, RenameProgress* progress = nullptr);
+// renames nothing and reports its refusal. With a journal path, the batch is
+// recorded there before its first rename, for the undo (see BatchJournal.h);
+// a batch that renamed nothing leaves no journal.
+RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* progress = nullptr,
+                        const QString& journalPath = QString());

@@ -104,6 +104,11 @@ QString settingsFilePath() {
     return config + u'/' + name;
 }
 
+QString undoJournalPath() {
+    return QFileInfo(settingsFilePath()).absolutePath() + u'/' +
+           QString::fromUtf16(kUndoJournalName);
+}
+
 QString readSetting(Setting setting) {
     const std::optional<QByteArray> bytes = readSettingsFile(settingsFilePath());
     return bytes ? iniValue(*bytes, kSection, keyName(setting)) : QString();

@@ -35,6 +35,10 @@ QString settingsFilePath();
 // The settings file's name, in either place.
 inline constexpr char16_t kSettingsFileName[] = u"Tolvane.ini";
 
+// The journal of the last batch, for its undo: beside the settings file.
+QString undoJournalPath();
+inline constexpr char16_t kUndoJournalName[] = u"Tolvane.undo";
+
 // For tests: the folder that applicationFolder reports (an empty text
 // restores the executable's folder), and the judgement whether a folder is
 // writable (an empty function restores the real one, which root always passes).

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpacerItem>
+#include <QTextEdit>
 
 namespace {
 
@@ -61,6 +62,22 @@ void QtMessageBoxService::prepare(QMessageBox& box, const Message& message) {
             box.setDefaultButton(QMessageBox::Retry);
             box.setEscapeButton(QMessageBox::Cancel);
             break;
+    }
+    if (message.details) {
+        // The details are made when the user first asks for them: a box
+        // asking about tens of thousands of files still opens at once.
+        box.setDetailedText(QStringLiteral(" "));
+        auto* detailsText = box.findChild<QTextEdit*>();
+        for (QPushButton* button : box.findChildren<QPushButton*>()) {
+            if (detailsText && button->text() == QMessageBox::tr("Show Details...")) {
+                QObject::connect(
+                    button, &QPushButton::clicked, detailsText,
+                    [detailsText, makeDetails = message.details] {
+                        detailsText->setPlainText(makeDetails());
+                    },
+                    Qt::SingleShotConnection);
+            }
+        }
     }
     // A short text makes a narrow box, whose title bar then cuts its own
     // title; keep room for the title and the frame's buttons.

@@ -1,9 +1,9 @@
 #include "ui/windows/DestinationFolderDialog.h"
 
+#include "ui/controls/DriveChange.h"
 #include "ui/controls/DriveList.h"
 #include "ui/controls/FolderList.h"
 #include "ui/controls/Fonts.h"
-#include "ui/services/DriveChange.h"
 #include "ui/windows/WindowStyle.h"
 
 #include <QKeyEvent>

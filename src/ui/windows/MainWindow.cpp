@@ -1,9 +1,15 @@
 #include "ui/windows/MainWindow.h"
 
+#include "core/TaskProgress.h"
 #include "core/files/FileList.h"
 #include "core/rename/FileSystem.h"
 #include "core/rename/NameChecks.h"
+#include "core/rename/Preview.h"
 #include "core/rename/RenameCommand.h"
+#include "core/rename/Undo.h"
+#include "core/settings/Settings.h"
+#include "core/text/NativeName.h"
+#include "ui/controls/DriveChange.h"
 #include "ui/controls/DriveList.h"
 #include "ui/controls/FolderList.h"
 #include "ui/controls/Fonts.h"
@@ -12,8 +18,8 @@
 #include "ui/controls/ProgramIcon.h"
 #include "ui/controls/TextFilters.h"
 #include "ui/controls/Twips.h"
-#include "ui/services/DriveChange.h"
 #include "ui/services/MessageBoxes.h"
+#include "ui/windows/BackgroundWork.h"
 #include "ui/windows/DestinationFolderDialog.h"
 #include "ui/windows/ExtensionListDialog.h"
 #include "ui/windows/HelpCommands.h"
@@ -156,9 +162,9 @@ void MainWindow::buildControls() {
     startNumberEdit_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // The name boxes refuse the forbidden characters as they are typed, with
     // a warning; the start number takes digits only, silently.
-    auto* refusal = new RefusalWarning(nameRefusalMessage(), this);
+    nameRefusal_ = new RefusalWarning(nameRefusalMessage(), this);
     for (QLineEdit* edit : {prefixEdit_, suffixEdit_})
-        new TypedCharacterFilter(edit, isForbiddenCharacter, refusal);
+        new TypedCharacterFilter(edit, isForbiddenCharacter, nameRefusal_);
     startNumberEdit_->setValidator(
         new HalfWidthValidator(isStartNumberCharacter, startNumberEdit_));
 
@@ -178,6 +184,13 @@ void MainWindow::buildMenus() {
     QMenu* settings = menuBar()->addMenu(QStringLiteral("設定"));
     connect(settings->addAction(QStringLiteral("拡張子...")), &QAction::triggered, this,
             &MainWindow::editExtensions);
+    settings->addSeparator();
+    // Ctrl+Z in a text box still undoes the typing there: the box takes the
+    // key before the window's shortcut does.
+    undoAction_ = settings->addAction(QStringLiteral("変換を元に戻す"));
+    undoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    connect(undoAction_, &QAction::triggered, this, &MainWindow::undoLastBatch);
+    updateUndoAction();
     QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ"));
     connect(help->addAction(QStringLiteral("使い方...")), &QAction::triggered, this,
             [this] { openUsageDocument(this); });
@@ -288,8 +301,11 @@ namespace {
 // The command as a person meets it: boxes to read and answer.
 class WindowRenameHost : public RenameCommandHost {
 public:
-    WindowRenameHost(QWidget* window, QLineEdit* prefix, QLineEdit* suffix)
-        : window_(window), prefix_(prefix), suffix_(suffix) {}
+    using RunLongWork = std::function<void(int total, std::function<QString(int)> itemInHand,
+                                           std::function<void(TaskProgress&)> work)>;
+
+    WindowRenameHost(QWidget* window, QLineEdit* prefix, QLineEdit* suffix, RunLongWork runLongWork)
+        : window_(window), prefix_(prefix), suffix_(suffix), runLongWork_(std::move(runLongWork)) {}
 
     void refuse(const Refusal& refusal) override {
         // The whole box is emptied, not just the offending characters, so
@@ -298,15 +314,33 @@ public:
             (*refusal.emptiedBox == NameBox::Prefix ? prefix_ : suffix_)->clear();
         showMessage(window_, refusal.message);
     }
-    bool confirm(const Message& question, const RenamePlan&) override {
-        return showMessage(window_, question) == Answer::Ok;
+    bool confirm(const Message& question, const RenamePlan& plan) override {
+        Message withPreview = question;
+        withPreview.details = [&plan] { return previewText(plan); };
+        return showMessage(window_, withPreview) == Answer::Ok;
     }
-    void report(const Message& stop) override { showMessage(window_, stop); }
+    RenameOutcome run(const RenamePlan& plan, FileSystem& fs) override {
+        RenameOutcome outcome;
+        runLongWork_(
+            plan.count(), [&plan](int done) { return displayName(plan.entry(done).toByteArray()); },
+            [&](TaskProgress& progress) {
+                outcome = renameAll(plan, fs, &progress, journalPath());
+            });
+        return outcome;
+    }
+    QString journalPath() const override { return undoJournalPath(); }
+    void report(const Message& stop) override {
+        // Stopped because the window is closing: no box to wait for an answer
+        // (the session may be ending); the journal keeps the undo.
+        if (!window_->property("closing").toBool())
+            showMessage(window_, stop);
+    }
 
 private:
     QWidget* window_;
     QLineEdit* prefix_;
     QLineEdit* suffix_;
+    RunLongWork runLongWork_;
 };
 
 }  // namespace
@@ -325,9 +359,66 @@ RenameRequest MainWindow::currentRequest() const {
 }
 
 void MainWindow::convert() {
-    WindowRenameHost host(this, prefixEdit_, suffixEdit_);
-    if (runRenameCommand(currentRequest(), *fileSystem_, host))
+    // A character just refused by the box (an input method commits its text
+    // when the click takes the focus) is warned of first; the user then
+    // presses 変換 again knowing what the box holds.
+    if (nameRefusal_->isPending())
+        return;
+    WindowRenameHost host(this, prefixEdit_, suffixEdit_,
+                          [this](int total, std::function<QString(int)> itemInHand,
+                                 std::function<void(TaskProgress&)> work) {
+                              runLongWork(QStringLiteral("ファイル名変更"), total,
+                                          std::move(itemInHand), std::move(work));
+                          });
+    if (runRenameCommand(currentRequest(), *fileSystem_, host)) {
         reloadConversionList();  // the folder as it now is
+        updateUndoAction();
+    }
+    if (closeAfterWork_)
+        close();
+}
+
+void MainWindow::undoLastBatch() {
+    const QString journal = undoJournalPath();
+    const std::optional<BatchRecord> record = readJournal(journal);
+    if (!record) {
+        updateUndoAction();
+        return;
+    }
+    if (showMessage(this, undoQuestion()) != Answer::Ok)
+        return;
+    UndoOutcome outcome;
+    const int total = int(record->entries.size());
+    runLongWork(
+        QStringLiteral("元に戻す"), total,
+        [&record, total](int done) {
+            return displayName(record->entries[size_t(total - 1 - done)].newName);
+        },
+        [&](TaskProgress& progress) { outcome = undoBatch(*record, *fileSystem_, &progress); });
+    // What could not go back stays in the journal, for another undo once its
+    // names are free.
+    rewriteJournal(journal, remainingAfter(*record, outcome));
+    const std::optional<Message> report = undoReport(*record, outcome);
+    if (report && !closeAfterWork_)
+        showMessage(this, *report);
+    reloadConversionList();
+    updateUndoAction();
+    if (closeAfterWork_)
+        close();
+}
+
+void MainWindow::updateUndoAction() {
+    undoAction_->setEnabled(readJournal(undoJournalPath()).has_value());
+}
+
+void MainWindow::runLongWork(const QString& title, int total,
+                             std::function<QString(int)> itemInHand,
+                             std::function<void(TaskProgress&)> work) {
+    TaskProgress progress;
+    running_ = &progress;
+    runInBackground(this, BackgroundWork{title, total, std::move(itemInHand), std::move(work)},
+                    progress);
+    running_ = nullptr;
 }
 
 void MainWindow::setFileSystem(FileSystem* fileSystem) {
@@ -382,6 +473,15 @@ bool MainWindow::askForExtensions() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (running_) {
+        // Never in the middle of a batch: it stops after the file in hand,
+        // reports as any stop does, and then the window closes.
+        running_->stopRequested.store(true);
+        closeAfterWork_ = true;
+        setProperty("closing", true);
+        event->ignore();
+        return;
+    }
     shutDown(*this);
     event->accept();
 }

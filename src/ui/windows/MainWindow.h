@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 class DriveList;
@@ -13,6 +14,8 @@ class FolderList;
 class NameList;
 class PathStrip;
 class QAction;
+class RefusalWarning;
+struct TaskProgress;
 class QCheckBox;
 class QLineEdit;
 class QMenu;
@@ -48,6 +51,9 @@ public:
     // The file system the rename command works on; tests put a faulty one in.
     void setFileSystem(FileSystem* fileSystem);
 
+    // Enables 変換を元に戻す exactly when a batch's journal is there to undo.
+    void updateUndoAction();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -67,6 +73,11 @@ private:
     void onOwnNameToggled(bool checked);
     void convert();
     RenameRequest currentRequest() const;
+    void undoLastBatch();
+    // Runs work off the window's thread (see BackgroundWork.h). A close of
+    // the window meanwhile stops the work and closes the window after it.
+    void runLongWork(const QString& title, int total, std::function<QString(int)> itemInHand,
+                     std::function<void(TaskProgress&)> work);
     void editExtensions();
     void chooseDestination();
 
@@ -84,8 +95,12 @@ private:
     QPushButton* destinationButton_ = nullptr;
     PathStrip* destinationStrip_ = nullptr;
     QMenu* listMenu_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    RefusalWarning* nameRefusal_ = nullptr;
 
     std::unique_ptr<FileSystem> ownFileSystem_;
     FileSystem* fileSystem_ = nullptr;
     int outerHeight_ = 0;
+    TaskProgress* running_ = nullptr;  // the work under way, if any
+    bool closeAfterWork_ = false;
 };

@@ -1,4 +1,4 @@
-#include "ui/services/DriveChange.h"
+#include "ui/controls/DriveChange.h"
 
 #include "ui/controls/DriveList.h"
 #include "ui/controls/FolderList.h"

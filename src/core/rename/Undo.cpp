@@ -1,0 +1,160 @@
+#include "core/rename/Undo.h"
+
+#include "core/text/NativeName.h"
+
+#include <QStringList>
+
+#include <cerrno>
+
+namespace {
+
+const QString kParagraph = QStringLiteral("\r\n\r\n");
+// The report names this many files, and counts the rest.
+constexpr int kNamedInReport = 20;
+
+std::optional<FileIdentity> identityAt(FileSystem& fs, const QByteArray& path) {
+    return fs.identify(path);
+}
+
+bool holds(FileSystem& fs, const QByteArray& path, const FileIdentity& id, IdentityKind kind) {
+    const std::optional<FileIdentity> found = identityAt(fs, path);
+    return found && isSameFile(id, *found, kind);
+}
+
+UndoResult undoOne(const BatchRecord& record, const JournalEntry& entry, FileSystem& fs,
+                   int* error) {
+    const QByteArray oldPath = record.sourceFolder + entry.oldName;
+    const QByteArray newPath = record.targetFolder + entry.newName;
+    // A file the batch found already so named, or never came to.
+    if (oldPath == newPath || !entry.identity)
+        return UndoResult::NotRenamed;
+    if (holds(fs, newPath, *entry.identity, record.kind)) {
+        *error = fs.renameNoReplace(newPath, oldPath);
+        if (*error == 0)
+            return UndoResult::Restored;
+        return *error == EEXIST ? UndoResult::OldNameTaken : UndoResult::Failed;
+    }
+    if (holds(fs, oldPath, *entry.identity, record.kind))
+        return UndoResult::NotRenamed;
+    return identityAt(fs, newPath) ? UndoResult::Replaced : UndoResult::Missing;
+}
+
+}  // namespace
+
+bool UndoOutcome::isLeft(int k) const {
+    const UndoResult result = results[size_t(k)];
+    return result != UndoResult::Restored && result != UndoResult::NotRenamed;
+}
+
+UndoOutcome undoBatch(const BatchRecord& record, FileSystem& fs, TaskProgress* progress) {
+    const int count = int(record.entries.size());
+    UndoOutcome outcome;
+    outcome.results.assign(size_t(count), UndoResult::NotReached);
+    outcome.errors.assign(size_t(count), 0);
+    // Last renamed first: a file may have taken the old name of one renamed
+    // after it, which has to be free again first.
+    for (int k = count - 1; k >= 0; --k) {
+        if (progress && progress->shouldStop()) {
+            outcome.cancelled = true;
+            break;
+        }
+        const UndoResult result =
+            undoOne(record, record.entries[size_t(k)], fs, &outcome.errors[size_t(k)]);
+        outcome.results[size_t(k)] = result;
+        if (result == UndoResult::Restored)
+            ++outcome.restored;
+        if (progress)
+            progress->setDone(count - k);
+    }
+    return outcome;
+}
+
+BatchRecord remainingAfter(const BatchRecord& record, const UndoOutcome& outcome) {
+    BatchRecord left = record;
+    left.entries.clear();
+    for (int k = 0; k < int(record.entries.size()); ++k) {
+        if (outcome.isLeft(k))
+            left.entries.push_back(record.entries[size_t(k)]);
+    }
+    return left;
+}
+
+Message undoQuestion() {
+    Message question(QStringLiteral("直前の変換を元に戻します.") + kParagraph +
+                         QStringLiteral("実行してもいいですか？"),
+                     QStringLiteral("元に戻す"), Icon::Question, Buttons::OkCancel);
+    question.cancelIsDefault = true;
+    return question;
+}
+
+QString reasonForError(int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("アクセスが拒否されました");
+        case EROFS:
+            return QStringLiteral("読み取り専用です");
+        case ENAMETOOLONG:
+            return QStringLiteral("名前が長すぎます");
+        case EXDEV:
+            return QStringLiteral("別のドライブへは移動できません");
+        case ENOENT:
+            return QStringLiteral("ファイルが見つかりません");
+        case ENOTDIR:
+            return QStringLiteral("フォルダーが見つかりません");
+        case EEXIST:
+        case ENOTEMPTY:
+            return QStringLiteral("同じ名前が存在しています");
+        case ENOSPC:
+        case EDQUOT:
+            return QStringLiteral("ディスクの空きが足りません");
+        case EBUSY:
+        case ETXTBSY:
+            return QStringLiteral("ファイルが使用中です");
+        case EIO:
+            return QStringLiteral("読み書きできませんでした");
+        case EINVAL:
+            return QStringLiteral("名前に使えない文字があります");
+        default:
+            return QStringLiteral("エラー番号 %1").arg(error);
+    }
+}
+
+std::optional<Message> undoReport(const BatchRecord& record, const UndoOutcome& outcome) {
+    QStringList lines;
+    int left = 0;
+    for (int k = 0; k < int(record.entries.size()); ++k) {
+        if (!outcome.isLeft(k) || outcome.results[size_t(k)] == UndoResult::NotReached)
+            continue;
+        ++left;
+        if (left > kNamedInReport)
+            continue;
+        const JournalEntry& entry = record.entries[size_t(k)];
+        QString why;
+        switch (outcome.results[size_t(k)]) {
+            case UndoResult::OldNameTaken:
+                why = QStringLiteral("元の名前のファイルがすでにあります");
+                break;
+            case UndoResult::Missing:
+                why = QStringLiteral("ファイルが見つかりません (移動または削除されました)");
+                break;
+            case UndoResult::Replaced:
+                why = QStringLiteral("別のファイルがこの名前になっています");
+                break;
+            default:
+                why = reasonForError(outcome.errors[size_t(k)]);
+                break;
+        }
+        lines << displayName(entry.newName) + QStringLiteral(" → ") + displayName(entry.oldName) +
+                     QStringLiteral(" : ") + why;
+    }
+    if (left == 0)
+        return std::nullopt;
+    if (left > kNamedInReport)
+        lines << QStringLiteral("ほか %1 個").arg(left - kNamedInReport);
+    return Message(
+        QStringLiteral("元に戻せなかったファイルがあります.") + kParagraph +
+            lines.join(QStringLiteral("\r\n")) + kParagraph +
+            QStringLiteral("名前を空けてから、もう一度「変換を元に戻す」を選んでください."),
+        kWarningTitle, Icon::Warning);
+}

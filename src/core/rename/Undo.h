@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/TaskProgress.h"
+#include "core/rename/BatchJournal.h"
+#include "core/rename/Message.h"
+
+#include <optional>
+#include <vector>
+
+// The undo of the last batch: every file that carries its new name and is
+// the very file the batch renamed goes back to its old name, in its old
+// folder, last renamed first, never replacing a file and never copying.
+
+enum class UndoResult {
+    Restored,      // back under its old name
+    NotRenamed,    // the batch never came to it, or it is back already: nothing to do
+    OldNameTaken,  // another file has its old name now
+    Missing,       // it was moved or deleted
+    Replaced,      // another file carries its new name now
+    Failed,        // the rename back was refused (see the error)
+    NotReached,    // the undo was stopped before it
+};
+
+struct UndoOutcome {
+    std::vector<UndoResult> results;  // one per entry of the record
+    std::vector<int> errors;          // the errno of each Failed entry, else 0
+    int restored = 0;
+    bool cancelled = false;
+
+    // Whether the entry still waits for an undo: it could not go back, or
+    // the undo did not reach it.
+    bool isLeft(int k) const;
+};
+
+UndoOutcome undoBatch(const BatchRecord& record, FileSystem& fs, TaskProgress* progress = nullptr);
+
+// What the journal keeps after an undo: the entries still left, so that the
+// user can free their names and undo again; nothing when all went back.
+BatchRecord remainingAfter(const BatchRecord& record, const UndoOutcome& outcome);
+
+// The question before an undo, and the report of files left as they are.
+Message undoQuestion();
+std::optional<Message> undoReport(const BatchRecord& record, const UndoOutcome& outcome);
+
+// Why the system refused, in plain Japanese, from its error number.
+QString reasonForError(int error);

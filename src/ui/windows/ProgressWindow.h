@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+struct TaskProgress;
+
+// The window a long piece of work shows: the count done and the total as
+// "n / N", the item in hand, and 中止, which asks the work to stop after the
+// item in hand. Closing the window asks the same. It closes itself when the
+// work has ended, and never before.
+class ProgressWindow : public QDialog {
+    Q_OBJECT
+public:
+    // itemInHand: the text of the item being worked on, when done items are done.
+    ProgressWindow(QWidget* owner, const QString& title, int total, TaskProgress& progress,
+                   std::function<QString(int done)> itemInHand, std::function<bool()> workEnded);
+
+    void reject() override;  // 中止, Escape and the title bar's close button
+
+private:
+    void update();
+
+    TaskProgress& progress_;
+    int total_;
+    std::function<QString(int)> itemInHand_;
+    std::function<bool()> workEnded_;
+    QLabel* count_ = nullptr;
+    QLabel* item_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
+};

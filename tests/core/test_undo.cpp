@@ -1,0 +1,338 @@
+#include <QtTest>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "core/rename/BatchJournal.h"
+#include "core/rename/Preview.h"
+#include "core/rename/RenameCommand.h"
+#include "core/rename/Undo.h"
+#include "core/text/NativeName.h"
+#include "faults/Inventory.h"
+
+// The record of a batch and its undo, on real folders: the undo brings back
+// exactly the files the batch renamed, never one put under a name later,
+// and what it cannot bring back stays recorded for another try.
+
+namespace {
+
+// The real file system, told to know files by size and time as on a card.
+struct SizeAndTimeFileSystem : PosixFileSystem {
+    IdentityKind identityKind(const QByteArray&) override { return IdentityKind::SizeAndTime; }
+};
+
+// The real file system, ending the process just before its stopAt-th rename.
+struct DyingFileSystem : SizeAndTimeFileSystem {
+    int stopAt = -1;
+    int calls = 0;
+    int renameNoReplace(const QByteArray& from, const QByteArray& to) override {
+        if (calls++ == stopAt)
+            ::_exit(0);
+        return PosixFileSystem::renameNoReplace(from, to);
+    }
+};
+
+enum class Act {
+    None,
+    ReplaceThird,    // another file takes the third file's new name
+    TakeThirdsName,  // another file takes the third file's old name
+    DeleteThird,     // the third file goes
+};
+
+struct Case {
+    bool sizeAndTime = false;
+    bool destination = false;
+    QByteArray blocker;  // a file the batch cannot rename onto: it stops there
+    Act act = Act::None;
+};
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Case)
+Q_DECLARE_METATYPE(BatchRecord)
+
+class TestUndo : public QObject {
+    Q_OBJECT
+    QTemporaryDir root_{QStringLiteral("/dev/shm/undo-XXXXXX")};
+
+    QByteArray folder(const char* name) const {
+        const QByteArray path = QFile::encodeName(root_.path()) + '/' + name;
+        std::filesystem::create_directories(path.toStdString());
+        return path;
+    }
+
+    static RenameRequest request(const QByteArray& folder, const QByteArrayList& names,
+                                 const QString& prefix) {
+        RenameRequest r;
+        r.folder = fromNative(folder);
+        r.destination = r.folder;
+        r.startNumber = QStringLiteral("1");
+        r.prefix = prefix;
+        r.entries.assign(names.begin(), names.end());
+        // As the folder listing gives them.
+        for (const QByteArray& name : names)
+            r.inodes.push_back(inodeOf(folder + '/' + name));
+        return r;
+    }
+
+    static quint64 inodeOf(const QByteArray& path) {
+        PosixFileSystem fs;
+        const std::optional<FileIdentity> id = fs.identify(path);
+        return id ? id->inode : 0;
+    }
+
+private slots:
+    void journalRoundTrip_data() {
+        QTest::addColumn<BatchRecord>("record");
+        BatchRecord inode{"/photos/", "/photos/", IdentityKind::Inode, {}};
+        inode.entries.push_back({"a.jpg", "1.jpg", FileIdentity{5, 42, -1, 0}});
+        inode.entries.push_back({"b.jpg", "2.jpg", FileIdentity{5, 43, -1, 0}});
+        QTest::newRow("inode numbers") << inode;
+        BatchRecord card{"/media/CARD/DCIM/", "/home/u/out/", IdentityKind::SizeAndTime, {}};
+        card.entries.push_back({"IMG_1.JPG", "trip1.JPG", FileIdentity{0, 0, 4096, 1715500000}});
+        card.entries.push_back({"IMG_2.JPG", "trip2.JPG", std::nullopt});  // never reached
+        QTest::newRow("size and time, one file not reached") << card;
+        BatchRecord odd{"/a b/\n/", "/x/", IdentityKind::SizeAndTime, {}};
+        odd.entries.push_back({QByteArray("\x8e\xca\n1 2:3", 9), QByteArray("e 5:\0", 5), {}});
+        QTest::newRow("names with line breaks, colons, NUL and Shift-JIS") << odd;
+        QTest::newRow("no entries") << BatchRecord{"/", "/", IdentityKind::Inode, {}};
+    }
+    void journalRoundTrip() {
+        QFETCH(BatchRecord, record);
+        const QByteArray bytes = encodeBatchRecord(record);
+        QCOMPARE(decodeBatchRecord(bytes), std::optional<BatchRecord>(record));
+        // Cut anywhere in the record: not a journal at all. Cut in an appended
+        // identity: that one is as if never written.
+        const qsizetype end = bytes.indexOf("\nend ") + 22;
+        for (qsizetype cut = 0; cut < bytes.size(); ++cut) {
+            const std::optional<BatchRecord> read = decodeBatchRecord(bytes.first(cut));
+            if (cut < end) {
+                QVERIFY2(!read, qPrintable(QString::number(cut)));
+            } else {
+                QVERIFY(read);
+                QCOMPARE(read->entries.size(), record.entries.size());
+            }
+        }
+        // One byte changed in the record: not a journal.
+        for (qsizetype at = 0; at < end - 1; ++at) {
+            QByteArray damaged = bytes;
+            damaged[at] = char(damaged[at] ^ 0x04);
+            QVERIFY2(!decodeBatchRecord(damaged), qPrintable(QString::number(at)));
+        }
+    }
+
+    // The preview lines are the names the run gives, from the same plan.
+    void previewIsWhatTheRunGives_data() {
+        QTest::addColumn<bool>("ownName");
+        QTest::addColumn<bool>("destination");
+        QTest::addColumn<QByteArrayList>("entries");
+        QTest::newRow("serial") << false << false << QByteArrayList{"b.JPG", "a.jpg", "c.d.gif"};
+        QTest::newRow("own name") << true << false << QByteArrayList{"a.jpg", "README"};
+        QTest::newRow("destination, dotless") << false << true << QByteArrayList{"x", "y.png"};
+    }
+    void previewIsWhatTheRunGives() {
+        QFETCH(bool, ownName);
+        QFETCH(bool, destination);
+        QFETCH(QByteArrayList, entries);
+        const QByteArray source = folder("preview-src");
+        const QByteArray target = destination ? folder("preview-dst") : source;
+        for (const QByteArray& entry : entries)
+            writeWhole(source + '/' + entry, entry);
+        RenameRequest r = request(source, entries, QStringLiteral("旅"));
+        r.ownName = ownName;
+        r.moveToDestination = destination;
+        r.destination = fromNative(target);
+        PosixFileSystem fs;
+        const RenamePlan plan = RenamePlan::make(r, fs);
+        const QStringList lines = previewText(plan).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(renameAll(plan, fs).renamed, entries.size());
+        QStringList given;
+        for (int k = 0; k < entries.size(); ++k) {
+            const QByteArray newName = plan.newName(k).toByteArray();
+            QVERIFY(QFile::exists(QFile::decodeName(target + '/' + newName)));
+            given << QString::fromUtf8(entries[k]) + " → " + QString::fromUtf8(newName);
+        }
+        QCOMPARE(lines, given);
+        std::filesystem::remove_all(source.toStdString());
+        std::filesystem::remove_all(target.toStdString());
+    }
+
+    void takenNames_data() {
+        QTest::addColumn<QByteArrayList>("present");  // in the target folder
+        QTest::addColumn<QByteArrayList>("entries");
+        QTest::addColumn<bool>("ignoresCase");
+        QTest::addColumn<QList<int>>("taken");
+        QTest::newRow("a file off the list holds a new name")
+            << QByteArrayList{"1.jpg", "a.jpg", "b.jpg"} << QByteArrayList{"a.jpg", "b.jpg"}
+            << false << QList<int>{0};
+        QTest::newRow("renamed away before its name is wanted")
+            << QByteArrayList{"2.jpg", "x.jpg"} << QByteArrayList{"2.jpg", "x.jpg"} << false
+            << QList<int>{};
+        QTest::newRow("wanted before it is renamed away")
+            << QByteArrayList{"a.jpg", "1.jpg"} << QByteArrayList{"a.jpg", "1.jpg"} << false
+            << QList<int>{0};
+        QTest::newRow("already so named")
+            << QByteArrayList{"1.jpg"} << QByteArrayList{"1.jpg"} << false << QList<int>{};
+        QTest::newRow("other case, told apart")
+            << QByteArrayList{"1.JPG", "a.jpg"} << QByteArrayList{"a.jpg"} << false << QList<int>{};
+        QTest::newRow("other case on a card")
+            << QByteArrayList{"1.JPG", "a.jpg"} << QByteArrayList{"a.jpg"} << true << QList<int>{0};
+    }
+    void takenNames() {
+        QFETCH(QByteArrayList, present);
+        QFETCH(QByteArrayList, entries);
+        QFETCH(bool, ignoresCase);
+        QFETCH(QList<int>, taken);
+        RenameRequest r;
+        r.folder = r.destination = QStringLiteral("/f");
+        r.startNumber = QStringLiteral("1");
+        r.entries.assign(entries.begin(), entries.end());
+        PosixFileSystem fs;
+        const RenamePlan plan = RenamePlan::make(r, fs);
+        const std::vector<int> found = takenNewNames(
+            plan, std::vector<QByteArray>(present.begin(), present.end()), ignoresCase);
+        QCOMPARE(QList<int>(found.begin(), found.end()), taken);
+        const QString text = previewText(plan, found);
+        QCOMPARE(text.startsWith(QStringLiteral("同じ名前のファイルがあるため")), !taken.isEmpty());
+    }
+
+    void undo_data() {
+        QTest::addColumn<Case>("c");
+        QTest::newRow("whole batch") << Case{};
+        QTest::newRow("whole batch, known by size and time") << Case{true, false, {}, Act::None};
+        QTest::newRow("into a destination folder") << Case{false, true, {}, Act::None};
+        QTest::newRow("stopped by a name taken") << Case{false, false, "4.jpg", Act::None};
+        QTest::newRow("another file under a new name") << Case{false, false, {}, Act::ReplaceThird};
+        QTest::newRow("another file under a new name, by size and time")
+            << Case{true, false, {}, Act::ReplaceThird};
+        QTest::newRow("an old name taken") << Case{false, false, {}, Act::TakeThirdsName};
+        QTest::newRow("a file deleted") << Case{true, true, {}, Act::DeleteThird};
+    }
+    void undo() {
+        QFETCH(Case, c);
+        const QByteArray source = folder("undo-src");
+        const QByteArray target = c.destination ? folder("undo-dst") : source;
+        const QString journal = root_.filePath(QStringLiteral("Tolvane.undo"));
+        const QByteArrayList names{"e.jpg", "d.jpg", "c.jpg", "b.jpg", "a.jpg"};
+        std::vector<Photo> photos;
+        for (int k = 0; k < names.size(); ++k) {
+            photos.push_back({photoBytes(names[k], k), names[k], names[k]});
+            writeWhole(source + '/' + names[k], photos.back().bytes);
+        }
+        if (!c.blocker.isEmpty()) {
+            photos.push_back({"blocker", c.blocker, c.blocker});
+            writeWhole(target + '/' + c.blocker, "blocker");
+        }
+        RenameRequest r = request(source, names, QString());
+        r.moveToDestination = c.destination;
+        r.destination = fromNative(target);
+        std::unique_ptr<PosixFileSystem> fs = c.sizeAndTime
+                                                  ? std::make_unique<SizeAndTimeFileSystem>()
+                                                  : std::make_unique<PosixFileSystem>();
+        const RenameOutcome run = renameAll(RenamePlan::make(r, *fs), *fs, nullptr, journal);
+        const int renamed = c.blocker.isEmpty() ? 5 : 3;
+        QCOMPARE(run.renamed, renamed);
+
+        // Another program at work after the batch, on the third file (c.jpg, now 3.jpg).
+        QByteArray prefix = c.destination ? "../undo-dst/" : "";
+        switch (c.act) {
+            case Act::None:
+                break;
+            case Act::ReplaceThird:
+                std::filesystem::remove((target + "/3.jpg").toStdString());
+                writeWhole(target + "/3.jpg", "a stranger");
+                photos[2] = {"a stranger", prefix + "3.jpg", prefix + "3.jpg"};
+                break;
+            case Act::TakeThirdsName:
+                writeWhole(source + "/c.jpg", "a newcomer");
+                photos.push_back({"a newcomer", "c.jpg", "c.jpg"});
+                photos[2].newPath = photos[2].oldPath = prefix + "3.jpg";
+                break;
+            case Act::DeleteThird:
+                std::filesystem::remove((target + "/3.jpg").toStdString());
+                photos.erase(photos.begin() + 2);
+                break;
+        }
+
+        const std::optional<BatchRecord> record = readJournal(journal);
+        QVERIFY(record);
+        const UndoOutcome outcome = undoBatch(*record, *fs);
+        const bool allBack = c.act == Act::None;
+        QCOMPARE(outcome.restored, allBack ? renamed : renamed - 1);
+        QCOMPARE(undoReport(*record, outcome).has_value(), !allBack);
+        const BatchRecord left = remainingAfter(*record, outcome);
+        QCOMPARE(left.entries.size(), allBack ? 0u : 1u);
+        if (!allBack)
+            QCOMPARE(left.entries[0].oldName, QByteArray("c.jpg"));
+
+        // Every other photo is back under its old name; the one left is where
+        // the act put it, and nothing else moved.
+        Files now = inventory(QFile::encodeName(root_.path()) + "/undo-src");
+        if (c.destination) {
+            for (const auto& [path, bytes] : inventory(target))
+                now["../undo-dst/" + path] = bytes;
+        }
+        const QStringList faults = accountFor(now, photos);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+
+        // Once its old name is free, the undo that is left brings it back.
+        if (c.act == Act::TakeThirdsName) {
+            QVERIFY(rewriteJournal(journal, left));
+            std::filesystem::remove((source + "/c.jpg").toStdString());
+            const UndoOutcome again = undoBatch(*readJournal(journal), *fs);
+            QCOMPARE(again.restored, 1);
+            QVERIFY(QFile::exists(QFile::decodeName(source + "/c.jpg")));
+        }
+        std::filesystem::remove_all(source.toStdString());
+        std::filesystem::remove_all(target.toStdString());
+        QFile::remove(journal);
+    }
+
+    // Killed at moments of a batch whose files are known by size and time,
+    // each recorded just before its rename: the undo brings back exactly the
+    // renamed ones.
+    void killedWhileRecording_data() {
+        QTest::addColumn<int>("killBefore");
+        for (int k : {0, 1, 4, 7})
+            QTest::addRow("before rename %d", k) << k;
+    }
+    void killedWhileRecording() {
+        QFETCH(int, killBefore);
+        const QByteArray source = folder("killed");
+        const QString journal = root_.filePath(QStringLiteral("killed.undo"));
+        QByteArrayList names;
+        std::vector<Photo> photos;
+        for (int k = 0; k < 8; ++k) {
+            names << "p" + QByteArray::number(k) + ".jpg";
+            photos.push_back({photoBytes(names.back(), k), names.back(), names.back()});
+            writeWhole(source + '/' + names.back(), photos.back().bytes);
+        }
+        const RenameRequest r = request(source, names, QStringLiteral("n"));
+        const pid_t child = ::fork();
+        if (child == 0) {
+            DyingFileSystem fs;
+            fs.stopAt = killBefore;
+            renameAll(RenamePlan::make(r, fs), fs, nullptr, journal);
+            ::_exit(1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QCOMPARE(WEXITSTATUS(status), 0);
+
+        SizeAndTimeFileSystem fs;
+        const std::optional<BatchRecord> record = readJournal(journal);
+        QVERIFY(record);
+        const UndoOutcome outcome = undoBatch(*record, fs);
+        QCOMPARE(outcome.restored, killBefore);
+        QVERIFY(remainingAfter(*record, outcome).entries.empty());
+        const QStringList faults = accountFor(inventory(source), photos);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+        std::filesystem::remove_all(source.toStdString());
+        QFile::remove(journal);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUndo)
+#include "test_undo.moc"

@@ -1,0 +1,284 @@
+#include <QtTest>
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QTextEdit>
+
+#include <thread>
+
+#include "Doubles.h"
+#include "Modal.h"
+#include "WindowDriver.h"
+#include "core/rename/FileSystem.h"
+#include "core/settings/Settings.h"
+#include "faults/Inventory.h"
+#include "ui/windows/ProgressWindow.h"
+
+// A batch seen from the window: its preview, a long run that shows its
+// progress and stops on request, and the undo of the last batch.
+
+namespace {
+
+// The real file system, each rename taking a while, as on a slow card.
+struct SlowFileSystem : PosixFileSystem {
+    int renameNoReplace(const QByteArray& from, const QByteArray& to) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        return PosixFileSystem::renameNoReplace(from, to);
+    }
+};
+
+QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files, QDir::Name);
+}
+
+}  // namespace
+
+class TestUndoAndStop : public QObject {
+    Q_OBJECT
+    QTemporaryDir appFolder_;
+    QTemporaryDir photos_;
+
+    // n photos p1.jpg … in the photo folder, each with bytes of its own.
+    std::vector<Photo> makePhotos(int n, const QByteArray& prefix) {
+        QDir folder(photos_.path());
+        for (const QString& f : folder.entryList(QDir::Files))
+            folder.remove(f);
+        std::vector<Photo> photos;
+        const QByteArray root = QFile::encodeName(photos_.path()) + '/';
+        const int width = int(QByteArray::number(n).size());
+        for (int k = 1; k <= n; ++k) {
+            const QByteArray name = "p" + QByteArray::number(k) + ".jpg";
+            photos.push_back({photoBytes(name, k), name,
+                              prefix + QByteArray::number(k).rightJustified(width, '0') + ".jpg"});
+            writeWhole(root + name, photos.back().bytes);
+        }
+        return photos;
+    }
+
+    void open(MainWindowDriver& d) {
+        d.setPatterns(QStringLiteral("*.jpg"));
+        QCOMPARE(d.openFolder(photos_.path()), FolderAccess::Opened);
+    }
+
+private slots:
+    void initTestCase() { setApplicationFolderForTesting(appFolder_.path()); }
+    void init() { QFile::remove(undoJournalPath()); }
+    void cleanupTestCase() { setApplicationFolderForTesting(QString()); }
+
+    void theQuestionShowsEveryNewName() {
+        ScriptedMessageBox boxes;
+        boxes.answer(Answer::Cancel);
+        MainWindow w;
+        MainWindowDriver d(w);
+        makePhotos(3, "x");
+        writeWhole(QFile::encodeName(photos_.filePath("x2.jpg")), "in the way");
+        open(d);
+        d.removeRows({3});  // x2.jpg stays in the folder, off the list
+        d.prefix()->setText(QStringLiteral("x"));
+        d.convert();
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY(boxes.shown[0].message.details);
+        QCOMPARE(
+            boxes.shown[0].details.split(u'\n', Qt::SkipEmptyParts),
+            (QStringList{"同じ名前のファイルがあるため、次の行で変換が止まります: p2.jpg → x2.jpg",
+                         "p1.jpg → x1.jpg", "p2.jpg → x2.jpg  ← 同じ名前が存在しています",
+                         "p3.jpg → x3.jpg"}));
+    }
+
+    // The real box: the details wait behind 「詳細を表示...」 until asked for.
+    void detailsAreMadeWhenAskedFor() {
+        int made = 0;
+        Message question(QStringLiteral("本文"), QStringLiteral("ファイル名変更"), Icon::Question,
+                         Buttons::OkCancel);
+        question.details = [&made] {
+            ++made;
+            return QStringLiteral("a.jpg → 1.jpg\n");
+        };
+        QString shown;
+        whenModalAppears([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box);
+            QCOMPARE(made, 0);
+            QPushButton* details = findButton(*box, QMessageBox::tr("Show Details..."));
+            details->click();
+            details->click();
+            shown = box->findChild<QTextEdit*>()->toPlainText();
+            box->button(QMessageBox::Cancel)->click();
+        });
+        QCOMPARE(showMessage(nullptr, question), Answer::Cancel);
+        QCOMPARE(made, 1);
+        QCOMPARE(shown, QStringLiteral("a.jpg → 1.jpg\n"));
+    }
+
+    void undoTheLastBatch() {
+        ScriptedMessageBox boxes;
+        MainWindow w;
+        MainWindowDriver d(w);
+        const std::vector<Photo> photos = makePhotos(4, "trip");
+        QAction* undo = d.menuItem(QStringLiteral("変換を元に戻す"));
+        QCOMPARE(undo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+        QVERIFY(!undo->isEnabled());
+        open(d);
+        d.prefix()->setText(QStringLiteral("trip"));
+        d.convert();
+        QCOMPARE(d.listed(), (QStringList{"trip1.jpg", "trip2.jpg", "trip3.jpg", "trip4.jpg"}));
+        QVERIFY(undo->isEnabled());
+
+        // Cancel: nothing.
+        boxes.shown.clear();
+        boxes.answer(Answer::Cancel);
+        undo->trigger();
+        QCOMPARE(boxes.shown.size(), 1);
+        Message question(QStringLiteral("直前の変換を元に戻します.\r\n\r\n実行してもいいですか？"),
+                         QStringLiteral("元に戻す"), Icon::Question, Buttons::OkCancel);
+        question.cancelIsDefault = true;
+        QCOMPARE(boxes.shown[0].message, question);
+        QCOMPARE(filesIn(photos_.path()),
+                 (QStringList{"trip1.jpg", "trip2.jpg", "trip3.jpg", "trip4.jpg"}));
+
+        // OK: every file back, the list shows them, nothing more is said.
+        boxes.shown.clear();
+        undo->trigger();
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(d.listed(), (QStringList{"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg"}));
+        std::vector<Photo> back = photos;
+        for (Photo& photo : back)
+            photo.newPath = photo.oldPath;
+        const QStringList faults = accountFor(inventory(QFile::encodeName(photos_.path())), back);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+        QVERIFY(!undo->isEnabled());
+    }
+
+    void ctrlZ_data() {
+        QTest::addColumn<bool>("inTextBox");
+        QTest::newRow("in the prefix box: the typing") << true;
+        QTest::newRow("in the list: the batch") << false;
+    }
+    void ctrlZ() {
+        QFETCH(bool, inTextBox);
+        ScriptedMessageBox boxes;
+        MainWindow w;
+        MainWindowDriver d(w);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        makePhotos(2, "a");
+        open(d);
+        d.prefix()->setText(QStringLiteral("a"));
+        d.convert();
+        boxes.shown.clear();
+        boxes.answer(Answer::Cancel);
+        QWidget* focus = inTextBox ? static_cast<QWidget*>(d.suffix())
+                                   : static_cast<QWidget*>(d.conversionList());
+        focus->setFocus();
+        if (inTextBox)
+            QTest::keyClicks(d.suffix(), "xy");
+        QTest::keyClick(focus, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(boxes.shown.size(), inTextBox ? 0 : 1);
+        if (inTextBox)
+            QCOMPARE(d.suffix()->text(), QString());
+    }
+
+    // A file the user put under a new name is never touched; the report says
+    // so, and the undo stays for it.
+    void filesThatCannotGoBack() {
+        ScriptedMessageBox boxes;
+        MainWindow w;
+        MainWindowDriver d(w);
+        makePhotos(3, "n");
+        open(d);
+        d.prefix()->setText(QStringLiteral("n"));
+        d.convert();
+        const QByteArray n2 = QFile::encodeName(photos_.filePath("n2.jpg"));
+        QFile::remove(QFile::decodeName(n2));
+        writeWhole(n2, "the user's own");
+        boxes.shown.clear();
+        d.menuItem(QStringLiteral("変換を元に戻す"))->trigger();
+        QCOMPARE(boxes.shown.size(), 2);
+        const Message& report = boxes.shown[1].message;
+        QCOMPARE(report.title, QStringLiteral("注意"));
+        QVERIFY(report.text.contains(
+            QStringLiteral("n2.jpg → p2.jpg : 別のファイルがこの名前になっています")));
+        QCOMPARE(filesIn(photos_.path()), (QStringList{"n2.jpg", "p1.jpg", "p3.jpg"}));
+        QVERIFY(d.menuItem(QStringLiteral("変換を元に戻す"))->isEnabled());
+    }
+
+    // A run longer than half a second shows its progress; 中止 stops it after
+    // the file in hand, and the stop is reported like any other.
+    void stopALongRun_data() {
+        QTest::addColumn<int>("stopAfter");  // renames done when 中止 is pressed
+        QTest::newRow("early") << 180;
+        QTest::newRow("late") << 330;
+    }
+    void stopALongRun() {
+        QFETCH(int, stopAfter);
+        ScriptedMessageBox boxes;
+        MainWindow w;
+        MainWindowDriver d(w);
+        SlowFileSystem slow;
+        w.setFileSystem(&slow);
+        std::vector<Photo> photos = makePhotos(400, "s");
+        open(d);
+        d.prefix()->setText(QStringLiteral("s"));
+        QString title;
+        whenModalAppears(
+            [&](QWidget* modal) {
+                auto* progress = qobject_cast<ProgressWindow*>(modal);
+                QVERIFY(progress);
+                title = progress->windowTitle();
+                auto* count = progress->findChild<QLabel*>(QStringLiteral("progressCount"));
+                QTRY_VERIFY_WITH_TIMEOUT(count->text().section(u' ', 0, 0).toInt() >= stopAfter,
+                                         20000);
+                QVERIFY(count->text().endsWith(QStringLiteral(" / 400")));
+                findButton(*progress, QStringLiteral("中止"))->click();
+            },
+            20000);
+        d.convert();
+        QCOMPARE(title, QStringLiteral("ファイル名変更"));
+        QCOMPARE(boxes.shown.size(), 2);
+        const Message& stop = boxes.shown[1].message;
+        QCOMPARE(stop.title, QStringLiteral("注意"));
+        QVERIFY(stop.text.startsWith(QStringLiteral("変換を中止しました.\r\n\r\np")));
+
+        const Files now = inventory(QFile::encodeName(photos_.path()));
+        const int moved = movedCount(now, photos);
+        QVERIFY(moved >= stopAfter && moved < 400);
+        QVERIFY(stop.text.endsWith(QString::fromUtf8(photos[size_t(moved - 1)].oldPath) +
+                                   QStringLiteral(" より後のファイルは変換していません.")));
+        const QStringList faults = accountFor(now, photos);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+        for (int k = 0; k < moved; ++k)
+            QVERIFY(now.count(photos[size_t(k)].newPath));
+        QCOMPARE(d.conversionList()->count(), 400);  // reloaded: the folder as it is
+        QCOMPARE(d.conversionList()->text(0),
+                 QStringLiteral("p") + QString::number(moved + 1) + QStringLiteral(".jpg"));
+        w.setFileSystem(nullptr);
+    }
+
+    // Closing the window during a run stops it the same way, then closes.
+    void closeDuringARun() {
+        ScriptedMessageBox boxes;
+        auto w = std::make_unique<MainWindow>();
+        MainWindowDriver d(*w);
+        SlowFileSystem slow;
+        w->setFileSystem(&slow);
+        w->show();
+        std::vector<Photo> photos = makePhotos(300, "c");
+        open(d);
+        d.prefix()->setText(QStringLiteral("c"));
+        QTimer::singleShot(200, w.get(), [&w] { w->close(); });
+        d.convert();
+        QVERIFY(!w->isVisible());
+        QCOMPARE(boxes.shown.size(), 1);  // the question; no report to wait for
+        QCOMPARE(readSetting(Setting::LastFolder), photos_.path());
+        const Files now = inventory(QFile::encodeName(photos_.path()));
+        const int moved = movedCount(now, photos);
+        QVERIFY(moved > 0 && moved < 300);
+        QVERIFY(accountFor(now, photos).isEmpty());
+        // The batch can still be undone.
+        QVERIFY(readSetting(Setting::LastFolder).size() > 0);
+        QVERIFY(QFile::exists(undoJournalPath()));
+    }
+};
+
+QTEST_MAIN(TestUndoAndStop)
+#include "test_undo_and_stop.moc"
