@@ -1,8 +1,17 @@
-// tolvane-bench-window DIR PATTERNS: the main window on the offscreen platform,
-// standing beside DIR with the extension list PATTERNS, opens DIR the way a
-// double click in the folder list does. Prints the milliseconds from that
-// folder change until the conversion list has been filled and painted, the
-// peak resident memory in KiB, and the number of listed files.
+// tolvane-bench-window [--question | --run] DIR PATTERNS: the main window on
+// the offscreen platform, standing beside DIR with the extension list
+// PATTERNS, opens DIR the way a double click in the folder list does. Prints
+// the milliseconds from that folder change until the conversion list has been
+// filled and painted, the peak resident memory in KiB, and the number of
+// listed files. Then:
+//   --question  clicks 変換 and prints the milliseconds until the question is
+//               up, and from a click on its details button until they are
+//               filled; answers Cancel.
+//   --run       renames the listed files through the window (prefix card_,
+//               start 1, every question answered OK) while the window is
+//               asked to repaint every 10 ms, and prints the run's
+//               milliseconds, the longest gap between two paints of the
+//               window during it, and the number renamed.
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -10,15 +19,20 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QWindow>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/text/NativeName.h"
 #include "ui/controls/Fonts.h"
 #include "ui/controls/NameList.h"
+#include "ui/services/MessageBoxes.h"
 #include "ui/windows/MainWindow.h"
 
 namespace {
@@ -45,11 +59,100 @@ private:
     QEventLoop* loop_;
 };
 
+// Records the time between paints of the watched widget.
+class PaintGaps : public QObject {
+public:
+    explicit PaintGaps(QWidget* watched) { watched->installEventFilter(this); }
+    void start() {
+        clock_.start();
+        last_ = 0;
+        longest_ = 0;
+    }
+    double longestMs() const { return double(longest_) / 1e6; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && clock_.isValid()) {
+            const qint64 now = clock_.nsecsElapsed();
+            longest_ = std::max(longest_, now - last_);
+            last_ = now;
+        }
+        return false;
+    }
+
+private:
+    QElapsedTimer clock_;
+    qint64 last_ = 0;
+    qint64 longest_ = 0;
+};
+
+// Answers every box OK, as a person who means to rename would.
+class YesBoxes : public MessageBoxService {
+public:
+    YesBoxes() { MessageBoxService::replace(this); }
+    ~YesBoxes() override { MessageBoxService::replace(nullptr); }
+    Answer show(QWidget*, const Message&) override { return Answer::Ok; }
+};
+
+int question(MainWindow& window) {
+    double boxMs = -1;
+    double detailsMs = -1;
+    QElapsedTimer clock;
+    auto* watch = new QTimer(&window);
+    QObject::connect(watch, &QTimer::timeout, &window, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        watch->stop();
+        boxMs = double(clock.nsecsElapsed()) / 1e6;
+        for (QPushButton* button : box->findChildren<QPushButton*>()) {
+            if (button->text() == QMessageBox::tr("Show Details...")) {
+                QElapsedTimer details;
+                details.start();
+                button->click();
+                detailsMs = double(details.nsecsElapsed()) / 1e6;
+            }
+        }
+        box->button(QMessageBox::Cancel)->click();
+    });
+    watch->start(0);
+    clock.start();
+    window.findChild<QPushButton*>(QStringLiteral("convertButton"))->click();
+    std::printf("%.3f %.3f\n", boxMs, detailsMs);
+    return boxMs < 0 ? 1 : 0;
+}
+
+int run(MainWindow& window, NameList* list) {
+    YesBoxes yes;
+    window.findChild<QLineEdit*>(QStringLiteral("prefixEdit"))->setText(QStringLiteral("card_"));
+    PaintGaps gaps(&window);
+    QTimer repaint;
+    QObject::connect(&repaint, &QTimer::timeout, &window, [&window] { window.update(); });
+    repaint.start(10);
+    const int before = list->count();
+    QElapsedTimer clock;
+    gaps.start();
+    clock.start();
+    window.findChild<QPushButton*>(QStringLiteral("convertButton"))->click();
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    int renamed = 0;
+    for (int k = 0; k < list->count(); ++k)
+        renamed += list->text(k).startsWith(QStringLiteral("card_")) ? 1 : 0;
+    std::printf("%.3f %.3f %d\n", ms, gaps.longestMs(), renamed);
+    return renamed == before ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fputs("usage: tolvane-bench-window DIR PATTERNS\n", stderr);
+    const char* mode = argc == 4 ? argv[1] : "";
+    if (argc == 4) {
+        ++argv;
+        --argc;
+    }
+    if (argc != 3 || (std::strcmp(mode, "") != 0 && std::strcmp(mode, "--question") != 0 &&
+                      std::strcmp(mode, "--run") != 0)) {
+        std::fputs("usage: tolvane-bench-window [--question | --run] DIR PATTERNS\n", stderr);
         return 2;
     }
     char* real = ::realpath(argv[1], nullptr);
@@ -107,7 +210,14 @@ int main(int argc, char** argv) {
     ::getrusage(RUSAGE_SELF, &usage);
     const long peakKiB = usage.ru_maxrss;
     std::printf("%.3f %ld %d\n", ms, peakKiB, conversionList->count());
+    int status = 0;
+    if (std::strcmp(mode, "--question") == 0)
+        status = question(window);
+    else if (std::strcmp(mode, "--run") == 0)
+        status = run(window, conversionList);
     std::fflush(stdout);
+    if (status != 0)
+        std::_Exit(status);
     // The measurement is out; tearing down tens of thousands of entries would
     // only lengthen the suite.
     std::_Exit(0);
