@@ -17,6 +17,7 @@ class QCheckBox;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QTimer;
 struct RenameRequest;
 
 // The main window: the drive and folder lists on the left with the
@@ -48,9 +49,21 @@ public:
     // The file system the rename command works on; tests put a faulty one in.
     void setFileSystem(FileSystem* fileSystem);
 
+    // A folder that a later start of the program hands over (a file's path:
+    // the folder that holds it): the window comes to the front and opens it
+    // as if chosen in its drive and folder lists. While a dialog, a message
+    // box or a rename is under way it waits, and opens once that is over.
+    void openFromOutside(const QString& path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // A folder or a file dragged from a file manager opens like a folder
+    // handed over by a later start, without the window asking for the focus.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -69,6 +82,9 @@ private:
     RenameRequest currentRequest() const;
     void editExtensions();
     void chooseDestination();
+    void requestFolder(const QString& path);
+    void openRequestedFolderWhenFree();
+    bool isBusy() const;
 
     DriveList* driveList_ = nullptr;
     FolderList* folderList_ = nullptr;
@@ -88,4 +104,7 @@ private:
     std::unique_ptr<FileSystem> ownFileSystem_;
     FileSystem* fileSystem_ = nullptr;
     int outerHeight_ = 0;
+    bool renaming_ = false;
+    QString requestedFolder_;  // handed over or dropped, not yet opened
+    QTimer* requestRetry_ = nullptr;
 };
