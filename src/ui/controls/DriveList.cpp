@@ -1,7 +1,9 @@
 #include "ui/controls/DriveList.h"
 
 #include "core/text/NativeName.h"
+#include "ui/controls/Accessibility.h"
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QFileIconProvider>
 
@@ -10,6 +12,7 @@ DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
     setMinimumContentsLength(4);
     connect(this, &QComboBox::currentIndexChanged, this, &DriveList::onIndexChanged);
     fill(VolumeSource::current().volumes(), currentDrive());
+    useOwnAccessibleInterface(this);
 }
 
 QString DriveList::currentDrive() {
@@ -66,6 +69,10 @@ void DriveList::fill(const QList<Volume>& volumes, const QString& keep) {
 void DriveList::onIndexChanged(int index) {
     if (filling_ || index < 0)
         return;
+    // An arrow key on the closed list changes the drive without a word from
+    // a screen reader (the open list reads its entries itself).
+    if (hasFocus() && !view()->isVisible())
+        announce(this, currentText());
     const QString drive = itemData(index).toString();
     if (drive == selected_)
         return;

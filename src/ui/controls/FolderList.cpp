@@ -3,12 +3,14 @@
 #include "core/files/FileListing.h"
 #include "core/text/NativeName.h"
 #include "core/text/Paths.h"
+#include "ui/controls/Accessibility.h"
 
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileSystemWatcher>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QSet>
 #include <QTimer>
 
 namespace {
@@ -129,6 +131,33 @@ void FolderList::keyPressEvent(QKeyEvent* event) {
     QTreeWidget::keyPressEvent(event);
 }
 
+void FolderList::focusInEvent(QFocusEvent* event) {
+    QTreeWidget::focusInEvent(event);
+    // Qt reports the current folder before it reports the list itself as
+    // focused, so a screen reader heard "tree" and not the open folder:
+    // report the folder again once the list's own report is out.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (hasFocus() && currentIndex().isValid())
+                currentChanged(currentIndex(), currentIndex());
+        },
+        Qt::QueuedConnection);
+}
+
+void FolderList::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    // QTreeView tells screen readers that a new current folder has the focus
+    // even while another control has it (after clear, a drive change, or
+    // before the dialog shows), and Orca then spoke of the folder as if the
+    // focus were there: only a list with the focus reports it.
+    if (hasFocus())
+        QTreeWidget::currentChanged(current, previous);
+    else
+        // The view's own work, without its report.
+        // NOLINTNEXTLINE(bugprone-parent-virtual-call)
+        QAbstractItemView::currentChanged(current, previous);
+}
+
 void FolderList::openItem(QTreeWidgetItem* item) {
     if (!item)
         return;
@@ -146,47 +175,104 @@ void FolderList::onWatchedFolderChanged() {
         rebuild();  // only when the tree itself changed, so a highlight survives
 }
 
+std::vector<QTreeWidgetItem*> FolderList::keepChildren(QTreeWidgetItem* parent,
+                                                       const QStringList& paths) {
+    const QSet<QString> wanted(paths.begin(), paths.end());
+    for (int i = parent->childCount() - 1; i >= 0; --i) {
+        if (!wanted.contains(parent->child(i)->data(0, kPathRole).toString()))
+            delete parent->takeChild(i);
+    }
+    // What is left is in the order of paths (both in natural order).
+    std::vector<QTreeWidgetItem*> items;
+    for (int i = 0; i < int(paths.size()); ++i) {
+        QTreeWidgetItem* child = parent->child(i);
+        if (!child || child->data(0, kPathRole).toString() != paths[i]) {
+            child = new QTreeWidgetItem;
+            child->setData(0, kPathRole, paths[i]);
+            parent->insertChild(i, child);
+        }
+        items.push_back(child);
+    }
+    return items;
+}
+
 void FolderList::rebuild() {
     static const QFileIconProvider icons;
-    const QIcon openIcon = icons.icon(QFileIconProvider::Folder);
     const QIcon rootIcon = icons.icon(QFileIconProvider::Drive);
+    const QIcon folderIcon = icons.icon(QFileIconProvider::Folder);
 
-    setUpdatesEnabled(false);
-    clear();
     // The chain of ancestors, each one nested in the one above it.
     QStringList chain;
     for (QString p = path_; !p.isEmpty(); p = parentFolder(p))
         chain.prepend(p);
-    QTreeWidgetItem* parent = nullptr;
-    QTreeWidgetItem* open = nullptr;
-    for (const QString& p : chain) {
-        const QString name = folderName(p);
-        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
-        item->setText(0, displayText(name));
-        item->setData(0, kPathRole, p);
-        item->setIcon(0, parent ? openIcon : rootIcon);
-        item->setToolTip(0, displayText(p));
-        parent = item;
-        open = item;
-    }
-    if (open) {
+    shownSubfolders_.clear();
+    if (!chain.isEmpty())
         shownSubfolders_ = subfoldersOf(path_);
-        const std::vector<QByteArray>& names = shownSubfolders_;
-        const QIcon closedIcon = icons.icon(QFileIconProvider::Folder);
-        for (const QByteArray& native : names) {
-            const QString name = fromNative(native);
-            auto* item = new QTreeWidgetItem(open);
-            item->setText(0, displayText(name));
-            item->setData(0, kPathRole, joinPath(path_, name));
-            item->setIcon(0, closedIcon);
-            item->setToolTip(0, displayText(name));  // the list is narrow: long names are cut
-        }
-        expandAll();
-        setCurrentItem(open);
-        open->setSelected(false);
+    QStringList subfolderPaths;
+    for (const QByteArray& native : shownSubfolders_)
+        subfolderPaths << joinPath(path_, fromNative(native));
+
+    const auto showFolder = [](QTreeWidgetItem* item, const QString& name, const QString& tip,
+                               int level, const QIcon& icon) {
+        item->setText(0, displayText(name));
+        item->setToolTip(0, tip);
+        item->setIcon(0, icon);
+        item->setData(0, Qt::FontRole, QVariant());
+        item->setData(0, Qt::AccessibleTextRole, QVariant());
+        // Orca 43 learns an entry's depth from nothing Qt 6.4 gives it.
+        item->setData(0, Qt::AccessibleDescriptionRole, QStringLiteral("レベル %1").arg(level));
+    };
+
+    setUpdatesEnabled(false);
+    clearSelection();  // a rebuild forgets a highlight
+    const bool opened = builtPath_ != path_;
+    builtPath_ = path_;
+    // An entry that stays on show is kept, not made anew: Qt 6.4 leaves the
+    // accessibility object of a removed entry behind, broken, and a screen
+    // reader that still held it (the entry it last heard of) made Qt print
+    // "Accessible invalid" at every question about it.
+    QTreeWidgetItem* parent = invisibleRootItem();
+    openEntry_ = nullptr;
+    for (qsizetype depth = 0; depth < chain.size(); ++depth) {
+        QTreeWidgetItem* item = keepChildren(parent, {chain[depth]}).front();
+        showFolder(item, folderName(chain[depth]), displayText(chain[depth]), int(depth) + 1,
+                   depth == 0 ? rootIcon : folderIcon);
+        item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+        parent = item;
+        openEntry_ = item;
+    }
+    const std::vector<QTreeWidgetItem*> subfolders = keepChildren(parent, subfolderPaths);
+    for (size_t k = 0; k < subfolders.size(); ++k) {
+        QTreeWidgetItem* item = subfolders[k];
+        // The list is narrow: the tooltip shows a long name in full.
+        const QString name = fromNative(shownSubfolders_[k]);
+        showFolder(item, name, displayText(name), int(chain.size()) + 1, folderIcon);
+        keepChildren(item, {});
+        // Screen readers call a folder that holds folders "collapsed"; the
+        // others get no such word.
+        item->setChildIndicatorPolicy(hasSubfolder(toNative(subfolderPaths[qsizetype(k)]))
+                                          ? QTreeWidgetItem::ShowIndicator
+                                          : QTreeWidgetItem::DontShowIndicatorWhenChildless);
+        item->setExpanded(false);
+    }
+    if (QTreeWidgetItem* open = openEntry_) {
+        // Only the chain is open: expandAll() called even a folder without
+        // subfolders "expanded".
+        for (QTreeWidgetItem* item = open; item; item = item->parent())
+            item->setExpanded(item->childCount() > 0);
         QFont bold = font();
         bold.setBold(true);
         open->setFont(0, bold);
+        // What the bold type tells the eye.
+        open->setData(0, Qt::AccessibleTextRole,
+                      open->text(0) + QStringLiteral("（開いているフォルダー）"));
+        // Current without a highlight: a highlight is the user's.
+        const QModelIndex before = currentIndex();
+        selectionModel()->setCurrentIndex(indexFromItem(open), QItemSelectionModel::NoUpdate);
+        // Enter opens the current entry, which stays current: no report, and
+        // Qt 6.4 does not pass the expanded state on either. Say it.
+        if (opened && currentIndex() == before && hasFocus())
+            announce(this, open->text(0) + QStringLiteral(" を開きました"));
         scrollToItem(open, QAbstractItemView::PositionAtTop);
     }
     setUpdatesEnabled(true);

@@ -44,6 +44,8 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     // The chain is always open: no expand and collapse marks.
     void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
 
@@ -51,10 +53,15 @@ private:
     // Shows target (which exists); a different folder raises changed.
     void open(const QString& target);
     void rebuild();
+    // Makes parent's children the folders at paths, in that order, keeping
+    // the entries already there; returns them.
+    std::vector<QTreeWidgetItem*> keepChildren(QTreeWidgetItem* parent, const QStringList& paths);
     void openItem(QTreeWidgetItem* item);
     void onWatchedFolderChanged();
 
     QString path_;
+    QString builtPath_;                     // the folder the entries show as open
+    QTreeWidgetItem* openEntry_ = nullptr;  // its entry
     std::vector<QByteArray> shownSubfolders_;
     QHash<QString, QString> driveFolders_;
     QFileSystemWatcher* watcher_ = nullptr;
