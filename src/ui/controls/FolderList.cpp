@@ -1,21 +1,35 @@
 #include "ui/controls/FolderList.h"
 
 #include "core/files/FileListing.h"
+#include "core/rename/Undo.h"
 #include "core/text/NativeName.h"
 #include "core/text/Paths.h"
 #include "ui/controls/Accessibility.h"
+#include "ui/services/MessageBoxes.h"
 
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileSystemWatcher>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QSet>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
+
+// Pixels a level steps in. Past the first few levels it steps in less when
+// the names of the open folder and its subfolders would not fit otherwise,
+// down to the least, and below that only where a name would have no room
+// left to read at all.
+constexpr int kIndentation = 10;
+constexpr int kPlainLevels = 3;
+constexpr int kLeastIndentation = 2;
+constexpr int kReadableWidth = 64;
 
 std::vector<QByteArray> subfoldersOf(const QString& folder) {
     return listSubfolders(toNative(folder));
@@ -33,7 +47,7 @@ FolderList::FolderList(QWidget* parent) : QTreeWidget(parent) {
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
-    setIndentation(10);
+    setIndentation(kIndentation);
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     header()->setStretchLastSection(true);
@@ -158,14 +172,31 @@ void FolderList::currentChanged(const QModelIndex& current, const QModelIndex& p
         QAbstractItemView::currentChanged(current, previous);
 }
 
+void FolderList::resizeEvent(QResizeEvent* event) {
+    QTreeWidget::resizeEvent(event);
+    fitIndentation();
+}
+
 void FolderList::openItem(QTreeWidgetItem* item) {
     if (!item)
         return;
     const QString folder = item->data(0, kPathRole).toString();
-    if (setPath(folder) == FolderAccess::Opened)
-        return;
-    // A folder that went away since the list was drawn: show what is there now.
-    openNearestExisting(folder);
+    const int error = probe(folder);
+    switch (folderAccessFor(error)) {
+        case FolderAccess::Opened:
+            open(folder);
+            return;
+        case FolderAccess::NotFound:
+            // Gone since the list was drawn: show what is there now.
+            openNearestExisting(folder);
+            return;
+        case FolderAccess::NotReady:
+        case FolderAccess::Failed:
+            break;
+    }
+    showMessage(window(), Message{displayText(folder) + QStringLiteral(" を開けませんでした.") +
+                                      QStringLiteral("\r\n\r\n") + reasonForError(error),
+                                  kWarningTitle, Icon::Warning});
 }
 
 void FolderList::onWatchedFolderChanged() {
@@ -273,6 +304,7 @@ void FolderList::rebuild() {
         // Qt 6.4 does not pass the expanded state on either. Say it.
         if (opened && currentIndex() == before && hasFocus())
             announce(this, open->text(0) + QStringLiteral(" を開きました"));
+        fitIndentation();
         scrollToItem(open, QAbstractItemView::PositionAtTop);
     }
     setUpdatesEnabled(true);
@@ -281,4 +313,32 @@ void FolderList::rebuild() {
         watcher_->removePaths(watcher_->directories());
     if (!path_.isEmpty())
         watcher_->addPath(path_);
+}
+
+void FolderList::fitIndentation() {
+    if (!openEntry_)
+        return;
+    int depth = 0;  // of the open folder; the root's is 0
+    for (const QTreeWidgetItem* item = openEntry_; item->parent(); item = item->parent())
+        ++depth;
+    // The deepest level shown: the subfolders', or the open folder's.
+    const int level = openEntry_->childCount() > 0 ? depth + 1 : depth;
+    int indentation = kIndentation;
+    if (level > kPlainLevels) {
+        const int rows = depth + 1 + openEntry_->childCount();
+        int room = contentsRect().width();
+        if (rows * sizeHintForIndex(indexFromItem(openEntry_)).height() > contentsRect().height())
+            room -= verticalScrollBar()->sizeHint().width();
+        int wanted = sizeHintForIndex(indexFromItem(openEntry_)).width();
+        for (int k = 0; k < openEntry_->childCount(); ++k)
+            wanted =
+                std::max(wanted, sizeHintForIndex(indexFromItem(openEntry_->child(k))).width());
+        const int least =
+            room - level * kLeastIndentation >= kReadableWidth ? kLeastIndentation : 0;
+        // A name wider than the list is cut however little the levels step in.
+        wanted = std::min(wanted, room - level * least);
+        indentation = std::clamp((room - wanted) / level, least, kIndentation);
+    }
+    if (indentation != this->indentation())
+        setIndentation(indentation);
 }
