@@ -123,6 +123,13 @@ private slots:
         }
     }
 
+    // Nineteen digits reach past 64 bits: no journal, and no overflow reading it.
+    void numberPastSixtyFourBits() {
+        QVERIFY(
+            !decodeBatchRecord("TOLVANE-UNDO 1\nkind size-time\nsource 17:/media/CARD/DCIM/\n"
+                               "target 12:/home/u/out/\ncount 2\ne 9333333333333333333 "));
+    }
+
     // The preview lines are the names the run gives, from the same plan.
     void previewIsWhatTheRunGives_data() {
         QTest::addColumn<bool>("ownName");

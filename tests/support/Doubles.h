@@ -77,17 +77,18 @@ public:
 };
 
 // The real volumes, plus drives of the test's own: a folder that plays a
-// mounted volume, whose probe fails with a scripted errno while its medium is
-// "out".
+// mounted volume (with a label, if given), whose probe fails with a scripted
+// errno while its medium is "out".
 class ScriptedVolumes : public VolumeSource {
 public:
     ScriptedVolumes() { VolumeSource::replace(this); }
     ~ScriptedVolumes() override { VolumeSource::replace(nullptr); }
 
-    void addDrive(const QString& mountPoint, int probeError = 0) {
-        extra.append(Volume{mountPoint, QString()});
+    void addDrive(const QString& mountPoint, int probeError = 0, const QString& label = {}) {
+        extra.append(Volume{mountPoint, label});
         errors.insert(mountPoint, probeError);
     }
+    // Also for a folder that is no drive: it and what lies below fail so.
     void setProbeError(const QString& mountPoint, int probeError) {
         errors.insert(mountPoint, probeError);
     }

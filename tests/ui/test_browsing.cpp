@@ -4,6 +4,7 @@
 #include "Modal.h"
 #include "TestFiles.h"
 #include "WindowDriver.h"
+#include "core/text/Paths.h"
 #include "ui/controls/Twips.h"
 #include "ui/windows/DestinationFolderDialog.h"
 
@@ -302,6 +303,91 @@ private slots:
         d.setPatterns(d.files()->pattern());
         QCOMPARE(d.folders()->path(), dir.path());
         QCOMPARE(d.listed(), QStringList{"top.jpg"});
+    }
+
+    // A folder that cannot be read says why; the list stays as it was.
+    void unreadableFolderSaysSo_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no permission") << int(EACCES) << "アクセスが拒否されました";
+        QTest::newRow("read error") << int(EIO) << "読み書きできませんでした";
+    }
+    void unreadableFolderSaysSo() {
+        QFETCH(int, error);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        QDir(dir.path()).mkpath(QStringLiteral("private"));
+        const QString locked = dir.filePath(QStringLiteral("private"));
+        ScriptedVolumes volumes;
+        volumes.setProbeError(locked, error);
+        ScriptedMessageBox boxes;
+        MainWindow w;
+        MainWindowDriver d(w);
+        d.openFolder(dir.path());
+        QTreeWidgetItemIterator it(d.folders());
+        while (*it && (*it)->text(0) != QLatin1String("private"))
+            ++it;
+        QVERIFY(*it);
+        d.folders()->setCurrentItem(*it);  // highlighted, as a click does
+        QTest::keyClick(d.folders(), Qt::Key_Return);
+        QCOMPARE(boxes.texts(), QStringList{locked + " を開けませんでした.\r\n\r\n" + reason});
+        QCOMPARE(boxes.shown[0].message.title, QStringLiteral("注意"));
+        QCOMPARE(boxes.shown[0].owner, &w);
+        QCOMPARE(d.folders()->highlightedFolder(), locked);  // not even rebuilt
+    }
+
+    // Each drive shows first what tells it apart, its mount point as the tooltip.
+    void driveCaptions_data() {
+        QTest::addColumn<QStringList>("drives");  // folder:label, in the test's folder
+        QTest::addColumn<QString>("caption");     // of the last; %1: the test's folder
+        QTest::newRow("two cards in one folder")
+            << QStringList{"CARD:", "CARD2:"} << "CARD2 (%1/CARD2)";
+        QTest::newRow("label") << QStringList{"sdc1:NIKON", "sdb1:EOS_DIGITAL"}
+                               << "EOS_DIGITAL (%1/sdb1)";
+        QTest::newRow("a label twice")
+            << QStringList{"EOS_DIGITAL:EOS_DIGITAL", "EOS_DIGITAL1:EOS_DIGITAL"}
+            << "EOS_DIGITAL1 (%1/EOS_DIGITAL1)";
+    }
+    void driveCaptions() {
+        QFETCH(QStringList, drives);
+        QFETCH(QString, caption);
+        QTemporaryDir dir;
+        ScriptedVolumes volumes;
+        for (const QString& drive : drives)
+            volumes.addDrive(dir.filePath(drive.section(u':', 0, 0)), 0, drive.section(u':', 1));
+        MainWindow w;
+        DriveList& list = *MainWindowDriver(w).drives();
+        const int last = list.findData(volumes.extra.last().mountPoint);
+        QCOMPARE(list.itemText(last), caption.arg(dir.path()));
+        QCOMPARE(list.itemData(last, Qt::ToolTipRole).toString(), volumes.extra.last().mountPoint);
+        QCOMPARE(list.itemText(list.findData(QDir::rootPath())), QDir::rootPath());
+    }
+
+    // However deep the open folder lies, its name and its subfolders' names
+    // get the room they ask for in the window's folder list.
+    void deepFolderNamesKeepTheirRoom_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("nine levels down")
+            << "写真/2024年/05月/12日 京都・嵐山 撮影会/RAW現像済み/選抜/A班";
+        QTest::newRow("camera folder") << "media/user/CARD/DCIM/100CANON";
+    }
+    void deepFolderNamesKeepTheirRoom() {
+        QFETCH(QString, folder);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(folder));
+        MainWindow w;
+        MainWindowDriver d(w);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        FolderList& list = *d.folders();
+        list.setPath(parentFolder(dir.filePath(folder)));
+        for (QTreeWidgetItemIterator it(&list); *it; ++it) {
+            const QModelIndex index = list.indexFromItem(*it);
+            const bool read = (*it)->childCount() == 0 || (*it)->font(0).bold();
+            QVERIFY2(
+                !read || list.visualRect(index).width() >= list.sizeHintForIndex(index).width(),
+                qPrintable((*it)->text(0)));
+        }
     }
 
     void folderListOpensOnDoubleClickOnly() {

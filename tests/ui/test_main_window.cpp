@@ -216,16 +216,27 @@ private slots:
             QCOMPARE(clear.count(), 1);
     }
 
-    // 変換 is the button Enter presses, and it is drawn and announced so.
+    // 変換 is the button Enter presses, and it is drawn and announced so,
+    // wherever the focus has been.
     void convertIsTheDefaultButton() {
         MainWindow w;
         MainWindowDriver d(w);
         QVERIFY(d.convertButton()->isDefault());
         QVERIFY(!d.clearButton()->isDefault());
-        QAccessibleInterface* button = QAccessible::queryAccessibleInterface(d.convertButton());
-        QVERIFY(button);
-        QVERIFY(button->state().defaultButton);
-        QVERIFY(!QAccessible::queryAccessibleInterface(d.clearButton())->state().defaultButton);
+        const auto isAnnouncedDefault = [](QPushButton* button) {
+            return bool(QAccessible::queryAccessibleInterface(button)->state().defaultButton);
+        };
+        d.moveToFolder()->setChecked(true);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        for (QWidget* focused :
+             std::initializer_list<QWidget*>{d.drives(), d.convertButton(), d.clearButton(),
+                                             d.destinationButton(), d.prefix()}) {
+            focused->setFocus();
+            QVERIFY(isAnnouncedDefault(d.convertButton()));
+            QVERIFY(!isAnnouncedDefault(d.clearButton()));
+            QVERIFY(!isAnnouncedDefault(d.destinationButton()));
+        }
     }
 
     void versionBox() {

@@ -238,6 +238,21 @@ std::vector<QByteArray> listSubfolders(const QByteArray& folder) {
     return names;
 }
 
+bool hasSubfolder(const QByteArray& folder) {
+    DIR* dir = opendir(folder.constData());
+    if (!dir)
+        return false;
+    bool found = false;
+    while (const dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] != '.' && typeOf(*entry, dirfd(dir), true) == DT_DIR) {
+            found = true;
+            break;
+        }
+    }
+    closedir(dir);
+    return found;
+}
+
 std::vector<QByteArray> listAllNames(const QByteArray& folder) {
     std::vector<QByteArray> names;
     scanFolder(

@@ -32,6 +32,10 @@ std::vector<QByteArray> listMatchingFiles(const QByteArray& folder, const Patter
 // hidden ones left out, in natural order; empty when it cannot be read.
 std::vector<QByteArray> listSubfolders(const QByteArray& folder);
 
+// Whether folder has a subfolder that listSubfolders would give; reads no
+// further than the first. False when it cannot be read.
+bool hasSubfolder(const QByteArray& folder);
+
 // Every name in folder, of whatever kind, hidden ones included: the names a
 // new name could collide with. Empty when it cannot be read.
 std::vector<QByteArray> listAllNames(const QByteArray& folder);

@@ -7,6 +7,8 @@
 // A drop-down list of the drives (mounted volumes) a user can browse. Its
 // drive is the selected volume's mount point. Picking another drive, by the
 // user or by setDrive, raises changed at once, before the caller goes on.
+// Each drive shows first what tells it apart (see driveCaption), with its
+// mount point in full as the tooltip.
 class DriveList : public QComboBox {
     Q_OBJECT
 public:
@@ -36,3 +38,9 @@ private:
     QString selected_;
     bool filling_ = false;
 };
+
+// How volume shows in the list, among all: its label, or its mount point's
+// own folder name where it has none or shares it with another volume, then
+// the mount point ("CARD2 (/media/taro/CARD2)"); the list is narrow, and two
+// cards under one folder showed alike. The root shows as itself.
+QString driveCaption(const Volume& volume, const QList<Volume>& all);

@@ -1,19 +1,35 @@
 #include "ui/controls/FolderList.h"
 
 #include "core/files/FileListing.h"
+#include "core/rename/Undo.h"
 #include "core/text/NativeName.h"
 #include "core/text/Paths.h"
+#include "ui/controls/Accessibility.h"
+#include "ui/services/MessageBoxes.h"
 
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileSystemWatcher>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
+#include <QSet>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
+
+// Pixels a level steps in. Past the first few levels it steps in less when
+// the names of the open folder and its subfolders would not fit otherwise,
+// down to the least, and below that only where a name would have no room
+// left to read at all.
+constexpr int kIndentation = 10;
+constexpr int kPlainLevels = 3;
+constexpr int kLeastIndentation = 2;
+constexpr int kReadableWidth = 64;
 
 std::vector<QByteArray> subfoldersOf(const QString& folder) {
     return listSubfolders(toNative(folder));
@@ -31,7 +47,7 @@ FolderList::FolderList(QWidget* parent) : QTreeWidget(parent) {
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
-    setIndentation(10);
+    setIndentation(kIndentation);
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     header()->setStretchLastSection(true);
@@ -129,14 +145,58 @@ void FolderList::keyPressEvent(QKeyEvent* event) {
     QTreeWidget::keyPressEvent(event);
 }
 
+void FolderList::focusInEvent(QFocusEvent* event) {
+    QTreeWidget::focusInEvent(event);
+    // Qt reports the current folder before it reports the list itself as
+    // focused, so a screen reader heard "tree" and not the open folder:
+    // report the folder again once the list's own report is out.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (hasFocus() && currentIndex().isValid())
+                currentChanged(currentIndex(), currentIndex());
+        },
+        Qt::QueuedConnection);
+}
+
+void FolderList::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    // QTreeView tells screen readers that a new current folder has the focus
+    // even while another control has it (after clear, a drive change, or
+    // before the dialog shows), and Orca then spoke of the folder as if the
+    // focus were there: only a list with the focus reports it.
+    if (hasFocus())
+        QTreeWidget::currentChanged(current, previous);
+    else
+        // The view's own work, without its report.
+        // NOLINTNEXTLINE(bugprone-parent-virtual-call)
+        QAbstractItemView::currentChanged(current, previous);
+}
+
+void FolderList::resizeEvent(QResizeEvent* event) {
+    QTreeWidget::resizeEvent(event);
+    fitIndentation();
+}
+
 void FolderList::openItem(QTreeWidgetItem* item) {
     if (!item)
         return;
     const QString folder = item->data(0, kPathRole).toString();
-    if (setPath(folder) == FolderAccess::Opened)
-        return;
-    // A folder that went away since the list was drawn: show what is there now.
-    openNearestExisting(folder);
+    const int error = probe(folder);
+    switch (folderAccessFor(error)) {
+        case FolderAccess::Opened:
+            open(folder);
+            return;
+        case FolderAccess::NotFound:
+            // Gone since the list was drawn: show what is there now.
+            openNearestExisting(folder);
+            return;
+        case FolderAccess::NotReady:
+        case FolderAccess::Failed:
+            break;
+    }
+    showMessage(window(), Message{displayText(folder) + QStringLiteral(" を開けませんでした.") +
+                                      QStringLiteral("\r\n\r\n") + reasonForError(error),
+                                  kWarningTitle, Icon::Warning});
 }
 
 void FolderList::onWatchedFolderChanged() {
@@ -146,47 +206,105 @@ void FolderList::onWatchedFolderChanged() {
         rebuild();  // only when the tree itself changed, so a highlight survives
 }
 
+std::vector<QTreeWidgetItem*> FolderList::keepChildren(QTreeWidgetItem* parent,
+                                                       const QStringList& paths) {
+    const QSet<QString> wanted(paths.begin(), paths.end());
+    for (int i = parent->childCount() - 1; i >= 0; --i) {
+        if (!wanted.contains(parent->child(i)->data(0, kPathRole).toString()))
+            delete parent->takeChild(i);
+    }
+    // What is left is in the order of paths (both in natural order).
+    std::vector<QTreeWidgetItem*> items;
+    for (int i = 0; i < int(paths.size()); ++i) {
+        QTreeWidgetItem* child = parent->child(i);
+        if (!child || child->data(0, kPathRole).toString() != paths[i]) {
+            child = new QTreeWidgetItem;
+            child->setData(0, kPathRole, paths[i]);
+            parent->insertChild(i, child);
+        }
+        items.push_back(child);
+    }
+    return items;
+}
+
 void FolderList::rebuild() {
     static const QFileIconProvider icons;
-    const QIcon openIcon = icons.icon(QFileIconProvider::Folder);
     const QIcon rootIcon = icons.icon(QFileIconProvider::Drive);
+    const QIcon folderIcon = icons.icon(QFileIconProvider::Folder);
 
-    setUpdatesEnabled(false);
-    clear();
     // The chain of ancestors, each one nested in the one above it.
     QStringList chain;
     for (QString p = path_; !p.isEmpty(); p = parentFolder(p))
         chain.prepend(p);
-    QTreeWidgetItem* parent = nullptr;
-    QTreeWidgetItem* open = nullptr;
-    for (const QString& p : chain) {
-        const QString name = folderName(p);
-        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
-        item->setText(0, displayText(name));
-        item->setData(0, kPathRole, p);
-        item->setIcon(0, parent ? openIcon : rootIcon);
-        item->setToolTip(0, displayText(p));
-        parent = item;
-        open = item;
-    }
-    if (open) {
+    shownSubfolders_.clear();
+    if (!chain.isEmpty())
         shownSubfolders_ = subfoldersOf(path_);
-        const std::vector<QByteArray>& names = shownSubfolders_;
-        const QIcon closedIcon = icons.icon(QFileIconProvider::Folder);
-        for (const QByteArray& native : names) {
-            const QString name = fromNative(native);
-            auto* item = new QTreeWidgetItem(open);
-            item->setText(0, displayText(name));
-            item->setData(0, kPathRole, joinPath(path_, name));
-            item->setIcon(0, closedIcon);
-            item->setToolTip(0, displayText(name));  // the list is narrow: long names are cut
-        }
-        expandAll();
-        setCurrentItem(open);
-        open->setSelected(false);
+    QStringList subfolderPaths;
+    for (const QByteArray& native : shownSubfolders_)
+        subfolderPaths << joinPath(path_, fromNative(native));
+
+    const auto showFolder = [](QTreeWidgetItem* item, const QString& name, const QString& tip,
+                               int level, const QIcon& icon) {
+        item->setText(0, displayText(name));
+        item->setToolTip(0, tip);
+        item->setIcon(0, icon);
+        item->setData(0, Qt::FontRole, QVariant());
+        item->setData(0, Qt::AccessibleTextRole, QVariant());
+        // Orca 43 learns an entry's depth from nothing Qt 6.4 gives it.
+        item->setData(0, Qt::AccessibleDescriptionRole, QStringLiteral("レベル %1").arg(level));
+    };
+
+    setUpdatesEnabled(false);
+    clearSelection();  // a rebuild forgets a highlight
+    const bool opened = builtPath_ != path_;
+    builtPath_ = path_;
+    // An entry that stays on show is kept, not made anew: Qt 6.4 leaves the
+    // accessibility object of a removed entry behind, broken, and a screen
+    // reader that still held it (the entry it last heard of) made Qt print
+    // "Accessible invalid" at every question about it.
+    QTreeWidgetItem* parent = invisibleRootItem();
+    openEntry_ = nullptr;
+    for (qsizetype depth = 0; depth < chain.size(); ++depth) {
+        QTreeWidgetItem* item = keepChildren(parent, {chain[depth]}).front();
+        showFolder(item, folderName(chain[depth]), displayText(chain[depth]), int(depth) + 1,
+                   depth == 0 ? rootIcon : folderIcon);
+        item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+        parent = item;
+        openEntry_ = item;
+    }
+    const std::vector<QTreeWidgetItem*> subfolders = keepChildren(parent, subfolderPaths);
+    for (size_t k = 0; k < subfolders.size(); ++k) {
+        QTreeWidgetItem* item = subfolders[k];
+        // The list is narrow: the tooltip shows a long name in full.
+        const QString name = fromNative(shownSubfolders_[k]);
+        showFolder(item, name, displayText(name), int(chain.size()) + 1, folderIcon);
+        keepChildren(item, {});
+        // Screen readers call a folder that holds folders "collapsed"; the
+        // others get no such word.
+        item->setChildIndicatorPolicy(hasSubfolder(toNative(subfolderPaths[qsizetype(k)]))
+                                          ? QTreeWidgetItem::ShowIndicator
+                                          : QTreeWidgetItem::DontShowIndicatorWhenChildless);
+        item->setExpanded(false);
+    }
+    if (QTreeWidgetItem* open = openEntry_) {
+        // Only the chain is open: expandAll() called even a folder without
+        // subfolders "expanded".
+        for (QTreeWidgetItem* item = open; item; item = item->parent())
+            item->setExpanded(item->childCount() > 0);
         QFont bold = font();
         bold.setBold(true);
         open->setFont(0, bold);
+        // What the bold type tells the eye.
+        open->setData(0, Qt::AccessibleTextRole,
+                      open->text(0) + QStringLiteral("（開いているフォルダー）"));
+        // Current without a highlight: a highlight is the user's.
+        const QModelIndex before = currentIndex();
+        selectionModel()->setCurrentIndex(indexFromItem(open), QItemSelectionModel::NoUpdate);
+        // Enter opens the current entry, which stays current: no report, and
+        // Qt 6.4 does not pass the expanded state on either. Say it.
+        if (opened && currentIndex() == before && hasFocus())
+            announce(this, open->text(0) + QStringLiteral(" を開きました"));
+        fitIndentation();
         scrollToItem(open, QAbstractItemView::PositionAtTop);
     }
     setUpdatesEnabled(true);
@@ -195,4 +313,32 @@ void FolderList::rebuild() {
         watcher_->removePaths(watcher_->directories());
     if (!path_.isEmpty())
         watcher_->addPath(path_);
+}
+
+void FolderList::fitIndentation() {
+    if (!openEntry_)
+        return;
+    int depth = 0;  // of the open folder; the root's is 0
+    for (const QTreeWidgetItem* item = openEntry_; item->parent(); item = item->parent())
+        ++depth;
+    // The deepest level shown: the subfolders', or the open folder's.
+    const int level = openEntry_->childCount() > 0 ? depth + 1 : depth;
+    int indentation = kIndentation;
+    if (level > kPlainLevels) {
+        const int rows = depth + 1 + openEntry_->childCount();
+        int room = contentsRect().width();
+        if (rows * sizeHintForIndex(indexFromItem(openEntry_)).height() > contentsRect().height())
+            room -= verticalScrollBar()->sizeHint().width();
+        int wanted = sizeHintForIndex(indexFromItem(openEntry_)).width();
+        for (int k = 0; k < openEntry_->childCount(); ++k)
+            wanted =
+                std::max(wanted, sizeHintForIndex(indexFromItem(openEntry_->child(k))).width());
+        const int least =
+            room - level * kLeastIndentation >= kReadableWidth ? kLeastIndentation : 0;
+        // A name wider than the list is cut however little the levels step in.
+        wanted = std::min(wanted, room - level * least);
+        indentation = std::clamp((room - wanted) / level, least, kIndentation);
+    }
+    if (indentation != this->indentation())
+        setIndentation(indentation);
 }

@@ -12,9 +12,12 @@ class QTimer;
 
 // The folder list: the open folder with its ancestors above it and its
 // subfolders below. A double click or Enter opens a folder; a single click
-// only highlights one. path() is the open folder, "/" for the root and
-// without a final "/" otherwise. Every change of the open folder raises
-// changed at once, nested in the code that caused it.
+// only highlights one; a folder that cannot be read says why in a box and
+// the list stays where it was. path() is the open folder, "/" for the root
+// and without a final "/" otherwise. Every change of the open folder raises
+// changed at once, nested in the code that caused it. However deep the open
+// folder lies, its name and its subfolders' names keep their room: the
+// levels step in less where they would not.
 class FolderList : public QTreeWidget {
     Q_OBJECT
 public:
@@ -44,6 +47,9 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     // The chain is always open: no expand and collapse marks.
     void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
 
@@ -51,10 +57,16 @@ private:
     // Shows target (which exists); a different folder raises changed.
     void open(const QString& target);
     void rebuild();
+    // Makes parent's children the folders at paths, in that order, keeping
+    // the entries already there; returns them.
+    std::vector<QTreeWidgetItem*> keepChildren(QTreeWidgetItem* parent, const QStringList& paths);
+    void fitIndentation();
     void openItem(QTreeWidgetItem* item);
     void onWatchedFolderChanged();
 
     QString path_;
+    QString builtPath_;                     // the folder the entries show as open
+    QTreeWidgetItem* openEntry_ = nullptr;  // its entry
     std::vector<QByteArray> shownSubfolders_;
     QHash<QString, QString> driveFolders_;
     QFileSystemWatcher* watcher_ = nullptr;

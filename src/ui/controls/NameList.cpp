@@ -5,6 +5,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 
@@ -74,17 +75,27 @@ void NameList::setNames(std::vector<QByteArray> natives) {
 }
 
 void NameList::removeRow(int row) {
-    if (row >= 0 && row < count())
+    if (row < 0 || row >= count())
+        return;
+    {
+        const QScopedValueRollback<bool> removing(removing_, true);
         model_->remove(row);
+    }
+    if (!removing_)
+        reportCurrentEntry();
 }
 
 void NameList::removeSelectedRows() {
-    // From the last row to the first, so that a removal never renumbers a
-    // row still to be visited.
-    for (int row = count() - 1; row >= 0; --row) {
-        if (isRowSelected(row))
-            removeRow(row);
+    {
+        const QScopedValueRollback<bool> removing(removing_, true);
+        // From the last row to the first, so that a removal never renumbers
+        // a row still to be visited.
+        for (int row = count() - 1; row >= 0; --row) {
+            if (isRowSelected(row))
+                removeRow(row);
+        }
     }
+    reportCurrentEntry();
 }
 
 void NameList::clearNames() {
@@ -144,4 +155,33 @@ void NameList::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QListView::keyPressEvent(event);
+}
+
+void NameList::focusInEvent(QFocusEvent* event) {
+    QListView::focusInEvent(event);
+    // Qt reports the current entry (the first, when there was none) before
+    // it reports the list itself as focused, so a screen reader heard the
+    // list and its size only: report the entry again once the list's own
+    // report is out. A list rebuilt or left for a context menu gets the
+    // focus back, so this tells the current entry then too.
+    QMetaObject::invokeMethod(this, &NameList::reportCurrentEntry, Qt::QueuedConnection);
+}
+
+void NameList::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    // QListView tells screen readers that the new current entry has the
+    // focus even while the list is hidden or another control has it (a
+    // button that removed entries): only a list with the focus reports it.
+    // In the middle of a removal it cannot find the entry yet and reports
+    // the list itself: the entry is reported once the removal is done.
+    if (hasFocus() && !removing_)
+        QListView::currentChanged(current, previous);
+    else
+        // The view's own work, without its report.
+        // NOLINTNEXTLINE(bugprone-parent-virtual-call)
+        QAbstractItemView::currentChanged(current, previous);
+}
+
+void NameList::reportCurrentEntry() {
+    if (hasFocus() && currentIndex().isValid())
+        QListView::currentChanged(currentIndex(), currentIndex());
 }

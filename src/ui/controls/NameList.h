@@ -10,7 +10,8 @@ class NameListModel;
 // A list of names over a model, so that tens of thousands of entries fill in
 // one step. Entries are kept as native bytes (a file name as the directory
 // gave it) and shown as text. Rows are numbered from 0; removing one
-// renumbers the later ones.
+// renumbers the later ones. A screen reader hears the current entry when the
+// list takes the focus, and the new one when the entry goes.
 class NameList : public QListView {
     Q_OBJECT
 public:
@@ -52,9 +53,15 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
+    // Tells a screen reader which entry is current, while the list has the focus.
+    void reportCurrentEntry();
+
     NameListModel* model_;
     bool sorted_ = false;
     bool hadFocus_ = false;
+    bool removing_ = false;
 };

@@ -1,8 +1,10 @@
 #include "ui/controls/PathStrip.h"
 
 #include "core/text/NativeName.h"
+#include "ui/controls/Accessibility.h"
 #include "ui/controls/Twips.h"
 
+#include <QAccessible>
 #include <QLabel>
 
 namespace {
@@ -23,13 +25,22 @@ PathStrip::PathStrip(QWidget* parent) : QFrame(parent), text_(new QLabel(this)),
     connect(&timer_, &QTimer::timeout, this, &PathStrip::step);
     // Running from the start: the first step parks a path that fits.
     timer_.start(kPeriodMs);
+    useOwnAccessibleInterface(this);
 }
 
 void PathStrip::setPath(const QString& folder) {
+    const QString before = text_->text();
     path_ = folder;
     text_->setText(displayText(folder));
     text_->adjustSize();
     placeText();
+    if (text_->text() == before)
+        return;
+    if (QAccessible::isActive()) {
+        QAccessibleTextUpdateEvent event(this, 0, before, text_->text());
+        QAccessible::updateAccessibility(&event);
+    }
+    emit pathChanged(text_->text());
 }
 
 void PathStrip::checkScrolling() {

@@ -9,6 +9,8 @@ class QLabel;
 // window. A path wider than the strip scrolls through it from right to left,
 // 30 twips every 100 ms, and comes in again from the right when it has gone
 // out on the left; a path that fits sits still at the strip's left edge.
+// Screen readers hear it as a read-only text, named by its accessible name,
+// whose content is the path.
 class PathStrip : public QFrame {
     Q_OBJECT
 public:
@@ -17,6 +19,7 @@ public:
     // The path as it came (escaped bytes and all); it is shown as text.
     QString path() const { return path_; }
     // Shows folder from where the text stands now; call checkScrolling after.
+    // Raises pathChanged when the path shown changes.
     void setPath(const QString& folder);
 
     // Starts the scrolling when the path is wider than the strip, else puts
@@ -31,6 +34,9 @@ public:
     int textLeft() const { return textLeft_; }
     void setTextLeft(int twips);
     int textWidth() const;
+
+signals:
+    void pathChanged(const QString& shown);
 
 private:
     void placeText();

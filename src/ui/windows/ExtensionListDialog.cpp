@@ -4,6 +4,7 @@
 #include "core/rename/NameChecks.h"
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
+#include "ui/controls/Accessibility.h"
 #include "ui/controls/Fonts.h"
 #include "ui/controls/NameList.h"
 #include "ui/controls/TextFilters.h"
@@ -72,7 +73,7 @@ ExtensionListDialog::ExtensionListDialog(FileList& files, QWidget* parent)
     extensionList_->setFocus();
 
     connect(addButton_, &QPushButton::clicked, this, &ExtensionListDialog::addTypedExtension);
-    connect(removeButton_, &QPushButton::clicked, extensionList_, &NameList::removeSelectedRows);
+    connect(removeButton_, &QPushButton::clicked, this, &ExtensionListDialog::removeSelected);
     connect(doneButton_, &QPushButton::clicked, this, &ExtensionListDialog::storeAndClose);
 }
 
@@ -125,6 +126,16 @@ void ExtensionListDialog::addTypedExtension() {
     if (std::find(present.begin(), present.end(), added) == present.end())
         extensionList_->addNative(added);
     extensionEdit_->clear();
+}
+
+void ExtensionListDialog::removeSelected() {
+    const int before = extensionList_->count();
+    extensionList_->removeSelectedRows();
+    // The focus stays on the button: a screen reader hears which entry is
+    // current now.
+    const QModelIndex current = extensionList_->currentIndex();
+    if (extensionList_->count() < before && current.isValid() && !extensionList_->hasFocus())
+        announce(this, current.data().toString());
 }
 
 void ExtensionListDialog::storeAndClose() {

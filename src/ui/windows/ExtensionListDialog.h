@@ -36,6 +36,7 @@ protected:
 
 private:
     void addTypedExtension();
+    void removeSelected();
     void storeAndClose();
 
     FileList& files_;

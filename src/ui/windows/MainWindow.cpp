@@ -9,6 +9,7 @@
 #include "core/rename/Undo.h"
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
+#include "ui/controls/Accessibility.h"
 #include "ui/controls/DriveChange.h"
 #include "ui/controls/DriveList.h"
 #include "ui/controls/FolderList.h"
@@ -193,8 +194,12 @@ void MainWindow::buildControls() {
     nameRefusal_ = new RefusalWarning(nameRefusalMessage(), this);
     for (QLineEdit* edit : {prefixEdit_, suffixEdit_})
         new TypedCharacterFilter(edit, isForbiddenCharacter, nameRefusal_);
-    startNumberEdit_->setValidator(
-        new HalfWidthValidator(isStartNumberCharacter, startNumberEdit_));
+    auto* startNumberFilter = new HalfWidthValidator(isStartNumberCharacter, startNumberEdit_);
+    // A screen reader has already echoed the refused key: it must hear that
+    // the box did not take it.
+    startNumberFilter->setOnRefused(
+        [this] { announce(startNumberEdit_, QStringLiteral("数字のみ入力できます")); });
+    startNumberEdit_->setValidator(startNumberFilter);
 
     const QFont frameTitle = fixedGothic(9, true);
     setFrameTitleLook(*static_cast<QGroupBox*>(get(MainControl::NameFrame)), frameTitle);
@@ -202,10 +207,16 @@ void MainWindow::buildControls() {
 
     // Enter on a focused button presses that button; elsewhere it presses
     // 変換, the window's default button.
-    for (QPushButton* button : {convertButton_, clearButton_, destinationButton_})
+    for (QPushButton* button : {convertButton_, clearButton_, destinationButton_}) {
         button->setAutoDefault(true);
+        reportAsDefaultButton(button, button == convertButton_);
+    }
     convertButton_->setDefault(true);
     destinationStrip_->setFocusPolicy(Qt::TabFocus);
+    // The focus is back on 保存先 when the folder dialog closes: its
+    // description has a screen reader say the new destination right then.
+    connect(destinationStrip_, &PathStrip::pathChanged, destinationButton_,
+            &QWidget::setAccessibleDescription);
 }
 
 void MainWindow::buildMenus() {
