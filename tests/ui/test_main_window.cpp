@@ -233,6 +233,8 @@ private slots:
              std::initializer_list<QWidget*>{d.drives(), d.convertButton(), d.clearButton(),
                                              d.destinationButton(), d.prefix()}) {
             focused->setFocus();
+            // Drawn as the default button too, whichever control had the focus.
+            QVERIFY(d.convertButton()->isDefault());
             QVERIFY(isAnnouncedDefault(d.convertButton()));
             QVERIFY(!isAnnouncedDefault(d.clearButton()));
             QVERIFY(!isAnnouncedDefault(d.destinationButton()));

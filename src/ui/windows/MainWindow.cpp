@@ -206,9 +206,11 @@ void MainWindow::buildControls() {
     setFrameTitleLook(*static_cast<QGroupBox*>(get(MainControl::OptionFrame)), frameTitle);
 
     // Enter on a focused button presses that button; elsewhere it presses
-    // 変換, the window's default button.
+    // 変換, the window's default button. Outside a dialog Qt takes the default
+    // state from an auto-default button whose focus leaves it, so 変換, which
+    // keeps it for good, is not one (Enter on it still presses it).
     for (QPushButton* button : {convertButton_, clearButton_, destinationButton_}) {
-        button->setAutoDefault(true);
+        button->setAutoDefault(button != convertButton_);
         reportAsDefaultButton(button, button == convertButton_);
     }
     convertButton_->setDefault(true);
