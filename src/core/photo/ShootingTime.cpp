@@ -13,6 +13,10 @@
 #include <string>
 #include <system_error>
 
+// exiv2 0.27 hands out its images and streams as std::auto_ptr, which clang
+// marks deprecated in C++20; there is no other way to call it.
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
 namespace {
 
 constexpr qint64 kMsecsPerDay = 24 * 60 * 60 * 1000;
@@ -90,18 +94,50 @@ bool isVideo(int imageType) {
     return imageType == 20 || imageType == 21 || imageType == 22 || imageType == 24;
 }
 
-std::optional<qint64> exifTimeOf(const Exiv2::ExifData& exif, const char* dateKey,
-                                 const char* subSecondKey) {
-    const auto date = exif.findKey(Exiv2::ExifKey(dateKey));
-    if (date == exif.end())
-        return std::nullopt;
-    std::string subSeconds;
-    if (subSecondKey) {
-        const auto sub = exif.findKey(Exiv2::ExifKey(subSecondKey));
-        if (sub != exif.end())
-            subSeconds = sub->toString();
+// The datum of key, matched by tag number and directory: ExifData::findKey
+// builds every datum's key text to compare it.
+const Exiv2::Exifdatum* find(const Exiv2::ExifData& exif, const Exiv2::ExifKey& key) {
+    for (const Exiv2::Exifdatum& datum : exif) {
+        if (datum.tag() == key.tag() && datum.ifdId() == key.ifdId())
+            return &datum;
     }
-    return exifTimeFromText(date->toString(), subSeconds);
+    return nullptr;
+}
+
+// A tag's text as stored, up to its first NUL. toString() would format it
+// through a string stream, which costs more than the rest of the lookup.
+std::string textOf(const Exiv2::Exifdatum& datum) {
+    const long size = datum.size();
+    if (size <= 0 || size > 256)  // room for padding; nothing longer is a date
+        return {};
+    std::string text(size_t(size), '\0');
+    datum.copy(reinterpret_cast<Exiv2::byte*>(text.data()), Exiv2::littleEndian);
+    text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
+    return text;
+}
+
+std::optional<qint64> exifTimeOf(const Exiv2::ExifData& exif, const Exiv2::ExifKey& dateKey,
+                                 const Exiv2::ExifKey* subSecondKey) {
+    const Exiv2::Exifdatum* date = find(exif, dateKey);
+    if (!date)
+        return std::nullopt;
+    const Exiv2::Exifdatum* subSeconds = subSecondKey ? find(exif, *subSecondKey) : nullptr;
+    return exifTimeFromText(textOf(*date), subSeconds ? textOf(*subSeconds) : std::string());
+}
+
+std::optional<qint64> shootingTimeOf(const Exiv2::ExifData& exif) {
+    if (exif.empty())
+        return std::nullopt;
+    // Made once: each key is parsed against the library's tag tables.
+    static const Exiv2::ExifKey original("Exif.Photo.DateTimeOriginal");
+    static const Exiv2::ExifKey originalSubSeconds("Exif.Photo.SubSecTimeOriginal");
+    static const Exiv2::ExifKey firstDirectoryOriginal("Exif.Image.DateTimeOriginal");
+    if (auto time = exifTimeOf(exif, original, &originalSubSeconds))
+        return time;
+    // TIFF/EP files (some raw formats) keep the original time in the first
+    // directory instead of the Exif one. The digitised time and the plain
+    // DateTime are not used: they are a scan's or an editor's time.
+    return exifTimeOf(exif, firstDirectoryOriginal, nullptr);
 }
 
 // Every exception stays in here: the library throws its own errors on bad
@@ -113,16 +149,7 @@ std::optional<qint64> readExifTime(MakeIo makeIo) noexcept {
         if (!image.get() || isVideo(image->imageType()))
             return std::nullopt;
         image->readMetadata();
-        const Exiv2::ExifData& exif = image->exifData();
-        if (exif.empty())
-            return std::nullopt;
-        if (auto time =
-                exifTimeOf(exif, "Exif.Photo.DateTimeOriginal", "Exif.Photo.SubSecTimeOriginal"))
-            return time;
-        // TIFF/EP files (some raw formats) keep the original time in the first
-        // directory instead of the Exif one. The digitised time and the plain
-        // DateTime are not used: they are a scan's or an editor's time.
-        return exifTimeOf(exif, "Exif.Image.DateTimeOriginal", nullptr);
+        return shootingTimeOf(image->exifData());
     } catch (...) {
         return std::nullopt;
     }
