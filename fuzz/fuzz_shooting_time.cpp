@@ -10,8 +10,6 @@
 #include <sstream>
 #include <string_view>
 
-#include <exiv2/exiv2.hpp>
-
 #include "core/photo/ShootingTime.h"
 
 namespace {
@@ -51,11 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::optional<qint64> time = exifShootingTimeFromBytes(bytes, size);
     std::cerr.rdbuf(saved);
     check(log.str().empty());
-    // The library keeps every XMP namespace it meets for the life of the
-    // process, and each packet's parse gets slower with their number; across
-    // millions of made-up packets that fills the memory limit. A folder of
-    // real photos meets a handful.
-    Exiv2::XmpProperties::unregisterNs();
     if (time)
         checkTime(*time);
 

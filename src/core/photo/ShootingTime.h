@@ -38,7 +38,10 @@ void initializePhotoMetadata();
 // data, and never the file's name. Nothing when the file has no such time or
 // is not a regular file, unreadable, truncated, corrupt or hostile: it never
 // throws and never writes to stderr. Safe to call from one worker thread while
-// the GUI thread runs, once initializePhotoMetadata() has returned.
+// the GUI thread runs, once initializePhotoMetadata() has returned. Each read
+// ends by dropping the XMP namespaces the library registered meanwhile (see
+// ShootingTime.cpp), so nothing else in the process may rely on a namespace
+// registered with exiv2.
 std::optional<qint64> exifShootingTime(const QByteArray& path);
 
 // The same on a file's bytes already in memory.
