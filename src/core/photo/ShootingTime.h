@@ -33,15 +33,18 @@ struct ShootingTime {
 // about threads.
 void initializePhotoMetadata();
 
-// The Exif DateTimeOriginal (with SubSecTimeOriginal when present) of the file
-// at path, given as native bytes. Reads only the metadata, never the image
-// data, and never the file's name. Nothing when the file has no such time or
+// The Exif DateTimeOriginal (with SubSecTimeOriginal when present; in TIFF/EP
+// files the first directory's DateTimeOriginal) of the file at path, given as
+// native bytes. Reads only the metadata, never the image data, and never the
+// file's name. Nothing when the file has no such time or
 // is not a regular file, unreadable, truncated, corrupt or hostile: it never
 // throws and never writes to stderr. Safe to call from one worker thread while
 // the GUI thread runs, once initializePhotoMetadata() has returned. Each read
 // ends by dropping the XMP namespaces the library registered meanwhile (see
 // ShootingTime.cpp), so nothing else in the process may rely on a namespace
-// registered with exiv2.
+// registered with exiv2. The library maps TIFF-based raw files into memory:
+// a file that shrinks while it is read (a card pulled out) ends the process
+// with SIGBUS; nothing here guards against that.
 std::optional<qint64> exifShootingTime(const QByteArray& path);
 
 // The same on a file's bytes already in memory.
