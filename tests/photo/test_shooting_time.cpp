@@ -68,20 +68,14 @@ bool writeBytes(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// Sets Exif keys with the metadata library, the way a camera's file holds them.
-bool setExif(const QString& path, const QList<std::pair<const char*, QByteArray>>& values,
-             bool withXmp = false) {
+// Edits a file's metadata with the library itself, the way a camera or an
+// editor leaves it.
+template <typename Edit>
+bool editMetadata(const QString& path, Edit edit) {
     try {
         Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(native(path).toStdString());
         image->readMetadata();
-        Exiv2::ExifData& exif = image->exifData();
-        exif["Exif.Image.Make"] = std::string("Tolvane Test");
-        for (const auto& [key, value] : values) {
-            if (!value.isNull())
-                exif[key] = value.toStdString();
-        }
-        if (withXmp)
-            image->xmpData()["Xmp.dc.title"] = std::string("写真");
+        edit(*image);
         image->writeMetadata();
         return true;
     } catch (const std::exception& e) {
@@ -90,36 +84,34 @@ bool setExif(const QString& path, const QList<std::pair<const char*, QByteArray>
     }
 }
 
-// A photo whose XMP packet brings a namespace the library does not know. The
-// packet is written as text, so that the namespace is never registered here.
+bool setExif(const QString& path, const QList<std::pair<const char*, QByteArray>>& values,
+             bool withXmp = false) {
+    return editMetadata(path, [&](Exiv2::Image& image) {
+        image.exifData()["Exif.Image.Make"] = std::string("Tolvane Test");
+        for (const auto& [key, value] : values) {
+            if (!value.isNull())
+                image.exifData()[key] = value.toStdString();
+        }
+        if (withXmp)
+            image.xmpData()["Xmp.dc.title"] = std::string("写真");
+    });
+}
+
+// A packet with a namespace the library does not know, written as text so
+// that the namespace is never registered here.
 bool setOwnXmp(const QString& path) {
-    try {
-        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(native(path).toStdString());
-        image->readMetadata();
-        image->setXmpPacket(
+    return editMetadata(path, [](Exiv2::Image& image) {
+        image.setXmpPacket(
             "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF "
             "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description "
             "rdf:about='' xmlns:tolvanetest='http://example.com/tolvane-test/' "
             "tolvanetest:shot='1'/></rdf:RDF></x:xmpmeta>");
-        image->writeXmpFromPacket(true);
-        image->writeMetadata();
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
+        image.writeXmpFromPacket(true);
+    });
 }
 
 bool stripExif(const QString& path) {
-    try {
-        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(native(path).toStdString());
-        image->readMetadata();
-        image->clearExifData();
-        image->writeMetadata();
-        image->readMetadata();
-        return image->exifData().empty();
-    } catch (const std::exception&) {
-        return false;
-    }
+    return editMetadata(path, [](Exiv2::Image& image) { image.clearExifData(); });
 }
 
 // The smallest TIFF the metadata library takes to add Exif to (it neither
