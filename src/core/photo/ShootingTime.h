@@ -36,9 +36,9 @@ void initializePhotoMetadata();
 // The Exif DateTimeOriginal (with SubSecTimeOriginal when present; in TIFF/EP
 // files the first directory's DateTimeOriginal) of the file at path, given as
 // native bytes. Reads only the metadata, never the image data, and never the
-// file's name. Nothing when the file has no such time or
-// is not a regular file, unreadable, truncated, corrupt or hostile: it never
-// throws and never writes to stderr. Safe to call from one worker thread while
+// file's name. Nothing when the file has no such time or is not a regular
+// file, unreadable, truncated, corrupt or hostile: it never throws and never
+// writes to stderr. Safe to call from one worker thread while
 // the GUI thread runs, once initializePhotoMetadata() has returned. Each read
 // ends by dropping the XMP namespaces the library registered meanwhile (see
 // ShootingTime.cpp), so nothing else in the process may rely on a namespace
