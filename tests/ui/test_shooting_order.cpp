@@ -213,7 +213,7 @@ private slots:
                                 old.mid(old.lastIndexOf(u'.'));
             QVERIFY2(bytesOf(folder.filePath(now)) == bytes[k], qPrintable(now));
         }
-        // The undo knows the files by the inodes that went with their entries.
+        // The undo brings each file back to its own name.
         QAction* undo = d.menuItem(QStringLiteral("変換を元に戻す"));
         QVERIFY(undo->isEnabled());
         undo->trigger();

@@ -410,7 +410,11 @@ RenameRequest MainWindow::currentRequest() const {
     request.suffix = suffixEdit_->text();
     request.startNumber = startNumberEdit_->text();
     request.entries = conversionList_->natives();
-    request.inodes = conversionList_->inodes();
+    // The list's inode numbers (conversionList_->inodes()) stay out of the
+    // request: the undo would know the files by those numbers alone, and a
+    // file system gives a deleted file's number to the next new file, so a
+    // file the user put under one of the batch's new names would be renamed
+    // back. Each file's size and time are recorded as it is renamed instead.
     return request;
 }
 
