@@ -74,12 +74,12 @@ std::vector<int> orderMovingByOne(const std::vector<bool>& selected, int step) {
     if (step < 0) {
         for (int row = 1; row < count; ++row) {
             if (selected[size_t(row)])
-                std::swap(order[size_t(row - 1)], order[size_t(row)]);
+                std::swap(order[size_t(row) - 1], order[size_t(row)]);
         }
     } else {
         for (int row = count - 2; row >= 0; --row) {
             if (selected[size_t(row)])
-                std::swap(order[size_t(row)], order[size_t(row + 1)]);
+                std::swap(order[size_t(row)], order[size_t(row) + 1]);
         }
     }
     return order;

@@ -201,12 +201,12 @@ void initializePhotoMetadata() {
 }
 
 std::optional<qint64> exifTimeFromText(std::string_view dateTime, std::string_view subSeconds) {
-    constexpr std::string_view form = "dddd:dd:dd dd:dd:dd";
+    constexpr std::string_view kForm = "dddd:dd:dd dd:dd:dd";
     dateTime = trimmedEnd(dateTime);
-    if (dateTime.size() != form.size())
+    if (dateTime.size() != kForm.size())
         return std::nullopt;
-    for (size_t k = 0; k < form.size(); ++k) {
-        if (form[k] == 'd' ? !isDigit(dateTime[k]) : dateTime[k] != form[k])
+    for (size_t k = 0; k < kForm.size(); ++k) {
+        if (kForm[k] == 'd' ? !isDigit(dateTime[k]) : dateTime[k] != kForm[k])
             return std::nullopt;
     }
     // QDate and QTime refuse year 0, month 0, day 31 of a short month, hour 24
