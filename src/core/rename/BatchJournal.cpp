@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <limits>
 
 // The journal in bytes:
 //
@@ -81,13 +82,19 @@ public:
             ok_ = false;
     }
 
-    // A plain decimal number of at most 19 digits, so it never overflows.
+    // A plain decimal number of at most 19 digits. Not every 19-digit number
+    // fits (a time in nanoseconds needs 19), so one that would not is refused.
     qint64 number() {
         qint64 value = 0;
         int digits = 0;
         while (ok_ && at_ < bytes_.size() && bytes_[at_] >= '0' && bytes_[at_] <= '9' &&
                digits < 19) {
-            value = value * 10 + (bytes_[at_] - '0');
+            const int digit = bytes_[at_] - '0';
+            if (value > (std::numeric_limits<qint64>::max() - digit) / 10) {
+                ok_ = false;
+                return 0;
+            }
+            value = value * 10 + digit;
             ++at_;
             ++digits;
         }
