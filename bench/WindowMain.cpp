@@ -1,16 +1,26 @@
-// tolvane-bench-window DIR PATTERNS: the main window on the offscreen platform,
-// standing beside DIR with the extension list PATTERNS, opens DIR the way a
-// double click in the folder list does. Prints the milliseconds from that
-// folder change until the conversion list has been filled and painted, the
-// peak resident memory in KiB, and the number of listed files.
-//
-// tolvane-bench-window DIR PATTERNS --sort-times: then chooses 撮影日時順に並べる
-// in the conversion list's context menu and prints the milliseconds until the
-// list stands in shooting order and has been painted, the longest gap between
-// two repaints of the list meanwhile, and the number of listed files. With
-// --repaint-gaps instead, the list is asked to repaint every 10 ms meanwhile,
-// as an animation would, so that the gap shows how long the window's thread
-// was ever kept from painting; that probe's own painting lengthens the time.
+// tolvane-bench-window [--question | --run | --sort-times | --repaint-gaps] DIR
+// PATTERNS: the main window on the offscreen platform, standing beside DIR
+// with the extension list PATTERNS, opens DIR the way a double click in the
+// folder list does. Prints the milliseconds from that folder change until the
+// conversion list has been filled and painted, the peak resident memory in
+// KiB, and the number of listed files. Then:
+//   --question      clicks 変換 and prints the milliseconds until the question
+//                   is up, and from a click on its details button until they
+//                   are filled; answers Cancel.
+//   --run           renames the listed files through the window (prefix
+//                   card_, start 1, every question answered OK) while the
+//                   window is asked to repaint every 10 ms, and prints the
+//                   run's milliseconds, the longest gap between two paints of
+//                   the window during it, and the number renamed.
+//   --sort-times    chooses 撮影日時順に並べる in the conversion list's context
+//                   menu and prints the milliseconds until the list stands in
+//                   shooting order and has been painted, the longest gap
+//                   between two repaints of the list meanwhile, and the number
+//                   of listed files.
+//   --repaint-gaps  the same while the list is asked to repaint every 10 ms,
+//                   as an animation would, so that the gap shows how long the
+//                   window's thread was ever kept from painting; that probe's
+//                   own painting lengthens the time.
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -19,7 +29,10 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QWindow>
 
@@ -31,6 +44,7 @@
 #include "core/text/NativeName.h"
 #include "ui/controls/Fonts.h"
 #include "ui/controls/NameList.h"
+#include "ui/services/MessageBoxes.h"
 #include "ui/windows/MainWindow.h"
 
 namespace {
@@ -57,10 +71,10 @@ private:
     QEventLoop* loop_;
 };
 
-// The longest time between two paints of the watched widget.
-class RepaintGaps : public QObject {
+// Records the time between paints of the watched widget.
+class PaintGaps : public QObject {
 public:
-    explicit RepaintGaps(QWidget* watched) { watched->installEventFilter(this); }
+    explicit PaintGaps(QWidget* watched) { watched->installEventFilter(this); }
     void start() {
         clock_.start();
         last_ = 0;
@@ -100,7 +114,7 @@ int sortByShootingTime(MainWindow& window, NameList* list, bool probe) {
         std::fputs("no 撮影日時順に並べる in the menus\n", stderr);
         return 1;
     }
-    RepaintGaps gaps(list->viewport());
+    PaintGaps gaps(list->viewport());
     QTimer animation;
     QObject::connect(&animation, &QTimer::timeout, list->viewport(),
                      [list] { list->viewport()->update(); });
@@ -118,18 +132,81 @@ int sortByShootingTime(MainWindow& window, NameList* list, bool probe) {
     loop.exec();
     const double ms = double(timer.nsecsElapsed()) / 1e6;
     std::printf("%.3f %.3f %d\n", ms, gaps.longestMs(), list->count());
-    std::fflush(stdout);
-    std::_Exit(0);
+    return 0;
+}
+
+// Answers every box OK, as a person who means to rename would.
+class YesBoxes : public MessageBoxService {
+public:
+    YesBoxes() { MessageBoxService::replace(this); }
+    ~YesBoxes() override { MessageBoxService::replace(nullptr); }
+    Answer show(QWidget*, const Message&) override { return Answer::Ok; }
+};
+
+int question(MainWindow& window) {
+    double boxMs = -1;
+    double detailsMs = -1;
+    QElapsedTimer clock;
+    auto* watch = new QTimer(&window);
+    QObject::connect(watch, &QTimer::timeout, &window, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        watch->stop();
+        boxMs = double(clock.nsecsElapsed()) / 1e6;
+        for (QPushButton* button : box->findChildren<QPushButton*>()) {
+            if (button->text() == QMessageBox::tr("Show Details...")) {
+                QElapsedTimer details;
+                details.start();
+                button->click();
+                detailsMs = double(details.nsecsElapsed()) / 1e6;
+            }
+        }
+        box->button(QMessageBox::Cancel)->click();
+    });
+    watch->start(0);
+    clock.start();
+    window.findChild<QPushButton*>(QStringLiteral("convertButton"))->click();
+    std::printf("%.3f %.3f\n", boxMs, detailsMs);
+    return boxMs < 0 ? 1 : 0;
+}
+
+int run(MainWindow& window, NameList* list) {
+    YesBoxes yes;
+    window.findChild<QLineEdit*>(QStringLiteral("prefixEdit"))->setText(QStringLiteral("card_"));
+    PaintGaps gaps(&window);
+    QTimer repaint;
+    QObject::connect(&repaint, &QTimer::timeout, &window, [&window] { window.update(); });
+    repaint.start(10);
+    const int before = list->count();
+    QElapsedTimer clock;
+    gaps.start();
+    clock.start();
+    window.findChild<QPushButton*>(QStringLiteral("convertButton"))->click();
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    int renamed = 0;
+    for (int k = 0; k < list->count(); ++k)
+        renamed += list->text(k).startsWith(QStringLiteral("card_")) ? 1 : 0;
+    std::printf("%.3f %.3f %d\n", ms, gaps.longestMs(), renamed);
+    return renamed == before ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool probe = argc == 4 && std::strcmp(argv[3], "--repaint-gaps") == 0;
-    const bool sortTimes = probe || (argc == 4 && std::strcmp(argv[3], "--sort-times") == 0);
-    if (argc != 3 && !sortTimes) {
-        std::fputs("usage: tolvane-bench-window DIR PATTERNS [--sort-times | --repaint-gaps]\n",
-                   stderr);
+    const char* mode = argc == 4 ? argv[1] : "";
+    if (argc == 4) {
+        ++argv;
+        --argc;
+    }
+    const bool sortTimes =
+        std::strcmp(mode, "--sort-times") == 0 || std::strcmp(mode, "--repaint-gaps") == 0;
+    if (argc != 3 || (std::strcmp(mode, "") != 0 && std::strcmp(mode, "--question") != 0 &&
+                      std::strcmp(mode, "--run") != 0 && !sortTimes)) {
+        std::fputs(
+            "usage: tolvane-bench-window [--question | --run | --sort-times | --repaint-gaps] "
+            "DIR PATTERNS\n",
+            stderr);
         return 2;
     }
     char* real = ::realpath(argv[1], nullptr);
@@ -183,14 +260,21 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    if (sortTimes)
-        return sortByShootingTime(window, conversionList, probe);
-
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     const long peakKiB = usage.ru_maxrss;
     std::printf("%.3f %ld %d\n", ms, peakKiB, conversionList->count());
+    int status = 0;
+    if (std::strcmp(mode, "--question") == 0)
+        status = question(window);
+    else if (std::strcmp(mode, "--run") == 0)
+        status = run(window, conversionList);
+    else if (sortTimes)
+        status =
+            sortByShootingTime(window, conversionList, std::strcmp(mode, "--repaint-gaps") == 0);
     std::fflush(stdout);
+    if (status != 0)
+        std::_Exit(status);
     // The measurement is out; tearing down tens of thousands of entries would
     // only lengthen the suite.
     std::_Exit(0);

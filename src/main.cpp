@@ -2,6 +2,8 @@
 #include "ui/controls/Fonts.h"
 #include "ui/controls/ProgramIcon.h"
 #include "ui/services/SessionEnd.h"
+#include "ui/startup/CommandLine.h"
+#include "ui/startup/FolderHandOff.h"
 #include "ui/startup/SingleInstance.h"
 #include "ui/startup/Startup.h"
 #include "ui/windows/HelpCommands.h"
@@ -13,22 +15,19 @@
 #include <QTextStream>
 #include <QTranslator>
 
-#include <cstring>
-
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// The one command-line service of a desktop program: --help and --version,
-// answered on the terminal without opening a window (or needing a screen).
-// Anything else on the command line is ignored, as the menu entry passes none.
+// How long a later start tries to reach the running copy with its folder.
+constexpr int kHandOffPatienceMs = 3000;
+
+// The command-line services of a desktop program besides a folder to open:
+// --help and --version, answered on the terminal without opening a window (or
+// needing a screen).
 bool answeredOnTerminal(int argc, char** argv) {
-    bool help = false;
-    bool version = false;
-    for (int i = 1; i < argc; ++i) {
-        help = help || std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0;
-        version = version || std::strcmp(argv[i], "--version") == 0;
-    }
+    const bool help = asksForHelp(argc, argv);
+    const bool version = asksForVersion(argc, argv);
     if (!help && !version)
         return false;
 
@@ -36,8 +35,11 @@ bool answeredOnTerminal(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Tolvane"));
     QTextStream out(stdout);
     if (help) {
-        out << u"使い方: tolvane [--help] [--version]\n"_s
+        out << u"使い方: tolvane [--help] [--version]\n"_s << u"        tolvane [フォルダー]\n"_s
             << u"フォルダーのファイルを、拡張子リストに合うものだけ連番の名前に変換します。\n"_s
+            << u"フォルダーを指定すると、前回のフォルダーではなくそのフォルダーを開きます"_s
+            << u"（ファイルならそれがあるフォルダー）。\n"_s
+            << u"すでに起動しているときは、そのウィンドウでフォルダーを開きます。\n"_s
             << u"使い方の説明: "_s << usageDocumentPath(applicationFolder()) << u'\n'
             << u"設定ファイル: "_s << settingsFilePath() << u'\n';
     } else {
@@ -64,10 +66,22 @@ int main(int argc, char** argv) {
             SessionEnd::closeWindows(*mainWindow);
     });
 
-    // A second copy ends at once, silently, touching nothing.
+    // Taken after QApplication has removed its own options.
+    const QString requestedFolder = folderFromCommandLine(argc, argv);
+
+    // A second copy hands its folder to the running one, which opens it and
+    // comes to the front; without a folder it ends at once, silently,
+    // touching nothing. It ends the same way when the running copy cannot be
+    // reached: a second window is what the lock is there to prevent.
     SingleInstance instance;
-    if (!instance.acquire())
+    if (!instance.acquire()) {
+        if (!requestedFolder.isEmpty())
+            sendFolder(instance.socketPath(), requestedFolder, kHandOffPatienceMs);
         return 0;
+    }
+    // Listening before the window exists: a start racing this one waits in
+    // the socket's queue, and the window opens its folder once it is up.
+    FolderReceiver receiver(instance.socketPath());
 
     installFontSubstitutions();
 
@@ -80,7 +94,9 @@ int main(int argc, char** argv) {
 
     MainWindow window;
     mainWindow = &window;
-    startUp(window);
+    QObject::connect(&receiver, &FolderReceiver::folderReceived, &window,
+                     &MainWindow::openFromOutside);
+    startUp(window, requestedFolder);
     if (SessionEnd::requested()) {
         window.close();
         return 0;

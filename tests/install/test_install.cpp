@@ -128,7 +128,12 @@ private slots:
     // The files name each other; a rename of one must not orphan another.
     void filesAgree() {
         const QString entry = installed(u"share/applications/%1.desktop"_s.arg(kAppId));
-        QVERIFY(QFileInfo(installed(u"bin/"_s) + desktopValue(entry, u"Exec"_s)).isExecutable());
+        const QStringList exec = desktopValue(entry, u"Exec"_s).split(u' ');
+        QVERIFY(QFileInfo(installed(u"bin/"_s) + exec.front()).isExecutable());
+        // A file manager offers the program for a folder ("Open with"), and
+        // passes the one folder chosen.
+        QCOMPARE(exec.mid(1), QStringList{u"%f"_s});
+        QVERIFY(desktopValue(entry, u"MimeType"_s).split(u';').contains(u"inode/directory"_s));
         const QString icon = desktopValue(entry, u"Icon"_s);
         QVERIFY(
             QFileInfo::exists(installed(u"share/icons/hicolor/scalable/apps/%1.svg"_s.arg(icon))));
@@ -144,6 +149,7 @@ private slots:
         const QString xml = QString::fromUtf8(metainfo.readAll());
         QVERIFY(
             xml.contains(u"<launchable type=\"desktop-id\">%1.desktop</launchable>"_s.arg(kAppId)));
+        QVERIFY(xml.contains(u"<mediatype>inode/directory</mediatype>"_s));
         // The screenshot it shows is one the repository holds.
         static const QRegularExpression image(u"<image>[^<]*/raw/main/([^<]+)</image>"_s);
         const QRegularExpressionMatch match = image.match(xml);
@@ -157,6 +163,7 @@ private slots:
         const Run help =
             run(installed(u"bin/tolvane"_s), {u"--help"_s}, userEnvironment(home.path()));
         QCOMPARE(help.exitCode, 0);
+        QVERIFY2(help.output.contains(u"tolvane [フォルダー]"_s), qPrintable(help.output));
         QVERIFY2(
             help.output.contains(u"使い方の説明: "_s + installed(u"share/tolvane/readme.html"_s)),
             qPrintable(help.output));

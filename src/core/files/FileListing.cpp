@@ -127,11 +127,14 @@ bool PatternSet::matches(std::string_view name) const {
 
 namespace {
 
-// Reads folder and hands every entry that is not hidden to onEntry, with the
-// open folder's descriptor. Returns 0, or errno when the folder could not be
-// read to its end.
+enum class Hidden { Skipped, Listed };
+
+// Reads folder and hands every entry (but "." and "..", and the hidden ones
+// unless listed) to onEntry, with the open folder's descriptor. Returns 0, or
+// errno when the folder could not be read to its end.
 template <typename OnEntry, typename Sized>
-int scanFolder(const QByteArray& folder, OnEntry&& onEntry, std::vector<Sized>* sizedFor) {
+int scanFolder(const QByteArray& folder, OnEntry&& onEntry, std::vector<Sized>* sizedFor,
+               Hidden hidden = Hidden::Skipped) {
     DIR* dir = opendir(folder.constData());
     if (!dir)
         return errno;
@@ -154,7 +157,8 @@ int scanFolder(const QByteArray& folder, OnEntry&& onEntry, std::vector<Sized>* 
             failure = errno;
             break;
         }
-        if (entry->d_name[0] != '.')
+        const std::string_view name(entry->d_name);
+        if (name.front() != '.' || (hidden == Hidden::Listed && name != "." && name != ".."))
             onEntry(*entry, fd);
     }
     closedir(dir);
@@ -236,15 +240,9 @@ std::vector<QByteArray> listSubfolders(const QByteArray& folder) {
 
 std::vector<QByteArray> listAllNames(const QByteArray& folder) {
     std::vector<QByteArray> names;
-    DIR* dir = opendir(folder.constData());
-    if (!dir)
-        return names;
-    while (const dirent* entry = readdir(dir)) {
-        const std::string_view name(entry->d_name);
-        if (name != "." && name != "..")
-            names.emplace_back(entry->d_name);
-    }
-    closedir(dir);
+    scanFolder(
+        folder, [&](const dirent& entry, int) { names.emplace_back(entry.d_name); }, &names,
+        Hidden::Listed);
     return names;
 }
 

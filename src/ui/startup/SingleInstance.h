@@ -7,7 +7,9 @@
 // first copy holds a lock file for as long as it lives, and a copy that finds
 // the lock taken ends. The lock is keyed on the executable's path, so that
 // two different installations do not shut each other out. A lock left behind
-// by a copy that was killed is taken over at once.
+// by a copy that was killed is taken over at once. Beside the lock, under the
+// same key, the running copy listens for folders that later starts hand it
+// (FolderHandOff.h).
 class SingleInstance {
 public:
     // lockFolder: where the lock file goes; empty for the user's runtime
@@ -23,8 +25,11 @@ public:
     bool acquire();
 
     QString lockFilePath() const { return path_; }
+    // Where the copy that holds the lock takes folders from later starts.
+    QString socketPath() const { return socketPath_; }
 
 private:
     QString path_;
+    QString socketPath_;
     QLockFile lock_;
 };

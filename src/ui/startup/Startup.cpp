@@ -2,8 +2,38 @@
 
 #include "core/files/FileList.h"
 #include "core/settings/Settings.h"
+#include "core/text/NativeName.h"
+#include "core/text/Paths.h"
 
-void startUp(StartupWindow& window) {
+#include <sys/stat.h>
+
+namespace {
+
+bool openWithDrive(StartupWindow& window, const QString& folder) {
+    if (window.openFolder(folder) != FolderAccess::Opened)
+        return false;
+    // The drive that holds the folder; its drive change lands on the same
+    // folder, which the folder list now remembers as that drive's own.
+    window.selectDriveOf(folder);
+    return true;
+}
+
+}  // namespace
+
+QString folderToOpen(const QString& path) {
+    struct stat info = {};
+    if (::stat(toNative(path).constData(), &info) == 0 && !S_ISDIR(info.st_mode))
+        return parentFolder(path);
+    return path;
+}
+
+bool openRequestedFolder(StartupWindow& window, const QString& path) {
+    if (!path.startsWith(u'/'))
+        return false;
+    return openWithDrive(window, folderToOpen(normalizeFolderPath(path)));
+}
+
+void startUp(StartupWindow& window, const QString& requestedFolder) {
     const QString patterns = readSetting(Setting::Extensions);
     window.setDestination(window.openFolderPath());
     if (patterns.isEmpty()) {
@@ -16,15 +46,15 @@ void startUp(StartupWindow& window) {
         window.setExtensionPatterns(patterns);
     }
 
+    // A folder asked for on the command line that cannot be opened falls
+    // back as a stored folder that vanished does: never a message at start.
+    if (openRequestedFolder(window, requestedFolder))
+        return;
+
     // Restoring the folder: the first failing step ends the restore. A folder
     // that no longer exists leaves the start folder, without a message; every
     // other failure is passed over in silence.
-    const QString stored = readSetting(Setting::LastFolder);
-    if (window.openFolder(stored) == FolderAccess::Opened) {
-        // The drive that holds the folder; its drive change lands on the same
-        // folder, which the folder list now remembers as that drive's own.
-        window.selectDriveOf(readSetting(Setting::LastFolder));
-    }
+    openWithDrive(window, readSetting(Setting::LastFolder));
 }
 
 void shutDown(const StartupWindow& window) {

@@ -28,7 +28,20 @@ public:
 
 // Start-up, after the single-copy check: restores the extension patterns and
 // the last folder, or greets a first run with the extension list dialog.
-void startUp(StartupWindow& window);
+// requestedFolder (absolute; from the command line) opens instead of the last
+// folder; when it cannot be opened, start-up goes on as without it.
+void startUp(StartupWindow& window, const QString& requestedFolder = QString());
+
+// Opens a folder asked for from outside the window (the command line, a later
+// start, a drop) the way a user chooses it: the folder in the folder list,
+// then its drive in the drive list. path: absolute; a file's path opens the
+// folder that holds it. False, with nothing changed, when it cannot be opened.
+bool openRequestedFolder(StartupWindow& window, const QString& path);
+
+// The folder to open for path: path itself, or the folder that holds it when
+// path is something other than a folder. A path that does not exist stays as
+// it is (and fails to open).
+QString folderToOpen(const QString& path);
 
 // Shutdown: stores the open folder, on every close.
 void shutDown(const StartupWindow& window);

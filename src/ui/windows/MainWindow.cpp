@@ -28,6 +28,7 @@
 #include "ui/windows/MainWindowLayout.h"
 #include "ui/windows/WindowStyle.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -36,9 +37,15 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
+#include <QScopedValueRollback>
+#include <QTimer>
+#include <QUrl>
 
 #include <map>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -46,6 +53,13 @@ QFont fontOf(const ControlFont& font) {
     return font.face == FontFace::Fixed ? fixedGothic(font.points, font.bold)
                                         : proportionalGothic(font.points, font.bold);
 }
+
+// How often a folder handed over while the window is busy looks again
+// whether it may open: no signal tells when a modal window has closed.
+constexpr int kRequestRetryMs = 200;
+// How long the window manager has to hand the window the focus before the
+// window asks for attention instead.
+constexpr int kActivationGraceMs = 500;
 
 QWidget* newControl(MainControl control, QWidget* parent) {
     switch (control) {
@@ -113,6 +127,20 @@ MainWindow::MainWindow(QWidget* parent)
     applyOuterHeight(kOuterHeightClosed);
     centreOnScreen(*this);
     driveList_->setFocus();
+
+    requestRetry_ = new QTimer(this);
+    requestRetry_->setSingleShot(true);
+    requestRetry_->setInterval(kRequestRetryMs);
+    connect(requestRetry_, &QTimer::timeout, this, &MainWindow::openRequestedFolderWhenFree);
+
+    // Files dragged in from a file manager are the window's wherever they
+    // land. A control that does not take a drag passes it on to the window
+    // (the conversion list, also once it takes its own moves); the text boxes
+    // would take the path that comes along as text, so the window takes
+    // these drags from them first and leaves them every other drop.
+    setAcceptDrops(true);
+    for (QLineEdit* edit : {prefixEdit_, startNumberEdit_, suffixEdit_})
+        edit->installEventFilter(this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -430,12 +458,16 @@ void MainWindow::convert() {
                               runLongWork(QStringLiteral("ファイル名変更"), total,
                                           std::move(itemInHand), std::move(work));
                           });
+    inCommand_ = true;
     if (runRenameCommand(currentRequest(), *fileSystem_, host)) {
         reloadConversionList();  // the folder as it now is
         updateUndoAction();
     }
+    inCommand_ = false;
     if (closeAfterWork_)
         close();
+    else
+        openRequestedFolderWhenFree();
 }
 
 void MainWindow::undoLastBatch() {
@@ -445,6 +477,7 @@ void MainWindow::undoLastBatch() {
         updateUndoAction();
         return;
     }
+    const QScopedValueRollback<bool> inCommand(inCommand_, true);
     if (showMessage(this, undoQuestion()) != Answer::Ok)
         return;
     UndoOutcome outcome;
@@ -465,6 +498,8 @@ void MainWindow::undoLastBatch() {
     updateUndoAction();
     if (closeAfterWork_)
         close();
+    else
+        openRequestedFolderWhenFree();
 }
 
 void MainWindow::updateUndoAction() {
@@ -544,6 +579,145 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     shutDown(*this);
     event->accept();
+}
+
+// ---- folders from outside -------------------------------------------------
+
+namespace {
+
+// The window (and a dialog or question open over it, which is what the user
+// has to answer first) to the front. activateWindow goes through
+// QWindow::requestActivate: on X11 a _NET_ACTIVE_WINDOW request, on Wayland
+// an activation request, either of which the window manager may refuse to a
+// program the user is not working in. Where it does, the taskbar entry at
+// least asks for attention.
+void bringToFront(QWidget& window) {
+    QWidget* front = nullptr;
+    if (window.isVisible()) {
+        if (window.isMinimized())
+            window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+        window.raise();
+        window.activateWindow();
+        front = &window;
+    }
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+        front = modal;
+    }
+    if (!front)
+        return;  // still starting up: the window comes up in front of its own accord
+    QTimer::singleShot(kActivationGraceMs, front, [front] {
+        if (!QApplication::activeWindow())
+            QApplication::alert(front);
+    });
+}
+
+// The path that a drag from another program carries: its first URL, when
+// that names a file on this computer. The bytes are taken as the URL encodes
+// them, so a name that is not UTF-8 arrives unchanged (QUrl::toLocalFile
+// would decode it as UTF-8 and lose it).
+std::optional<QString> droppedLocalPath(const QDropEvent& event) {
+    // A drag that started in this program is a control's own (the conversion
+    // list's moves), never a folder to open.
+    if (event.source() != nullptr)
+        return std::nullopt;
+    const QMimeData* data = event.mimeData();
+    const QList<QUrl> urls = data != nullptr ? data->urls() : QList<QUrl>();
+    if (urls.isEmpty())
+        return std::nullopt;
+    const QUrl& url = urls.constFirst();
+    if (url.scheme() != u"file" || !(url.host().isEmpty() || url.host() == u"localhost"))
+        return std::nullopt;
+    const QByteArray path =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    if (!path.startsWith('/'))
+        return std::nullopt;
+    return fromNative(path);
+}
+
+// Accepts a drag of a local path as a copy or a link, never as a move: a
+// file manager takes a move as leave to remove what was dragged.
+bool acceptLocalDrag(QDropEvent& event) {
+    const Qt::DropActions offered = event.possibleActions();
+    const Qt::DropAction action = offered.testFlag(Qt::CopyAction)   ? Qt::CopyAction
+                                  : offered.testFlag(Qt::LinkAction) ? Qt::LinkAction
+                                                                     : Qt::IgnoreAction;
+    if (action == Qt::IgnoreAction || !droppedLocalPath(event)) {
+        event.ignore();
+        return false;
+    }
+    event.setDropAction(action);
+    event.accept();
+    return true;
+}
+
+}  // namespace
+
+void MainWindow::openFromOutside(const QString& path) {
+    bringToFront(*this);
+    requestFolder(path);
+}
+
+void MainWindow::requestFolder(const QString& path) {
+    // Only the latest request waits: someone who asks for two folders in a
+    // row means to end up in the second.
+    requestedFolder_ = path;
+    openRequestedFolderWhenFree();
+}
+
+void MainWindow::openRequestedFolderWhenFree() {
+    if (requestedFolder_.isEmpty())
+        return;
+    if (isBusy()) {
+        requestRetry_->start();
+        return;
+    }
+    // A folder that cannot be opened leaves the window where it is, without
+    // a message: the request came from elsewhere, and nobody waits for it.
+    openRequestedFolder(*this, std::exchange(requestedFolder_, QString()));
+}
+
+bool MainWindow::isBusy() const {
+    // The folder waits rather than opening under a dialog or a question:
+    // they are about the folder on show (a rename's confirmation names the
+    // files listed now, the extension dialog fills this folder's list), and a
+    // new folder underneath would change what the user is answering. It
+    // opens once they are over, which keeps the user's request; merely
+    // coming to the front would drop it. Before the window first shows,
+    // start-up is still choosing the folder.
+    return !isVisible() || inCommand_ || QApplication::activeModalWidget() != nullptr ||
+           QApplication::activePopupWidget() != nullptr;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    acceptLocalDrag(*event);
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    acceptLocalDrag(*event);
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    if (!acceptLocalDrag(*event))
+        return;
+    if (const std::optional<QString> path = droppedLocalPath(*event))
+        requestFolder(*path);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (droppedLocalPath(*drag)) {
+            if (type == QEvent::Drop)
+                dropEvent(drag);
+            else
+                acceptLocalDrag(*drag);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- keyboard -------------------------------------------------------------

@@ -20,6 +20,7 @@ class QCheckBox;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QTimer;
 struct RenameRequest;
 
 // The main window: the drive and folder lists on the left with the
@@ -54,9 +55,21 @@ public:
     // Enables 変換を元に戻す exactly when a batch's journal is there to undo.
     void updateUndoAction();
 
+    // A folder that a later start of the program hands over (a file's path:
+    // the folder that holds it): the window comes to the front and opens it
+    // as if chosen in its drive and folder lists. While a dialog, a message
+    // box or a rename is under way it waits, and opens once that is over.
+    void openFromOutside(const QString& path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // A folder or a file dragged from a file manager opens like a folder
+    // handed over by a later start, without the window asking for the focus.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -84,6 +97,9 @@ private:
                      std::function<void(TaskProgress&)> work);
     void editExtensions();
     void chooseDestination();
+    void requestFolder(const QString& path);
+    void openRequestedFolderWhenFree();
+    bool isBusy() const;
 
     DriveList* driveList_ = nullptr;
     FolderList* folderList_ = nullptr;
@@ -106,5 +122,8 @@ private:
     FileSystem* fileSystem_ = nullptr;
     int outerHeight_ = 0;
     TaskProgress* running_ = nullptr;  // the work under way, if any
+    bool inCommand_ = false;           // a rename or an undo, from its question on
     bool closeAfterWork_ = false;
+    QString requestedFolder_;  // handed over or dropped, not yet opened
+    QTimer* requestRetry_ = nullptr;
 };
