@@ -138,19 +138,20 @@ public:
             list->model()->mimeData(list->selectionModel()->selectedIndexes()));
         return drop(*data, row);
     }
-    // The same with data from elsewhere; true when anything took it.
-    bool drop(const QMimeData& data, int row) const {
+    // The same with data from elsewhere, offering the actions it offers (a
+    // file manager: copy, move and link); true when anything took it.
+    bool drop(const QMimeData& data, int row, Qt::DropActions offered = Qt::MoveAction) const {
         NameList* list = conversionList();
         const bool below = row >= list->count();
         const QRect rect = list->visualRect(list->model()->index(below ? row - 1 : row, 0));
         const QPoint at(rect.center().x(), below ? rect.bottom() - 1 : rect.top() + 1);
-        QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(list->viewport(), &enter);
         if (!enter.isAccepted())
             return false;
-        QDragMoveEvent move(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent move(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(list->viewport(), &move);
-        QDropEvent drop(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(list->viewport(), &drop);
         return drop.isAccepted();
     }
