@@ -1,30 +1,43 @@
-// tolvane-bench-window [--question | --run] DIR PATTERNS: the main window on
-// the offscreen platform, standing beside DIR with the extension list
-// PATTERNS, opens DIR the way a double click in the folder list does. Prints
-// the milliseconds from that folder change until the conversion list has been
-// filled and painted, the peak resident memory in KiB, and the number of
-// listed files. Then:
-//   --question  clicks 変換 and prints the milliseconds until the question is
-//               up, and from a click on its details button until they are
-//               filled; answers Cancel.
-//   --run       renames the listed files through the window (prefix card_,
-//               start 1, every question answered OK) while the window is
-//               asked to repaint every 10 ms, and prints the run's
-//               milliseconds, the longest gap between two paints of the
-//               window during it, the number renamed, and when that gap began.
+// tolvane-bench-window [--question | --run | --sort-times | --repaint-gaps] DIR
+// PATTERNS: the main window on the offscreen platform, standing beside DIR
+// with the extension list PATTERNS, opens DIR the way a double click in the
+// folder list does. Prints the milliseconds from that folder change until the
+// conversion list has been filled and painted, the peak resident memory in
+// KiB, and the number of listed files. Then:
+//   --question      clicks 変換 and prints the milliseconds until the question
+//                   is up, and from a click on its details button until they
+//                   are filled; answers Cancel.
+//   --run           renames the listed files through the window (prefix
+//                   card_, start 1, every question answered OK) while the
+//                   window is asked to repaint every 10 ms, and prints the
+//                   run's milliseconds, the longest gap between two paints of
+//                   the window during it, the number renamed, and when that
+//                   gap began.
+//   --sort-times    chooses 撮影日時順に並べる in the conversion list's context
+//                   menu and prints the milliseconds until the list stands in
+//                   shooting order and has been painted, the longest gap
+//                   between two repaints of the list meanwhile, and the number
+//                   of listed files.
+//   --repaint-gaps  the same while the list is asked to repaint every 10 ms,
+//                   as an animation would, so that the gap shows how long the
+//                   window's thread was ever kept from painting; that probe's
+//                   own painting lengthens the time.
 
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -93,6 +106,43 @@ private:
     qint64 longestAt_ = 0;
 };
 
+QAction* menuItem(const QWidget& window, const QString& text) {
+    for (QMenu* menu : window.findChildren<QMenu*>()) {
+        for (QAction* action : menu->actions()) {
+            if (action->text() == text)
+                return action;
+        }
+    }
+    return nullptr;
+}
+
+int sortByShootingTime(MainWindow& window, NameList* list, bool probe) {
+    QAction* sort = menuItem(window, QStringLiteral("撮影日時順に並べる"));
+    if (!sort) {
+        std::fputs("no 撮影日時順に並べる in the menus\n", stderr);
+        return 1;
+    }
+    PaintGaps gaps(list->viewport());
+    QTimer animation;
+    QObject::connect(&animation, &QTimer::timeout, list->viewport(),
+                     [list] { list->viewport()->update(); });
+    if (probe)
+        animation.start(10);
+    QEventLoop loop;
+    PaintWatch watch(list->viewport(), &loop);
+    gaps.start();
+    QElapsedTimer timer;
+    timer.start();
+    sort->trigger();
+    watch.painted = false;
+    list->viewport()->update();
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    loop.exec();
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    std::printf("%.3f %.3f %d\n", ms, gaps.longestMs(), list->count());
+    return 0;
+}
+
 // Answers every box OK, as a person who means to rename would.
 class YesBoxes : public MessageBoxService {
 public:
@@ -157,9 +207,14 @@ int main(int argc, char** argv) {
         ++argv;
         --argc;
     }
+    const bool sortTimes =
+        std::strcmp(mode, "--sort-times") == 0 || std::strcmp(mode, "--repaint-gaps") == 0;
     if (argc != 3 || (std::strcmp(mode, "") != 0 && std::strcmp(mode, "--question") != 0 &&
-                      std::strcmp(mode, "--run") != 0)) {
-        std::fputs("usage: tolvane-bench-window [--question | --run] DIR PATTERNS\n", stderr);
+                      std::strcmp(mode, "--run") != 0 && !sortTimes)) {
+        std::fputs(
+            "usage: tolvane-bench-window [--question | --run | --sort-times | --repaint-gaps] "
+            "DIR PATTERNS\n",
+            stderr);
         return 2;
     }
     char* real = ::realpath(argv[1], nullptr);
@@ -222,6 +277,9 @@ int main(int argc, char** argv) {
         status = question(window);
     else if (std::strcmp(mode, "--run") == 0)
         status = run(window, conversionList);
+    else if (sortTimes)
+        status =
+            sortByShootingTime(window, conversionList, std::strcmp(mode, "--repaint-gaps") == 0);
     std::fflush(stdout);
     if (status != 0)
         std::_Exit(status);

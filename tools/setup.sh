@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkgconf
-    qt6-base-dev qt6-base-private-dev qt6-translations-l10n libsimpleini-dev
+    qt6-base-dev qt6-base-private-dev qt6-translations-l10n libsimpleini-dev libexiv2-dev
     fonts-ipafont-gothic xdg-utils
 )
 if [ "${TOLVANE_SETUP_TESTS:-0}" = 1 ]; then

@@ -29,10 +29,10 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j2 --target tolvane bench/all tests/bench/all
 ctest --test-dir build --output-on-failure -j2 -L bench
 
-echo "== fuzz the settings file, the name building and the undo journal (clang + libFuzzer, 10 s each)" >&2
+echo "== fuzz the settings file, the name building, the undo journal and the photo reader (clang + libFuzzer, 10 s each)" >&2
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
       -DTOLVANE_FUZZ=ON -DTOLVANE_TESTS=OFF -DTOLVANE_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j2 --target fuzz_settings fuzz_names fuzz_journal
+cmake --build build-fuzz -j2 --target fuzz_settings fuzz_names fuzz_journal fuzz_shooting_time
 ctest --test-dir build-fuzz --output-on-failure -L fuzz
 
 echo "== all tests passed" >&2

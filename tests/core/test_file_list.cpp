@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "core/files/FileList.h"
+#include "core/files/ListOrder.h"
 
 namespace {
 
@@ -123,6 +124,34 @@ private slots:
 
         list.refresh();
         QCOMPARE(paths.count() + patterns.count(), 4);
+    }
+
+    // The orders the list can be put in; -1: a file whose time could not be
+    // read at all (it vanished).
+    void timeOrder_data() {
+        QTest::addColumn<QByteArrayList>("names");
+        QTest::addColumn<QList<int>>("times");
+        QTest::addColumn<QList<int>>("order");
+        QTest::newRow("by time") << QByteArrayList{"a", "b", "c"} << QList<int>{30, 10, 20}
+                                 << QList<int>{1, 2, 0};
+        QTest::newRow("equal times: natural, not byte, not list order")
+            << QByteArrayList{"p10", "x", "P2"} << QList<int>{5, 1, 5} << QList<int>{1, 2, 0};
+        QTest::newRow("equal times, names equal but for case")
+            << QByteArrayList{"img_1", "IMG_1"} << QList<int>{0, 0} << QList<int>{1, 0};
+        QTest::newRow("unreadable last, in natural order")
+            << QByteArrayList{"z10", "z9", "a"} << QList<int>{-1, -1, 99} << QList<int>{2, 1, 0};
+        QTest::newRow("before 1970")
+            << QByteArrayList{"new", "old"} << QList<int>{1, -5000} << QList<int>{1, 0};
+    }
+    void timeOrder() {
+        QFETCH(QByteArrayList, names);
+        QFETCH(QList<int>, times);
+        QFETCH(QList<int>, order);
+        std::vector<std::optional<qint64>> keys;
+        for (const int t : times)
+            keys.push_back(t == -1 ? std::nullopt : std::optional<qint64>(t));
+        const std::vector<int> got = ::timeOrder({names.begin(), names.end()}, keys);
+        QCOMPARE(QList<int>(got.begin(), got.end()), order);
     }
 };
 

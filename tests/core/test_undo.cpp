@@ -98,6 +98,11 @@ private slots:
         odd.entries.push_back({QByteArray("\x8e\xca\n1 2:3", 9), QByteArray("e 5:\0", 5), {}});
         QTest::newRow("names with line breaks, colons, NUL and Shift-JIS") << odd;
         QTest::newRow("no entries") << BatchRecord{"/", "/", IdentityKind::Inode, {}};
+        // Nineteen digits, the last that fit: one more in a number refuses the
+        // journal rather than overflow.
+        BatchRecord largest{"/", "/", IdentityKind::SizeAndTime, {}};
+        largest.entries.push_back({"a", "b", FileIdentity{0, 0, INT64_MAX, 1778000000123456789}});
+        QTest::newRow("largest numbers") << largest;
     }
     void journalRoundTrip() {
         QFETCH(BatchRecord, record);

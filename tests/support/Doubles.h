@@ -7,6 +7,7 @@
 #include "ui/services/DesktopOpen.h"
 #include "ui/services/ImmediateExit.h"
 #include "ui/services/MessageBoxes.h"
+#include "ui/services/ShootingTimes.h"
 #include "ui/services/Volumes.h"
 
 #include <QHash>
@@ -16,8 +17,11 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <atomic>
+#include <chrono>
 #include <deque>
 #include <functional>
+#include <thread>
 
 // Records every box and answers from a script; with the script used up it
 // presses the first button (OK, or Retry in a Retry/Cancel box).
@@ -106,4 +110,22 @@ public:
     QList<Volume> extra;
     QHash<QString, int> errors;
     int probes = 0;
+};
+
+// The real shooting times, each read taking a while, as on a slow card.
+class SlowShootingTimes : public ShootingTimeService {
+public:
+    explicit SlowShootingTimes(int msecsPerFile) : msecs_(msecsPerFile) {
+        ShootingTimeService::replace(this);
+    }
+    ~SlowShootingTimes() override { ShootingTimeService::replace(nullptr); }
+    ShootingTime read(const QByteArray& path) override {
+        reads.fetch_add(1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(msecs_));
+        return ShootingTimeService::real().read(path);
+    }
+    std::atomic<int> reads{0};
+
+private:
+    int msecs_;
 };

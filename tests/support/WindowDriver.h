@@ -12,15 +12,19 @@
 #include "ui/windows/MainWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QDropEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStringList>
 #include <QTest>
 
 #include <initializer_list>
+#include <memory>
 
 // The button whose caption is caption.
 inline QPushButton* findButton(const QWidget& window, const QString& caption) {
@@ -110,6 +114,51 @@ public:
         menuItem(QStringLiteral("リストから削除"))->trigger();
     }
     QStringList listed() const { return namesIn(*conversionList()); }
+    void select(std::initializer_list<int> rows) const {
+        conversionList()->clearSelection();
+        for (const int row : rows)
+            conversionList()->setRowSelected(row, true);
+        if (rows.size() > 0)
+            conversionList()->selectionModel()->setCurrentIndex(
+                conversionList()->model()->index(*rows.begin(), 0), QItemSelectionModel::NoUpdate);
+    }
+    void sortByShootingTime() const { menuItem(QStringLiteral("撮影日時順に並べる"))->trigger(); }
+    void sortByName() const { menuItem(QStringLiteral("名前順に並べる"))->trigger(); }
+    // What a person sees on hovering over an entry.
+    QString toolTip(int row) const {
+        const QAbstractItemModel* model = conversionList()->model();
+        return model->data(model->index(row, 0), Qt::ToolTipRole).toString();
+    }
+    // Drags the selected entries as the list hands them out and drops them on
+    // the upper half of row (below the last entry when row is the count).
+    // True when the list took the drop. The window must be showing.
+    bool dragSelectedTo(int row) const {
+        NameList* list = conversionList();
+        std::unique_ptr<QMimeData> data(
+            list->model()->mimeData(list->selectionModel()->selectedIndexes()));
+        return drop(*data, row);
+    }
+    // The same with data from elsewhere, offering the actions it offers (a
+    // file manager: copy, move and link); true when anything took it.
+    bool drop(const QMimeData& data, int row, Qt::DropActions offered = Qt::MoveAction) const {
+        NameList* list = conversionList();
+        const bool below = row >= list->count();
+        const QRect rect = list->visualRect(list->model()->index(below ? row - 1 : row, 0));
+        const QPoint at(rect.center().x(), below ? rect.bottom() - 1 : rect.top() + 1);
+        QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDragMoveEvent move(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &move);
+        QDropEvent drop(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &drop);
+        return drop.isAccepted();
+    }
+    // Alt+Up (step -1) or Alt+Down (+1) in the conversion list.
+    void moveByKey(int step) const {
+        QTest::keyClick(conversionList(), step < 0 ? Qt::Key_Up : Qt::Key_Down, Qt::AltModifier);
+    }
 
 private:
     MainWindow& w_;

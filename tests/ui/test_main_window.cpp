@@ -147,7 +147,8 @@ private slots:
         QCOMPARE(texts(menus[1]->menu()),
                  (QStringList{QStringLiteral("使い方..."), QStringLiteral("ホームページ..."),
                               QStringLiteral("バージョン情報...")}));
-        QCOMPARE(texts(d.listMenu()), QStringList{QStringLiteral("リストから削除")});
+        QCOMPARE(texts(d.listMenu()), (QStringList{"リストから削除", "", "<separator>",
+                                                   "撮影日時順に並べる", "名前順に並べる"}));
         QCOMPARE(d.listMenu()->title(), QStringLiteral("設定"));
         QVERIFY(!menus.contains(d.listMenu()->menuAction()));
     }

@@ -82,8 +82,8 @@ public:
             ok_ = false;
     }
 
-    // A plain decimal number of at most 19 digits; one past the largest
-    // qint64 (19 digits reach further) is no journal's.
+    // A plain decimal number of at most 19 digits. Not every 19-digit number
+    // fits (a time in nanoseconds needs 19), so one that would not is refused.
     qint64 number() {
         qint64 value = 0;
         int digits = 0;

@@ -45,6 +45,13 @@ void runInBackground(QWidget* owner, const BackgroundWork& work, TaskProgress& p
 
     if (!hasEnded()) {
         ProgressWindow window(owner, work.title, work.total, progress, work.itemInHand, hasEnded);
+        // Closes the moment the work ends, not at the window's next look at
+        // it (up to a tenth of a second later); the look stays for an end
+        // that came before this connection.
+        QObject::connect(thread.get(), &QThread::finished, &window, [&window, &hasEnded] {
+            if (hasEnded())
+                window.accept();
+        });
         window.exec();
     }
     thread->wait();

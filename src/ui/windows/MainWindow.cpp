@@ -2,6 +2,7 @@
 
 #include "core/TaskProgress.h"
 #include "core/files/FileList.h"
+#include "core/files/ListOrder.h"
 #include "core/rename/FileSystem.h"
 #include "core/rename/NameChecks.h"
 #include "core/rename/Preview.h"
@@ -20,6 +21,7 @@
 #include "ui/controls/TextFilters.h"
 #include "ui/controls/Twips.h"
 #include "ui/services/MessageBoxes.h"
+#include "ui/services/ShootingTimes.h"
 #include "ui/windows/BackgroundWork.h"
 #include "ui/windows/DestinationFolderDialog.h"
 #include "ui/windows/ExtensionListDialog.h"
@@ -219,6 +221,15 @@ void MainWindow::buildControls() {
     // description has a screen reader say the new destination right then.
     connect(destinationStrip_, &PathStrip::pathChanged, destinationButton_,
             &QWidget::setAccessibleDescription);
+
+    conversionList_->setReorderable(true);
+    conversionList_->setTimeReader([this](const QByteArray& name) -> std::optional<ShootingTime> {
+        // A tooltip before the whole list was read. Never while a worker
+        // reads: the metadata library is used from one thread at a time.
+        if (running_)
+            return std::nullopt;
+        return ShootingTimeService::current().read(toNative(fileList_->path()) + '/' + name);
+    });
 }
 
 void MainWindow::buildMenus() {
@@ -245,6 +256,11 @@ void MainWindow::buildMenus() {
     listMenu_->setObjectName(QStringLiteral("listMenu"));
     connect(listMenu_->addAction(QStringLiteral("リストから削除")), &QAction::triggered,
             conversionList_, &NameList::removeSelectedRows);
+    listMenu_->addSeparator();
+    connect(listMenu_->addAction(QStringLiteral("撮影日時順に並べる")), &QAction::triggered, this,
+            &MainWindow::sortByShootingTime);
+    connect(listMenu_->addAction(QStringLiteral("名前順に並べる")), &QAction::triggered, this,
+            &MainWindow::sortByName);
 }
 
 void MainWindow::connectHandlers() {
@@ -297,7 +313,7 @@ void MainWindow::reloadConversionList() {
             return;
     }
     conversionList_->setHiddenKeepingFocus(true);
-    conversionList_->setNames(fileList_->names());
+    conversionList_->setNames(fileList_->names(), fileList_->inodes());
     conversionList_->setHiddenKeepingFocus(false);
 }
 
@@ -320,6 +336,45 @@ void MainWindow::clearAll() {
     prefixEdit_->clear();
     startNumberEdit_->setText(QStringLiteral("1"));
     reloadConversionList();
+}
+
+void MainWindow::sortByShootingTime() {
+    if (running_ || conversionList_->count() == 0)
+        return;
+    // The library's set-up is not thread-safe: it is done here, before the
+    // worker starts.
+    initializePhotoMetadata();
+    const std::vector<QByteArray> names = conversionList_->natives();
+    std::vector<std::optional<ShootingTime>> times = conversionList_->times();
+    const QByteArray folder = toNative(fileList_->path()) + '/';
+    bool stopped = false;
+    runLongWork(
+        QStringLiteral("撮影日時の読み取り"), int(names.size()),
+        [&names](int done) { return displayName(names[size_t(done)]); },
+        [&](TaskProgress& progress) {
+            for (size_t k = 0; k < names.size() && !progress.shouldStop(); ++k) {
+                if (!times[k])
+                    times[k] = ShootingTimeService::current().read(folder + names[k]);
+                progress.setDone(int(k + 1));
+            }
+            // 中止 keeps the list as it was, even when it came with the last file.
+            stopped = progress.shouldStop();
+        });
+    if (!stopped) {
+        std::vector<std::optional<qint64>> keys(times.size());
+        for (size_t k = 0; k < times.size(); ++k) {
+            if (times[k] && times[k]->valid)
+                keys[k] = times[k]->localMsecs;
+        }
+        conversionList_->setTimes(std::move(times));
+        conversionList_->reorder(timeOrder(names, keys));
+    }
+    if (closeAfterWork_)
+        close();
+}
+
+void MainWindow::sortByName() {
+    conversionList_->reorder(naturalOrder(conversionList_->natives()));
 }
 
 void MainWindow::onMoveToFolderToggled(bool checked) {
@@ -396,6 +451,11 @@ RenameRequest MainWindow::currentRequest() const {
     request.suffix = suffixEdit_->text();
     request.startNumber = startNumberEdit_->text();
     request.entries = conversionList_->natives();
+    // The list's inode numbers (conversionList_->inodes()) stay out of the
+    // request: the undo would know the files by those numbers alone, and a
+    // file system gives a deleted file's number to the next new file, so a
+    // file the user put under one of the batch's new names would be renamed
+    // back. Each file's size and time are recorded as it is renamed instead.
     return request;
 }
 

@@ -82,6 +82,10 @@ private:
     // Fills the conversion list from the file list, read afresh.
     void reloadConversionList();
     void clearAll();
+    // Orders the conversion list by the time each file was taken, reading
+    // the times off the window's thread; 中止 leaves the list as it was.
+    void sortByShootingTime();
+    void sortByName();
     void onMoveToFolderToggled(bool checked);
     void onOwnNameToggled(bool checked);
     void convert();

@@ -1,0 +1,94 @@
+#include "core/files/ListOrder.h"
+
+#include "core/text/NaturalOrder.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+std::vector<int> rows(size_t count) {
+    std::vector<int> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    return order;
+}
+
+}  // namespace
+
+std::vector<int> naturalOrder(const std::vector<QByteArray>& names) {
+    std::vector<int> order = rows(names.size());
+    std::stable_sort(order.begin(), order.end(), [&names](int a, int b) {
+        return naturalLess(names[size_t(a)], names[size_t(b)]);
+    });
+    return order;
+}
+
+std::vector<int> timeOrder(const std::vector<QByteArray>& names,
+                           const std::vector<std::optional<qint64>>& times) {
+    std::vector<int> order = rows(names.size());
+    const auto timeOf = [&times](int row) {
+        return size_t(row) < times.size() ? times[size_t(row)] : std::nullopt;
+    };
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const std::optional<qint64> ta = timeOf(a);
+        const std::optional<qint64> tb = timeOf(b);
+        if (ta.has_value() != tb.has_value())
+            return ta.has_value();
+        if (ta && *ta != *tb)
+            return *ta < *tb;
+        return naturalLess(names[size_t(a)], names[size_t(b)]);
+    });
+    return order;
+}
+
+std::vector<int> orderMovingTo(const std::vector<bool>& selected, int destination) {
+    const int count = int(selected.size());
+    destination = std::clamp(destination, 0, count);
+    std::vector<int> order;
+    order.reserve(selected.size());
+    for (int row = 0; row < destination; ++row) {
+        if (!selected[size_t(row)])
+            order.push_back(row);
+    }
+    for (int row = 0; row < count; ++row) {
+        if (selected[size_t(row)])
+            order.push_back(row);
+    }
+    for (int row = destination; row < count; ++row) {
+        if (!selected[size_t(row)])
+            order.push_back(row);
+    }
+    return order;
+}
+
+std::vector<int> orderMovingByOne(const std::vector<bool>& selected, int step) {
+    std::vector<int> order = rows(selected.size());
+    const int count = int(selected.size());
+    if (count == 0 || (step != -1 && step != 1))
+        return order;
+    if (selected[step < 0 ? 0 : size_t(count - 1)])
+        return order;
+    // Walking towards the far end, each selected row trades places with the
+    // row before it in the walk; a block of selected rows thus passes its
+    // unselected neighbour as one.
+    if (step < 0) {
+        for (int row = 1; row < count; ++row) {
+            if (selected[size_t(row)])
+                std::swap(order[size_t(row) - 1], order[size_t(row)]);
+        }
+    } else {
+        for (int row = count - 2; row >= 0; --row) {
+            if (selected[size_t(row)])
+                std::swap(order[size_t(row)], order[size_t(row) + 1]);
+        }
+    }
+    return order;
+}
+
+bool isIdentity(const std::vector<int>& order) {
+    for (size_t k = 0; k < order.size(); ++k) {
+        if (order[k] != int(k))
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <optional>
+#include <vector>
+
+// New orders for the conversion list. Each is given as the old row of every
+// new place: order[k] is the row that comes k-th. Serial numbers follow the
+// list, so each of these decides which file gets which number.
+
+// Natural name order (IMG_2 before IMG_10), as the folder listing gives it.
+std::vector<int> naturalOrder(const std::vector<QByteArray>& names);
+
+// The order the files were taken in: earlier times first, equal times in
+// natural name order. Entries without a time (a file that could not be read
+// at all) come last, in natural name order. times: one per name, naive
+// wall-clock milliseconds.
+std::vector<int> timeOrder(const std::vector<QByteArray>& names,
+                           const std::vector<std::optional<qint64>>& times);
+
+// The selected rows, in their order, moved to stand before row destination
+// (0 to the row count); the others keep theirs. A drop at the place the
+// selection already holds changes nothing.
+std::vector<int> orderMovingTo(const std::vector<bool>& selected, int destination);
+
+// Every selected row one place up (step -1) or down (+1), past its unselected
+// neighbour. When a selected row already stands at that end of the list
+// nothing moves, so the gaps between the selected rows stay as they were.
+std::vector<int> orderMovingByOne(const std::vector<bool>& selected, int step);
+
+// Whether order leaves every row where it is.
+bool isIdentity(const std::vector<int>& order);

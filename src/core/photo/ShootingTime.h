@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+// When each photo was taken, for numbering a batch in shooting order.
+//
+// Times are naive wall-clock times: milliseconds since 1970-01-01T00:00 of the
+// wall clock they were read from, with no time zone. An Exif time is the
+// camera's own clock and carries no zone; a file's modification time is an
+// instant and is turned into this machine's local wall-clock time first, so
+// that the two kinds compare.
+
+enum class TimeSource { Exif, FileModified };
+
+struct ShootingTime {
+    qint64 localMsecs = 0;
+    TimeSource source = TimeSource::FileModified;
+    // False only when neither the Exif time nor the file's own time could be
+    // read (a missing file, say).
+    bool valid = false;
+};
+
+// Sets up the metadata library: mutes its log (it writes to stderr) and
+// initialises its XMP parser, which is not thread-safe. Call it once on the
+// main thread before any reading starts; later calls do nothing. The readers
+// below call it themselves too, so a forgotten call costs only the guarantee
+// about threads.
+void initializePhotoMetadata();
+
+// The Exif DateTimeOriginal (with SubSecTimeOriginal when present; in TIFF/EP
+// files the first directory's DateTimeOriginal) of the file at path, given as
+// native bytes. Reads only the metadata, never the image data, and never the
+// file's name. Nothing when the file has no such time or is not a regular
+// file, unreadable, truncated, corrupt or hostile: it never throws and never
+// writes to stderr. Safe to call from one worker thread while
+// the GUI thread runs, once initializePhotoMetadata() has returned. Each read
+// ends by dropping the XMP namespaces the library registered meanwhile (see
+// ShootingTime.cpp), so nothing else in the process may rely on a namespace
+// registered with exiv2. The library maps TIFF-based raw files into memory:
+// a file that shrinks while it is read (a card pulled out) ends the process
+// with SIGBUS; nothing here guards against that.
+std::optional<qint64> exifShootingTime(const QByteArray& path);
+
+// The same on a file's bytes already in memory.
+std::optional<qint64> exifShootingTimeFromBytes(const char* data, size_t size);
+
+// The Exif time, or else the file's modification time in local wall-clock time.
+ShootingTime shootingTime(const QByteArray& path);
+
+// An Exif date and time as stored, "YYYY:MM:DD HH:MM:SS" (trailing NULs and
+// spaces allowed), with the sub-second digits of its companion tag ("250" is
+// .250 s, "5" is .5 s; empty or not digits: whole seconds). Nothing for a
+// blank, zero or otherwise impossible date.
+std::optional<qint64> exifTimeFromText(std::string_view dateTime, std::string_view subSeconds = {});
+
+// "2024/05/12 10:31:07": seconds shown, sub-seconds not.
+QString formatShootingTime(qint64 localMsecs);
