@@ -261,9 +261,15 @@ private slots:
         d.menuItem(QStringLiteral("ホームページ..."))->trigger();
         QCOMPARE(shell.targets.size(), 2);
         QCOMPARE(shell.targets[0], QCoreApplication::applicationDirPath() + "/readme.html");
-        QCOMPARE(shell.targets[1], homePageTarget(QCoreApplication::applicationDirPath()));
-        // The home page is a page that exists: the document beside the program.
-        QVERIFY(QFileInfo::exists(shell.targets[1]));
+        // The home page is the public address the package's metadata names.
+        QFile metadata(QStringLiteral(TOLVANE_METAINFO));
+        QVERIFY(metadata.open(QIODevice::ReadOnly));
+        const QString xml = QString::fromUtf8(metadata.readAll());
+        const QString homepage = QStringLiteral("<url type=\"homepage\">");
+        const qsizetype at = xml.indexOf(homepage) + homepage.size();
+        QVERIFY(at >= homepage.size());
+        QCOMPARE(shell.targets[1], xml.mid(at, xml.indexOf(u'<', at) - at));
+        QVERIFY(shell.targets[1].startsWith(QStringLiteral("https://")));
         // Nothing of the program's own is shown for either.
         QVERIFY(boxes.shown.isEmpty());
     }
