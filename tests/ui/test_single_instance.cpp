@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include <utime.h>
+
 // A second copy of the program is a second process: the holder of the lock is
 // this test executable itself, started again with "--hold-lock <folder>".
 
@@ -40,9 +42,21 @@ class TestSingleInstance : public QObject {
     }
 
 private slots:
+    // However long the first copy has run: a lock file's age says nothing
+    // about whether its holder still lives.
+    void secondProcessIsRefused_data() {
+        QTest::addColumn<int>("age");  // seconds since the lock file was last written
+        QTest::newRow("just taken") << 0;
+        QTest::newRow("held for an hour") << 3600;
+    }
     void secondProcessIsRefused() {
+        QFETCH(int, age);
         QProcess holder;
         startHolder(holder);
+        const QByteArray lockFile = QFile::encodeName(SingleInstance(m_dir.path()).lockFilePath());
+        const time_t then = time(nullptr) - age;
+        const utimbuf times{then, then};
+        QCOMPARE(utime(lockFile.constData(), &times), 0);
         SingleInstance second(m_dir.path());
         QVERIFY(!second.acquire());
 
@@ -71,6 +85,14 @@ private slots:
 
         SingleInstance next(m_dir.path());
         QVERIFY(next.acquire());
+    }
+
+    // No lock can be made where its folder cannot be: the program runs.
+    void runsWithoutALock() {
+        QFile blocker(m_dir.filePath(QStringLiteral("a file")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        SingleInstance instance(blocker.fileName() + QStringLiteral("/locks"));
+        QVERIFY(instance.acquire());
     }
 };
 
