@@ -43,21 +43,32 @@ class TestSingleInstance : public QObject {
 
 private slots:
     // However long the first copy has run: a lock file's age says nothing
-    // about whether its holder still lives.
+    // about whether its holder still lives. Where the file system keeps no
+    // native lock on the file (some network homes), only the lock's own
+    // judgement of staleness keeps the second copy out: a copy of the
+    // holder's lock file, in a folder of its own, plays that lock.
     void secondProcessIsRefused_data() {
         QTest::addColumn<int>("age");  // seconds since the lock file was last written
-        QTest::newRow("just taken") << 0;
-        QTest::newRow("held for an hour") << 3600;
+        QTest::addColumn<bool>("nativeLock");
+        QTest::newRow("just taken") << 0 << true;
+        QTest::newRow("held for an hour") << 3600 << true;
+        QTest::newRow("held for an hour, no native lock") << 3600 << false;
     }
     void secondProcessIsRefused() {
         QFETCH(int, age);
+        QFETCH(bool, nativeLock);
         QProcess holder;
         startHolder(holder);
-        const QByteArray lockFile = QFile::encodeName(SingleInstance(m_dir.path()).lockFilePath());
+        QTemporaryDir elsewhere;
+        const QString folder = nativeLock ? m_dir.path() : elsewhere.path();
+        QFile lockFile(SingleInstance(folder).lockFilePath());
+        if (!nativeLock) {
+            QVERIFY(QFile::copy(SingleInstance(m_dir.path()).lockFilePath(), lockFile.fileName()));
+        }
         const time_t then = time(nullptr) - age;
         const utimbuf times{then, then};
-        QCOMPARE(utime(lockFile.constData(), &times), 0);
-        SingleInstance second(m_dir.path());
+        QCOMPARE(utime(QFile::encodeName(lockFile.fileName()).constData(), &times), 0);
+        SingleInstance second(folder);
         QVERIFY(!second.acquire());
 
         holder.closeWriteChannel();
