@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <limits>
 
 // The journal in bytes:
 //
@@ -81,13 +82,18 @@ public:
             ok_ = false;
     }
 
-    // A plain decimal number of at most 19 digits, so it never overflows.
+    // A plain decimal number; one too big for 64 bits spoils the journal,
+    // as nineteen digits can be (a time in nanoseconds has nineteen).
     qint64 number() {
         qint64 value = 0;
         int digits = 0;
-        while (ok_ && at_ < bytes_.size() && bytes_[at_] >= '0' && bytes_[at_] <= '9' &&
-               digits < 19) {
-            value = value * 10 + (bytes_[at_] - '0');
+        while (ok_ && at_ < bytes_.size() && bytes_[at_] >= '0' && bytes_[at_] <= '9') {
+            const int digit = bytes_[at_] - '0';
+            if (value > (std::numeric_limits<qint64>::max() - digit) / 10) {
+                ok_ = false;
+                break;
+            }
+            value = value * 10 + digit;
             ++at_;
             ++digits;
         }
