@@ -4,6 +4,7 @@
 
 #include "core/files/FileList.h"
 #include "core/files/FileListing.h"
+#include "core/files/ProgramFiles.h"
 #include "core/text/NativeName.h"
 
 void readFolder(FileList& list, const QByteArray& folder, const QByteArray& patterns) {
@@ -24,9 +25,10 @@ RenameRequest serialRequest(const QByteArray& folder, const QByteArray& patterns
     request.suffix = fromNative(suffix);
     // What FileList::setPath reads with, path and patterns taking the same
     // round trip through text.
-    request.entries =
-        listMatchingFiles(toNative(request.folder), PatternSet(toNative(fromNative(patterns))),
-                          error, &request.inodes);
+    const QByteArray listed = toNative(request.folder);
+    request.entries = listMatchingFiles(listed, PatternSet(toNative(fromNative(patterns))), error,
+                                        &request.inodes);
+    leaveOutProgramFiles(listed, request.entries, request.inodes);
     return request;
 }
 

@@ -2,16 +2,22 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cerrno>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/files/FileList.h"
 #include "core/files/ListOrder.h"
+#include "core/settings/Settings.h"
 
 namespace {
 
@@ -28,6 +34,18 @@ QByteArrayList names(const FileList& list) {
     for (const QByteArray& name : list.names())
         out << name;
     return out;
+}
+
+// What the tests put in a folder: the program's own files, by name, and a photo.
+QByteArrayList programFilesAndAPhoto() {
+    const QByteArray program =
+        QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8();
+    return {program, "readme.html", "Tolvane.ini", "Tolvane.undo", "Tolvane.undo.new", "DSC_1.JPG"};
+}
+
+QByteArrayList sorted(QByteArrayList list) {
+    std::sort(list.begin(), list.end());
+    return list;
 }
 
 }  // namespace
@@ -88,6 +106,56 @@ private slots:
         QTemporaryDir other;
         list.setPath(other.path());
         QCOMPARE(list.lastError(), 0);
+    }
+
+    // The program's own files are never offered for renaming where they lie,
+    // whatever spelling of the folder is listed; files of the same names in
+    // any other folder are the user's. With the configuration folder listed,
+    // the settings are there (an installed copy).
+    void leavesOutTheProgramsOwnFiles_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QByteArrayList>("listed");
+        const QByteArrayList all = programFilesAndAPhoto();
+        QTest::newRow("the program's folder") << "program" << QByteArrayList{"DSC_1.JPG"};
+        QTest::newRow("through a link") << "link" << QByteArrayList{"DSC_1.JPG"};
+        QTest::newRow("another folder") << "other" << all;
+        QTest::newRow("configuration folder") << "config" << all.mid(0, 2) + all.mid(5);
+    }
+    void leavesOutTheProgramsOwnFiles() {
+        QFETCH(QString, folder);
+        QStandardPaths::setTestModeEnabled(true);
+        QTemporaryDir program;
+        QTemporaryDir other;
+        const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        const auto cleanUp = qScopeGuard([&] {
+            QDir(config).removeRecursively();
+            setApplicationFolderForTesting(QString());
+            setFolderWritableCheckForTesting({});
+        });
+        setApplicationFolderForTesting(program.path());
+        setFolderWritableCheckForTesting([folder](const QString&) { return folder != "config"; });
+        const QString link = other.filePath(QStringLiteral("link"));
+        const QHash<QString, QString> paths{{"program", program.path()},
+                                            {"link", link},
+                                            {"config", config},
+                                            {"other", other.path()}};
+        QVERIFY(QDir().mkpath(config) && QFile::link(program.path(), link));
+        for (const QString& where : {program.path(), other.path(), config}) {
+            for (const QByteArray& name : programFilesAndAPhoto())
+                QVERIFY(QFile(where + u'/' + QString::fromUtf8(name)).open(QIODevice::WriteOnly));
+        }
+        FileList list;
+        list.setPattern(QStringLiteral("*"));
+        list.setPath(paths.value(folder));
+        QFETCH(QByteArrayList, listed);
+        QCOMPARE(sorted(names(list)), sorted(listed));
+        // Each name keeps its own inode number, which the undo knows it by.
+        for (size_t k = 0; k < list.names().size(); ++k) {
+            struct stat st;
+            const QString path = paths.value(folder) + u'/' + QString::fromUtf8(list.names()[k]);
+            QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0);
+            QCOMPARE(quint64(st.st_ino), list.inodes()[k]);
+        }
     }
 
     void signalsOncePerWriteWithTheListFilled() {

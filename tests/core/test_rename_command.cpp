@@ -72,10 +72,10 @@ private slots:
         QTest::newRow("empty") << "" << 0;
         QTest::newRow("plain") << "旅行-2026_" << 0;
         QTest::newRow("full-width colon") << "a：b" << 0;
-        for (const char16_t c : kForbiddenCharacters) {
-            if (c != 0)
-                QTest::addRow("pasted %c", char(c)) << QString("ab") + QChar(c) + "cd" << 1;
-        }
+        // Written out, not taken from the program's own list, so that one
+        // missing there shows here.
+        for (const char c : {'\\', '/', ':', ',', ';', '*', '?', '"', '<', '>', '.', '|'})
+            QTest::addRow("pasted %c", c) << QString("ab") + QChar(c) + "cd" << 1;
     }
     void nameTexts() {
         QFETCH(QString, text);

@@ -84,8 +84,12 @@ void addBatch(const char* name, bool ownName, const QString& start, const QStrin
     QTest::newRow(name) << ownName << start << prefix << suffix << entries << names;
 }
 
-const QString folderMissing = "保存先フォルダーが存在しないので処理できませんでした.";
-const QString accessError = "エラーによって処理できませんでした.";
+const QString folderMissing =
+    "保存先フォルダーが存在しないので処理できませんでした.\r\n\r\na.jpg "
+    "より後のファイルが変換できませんでした.\r\nフォルダーが見つかりません";
+const QString otherDrive =
+    "エラーによって処理できませんでした.\r\n\r\na.jpg "
+    "より後のファイルが変換できませんでした.\r\n別のドライブへは移動できません";
 
 }  // namespace
 
@@ -152,8 +156,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("same file system") << QDir::tempPath() << StopReason::None << QString();
         QTest::newRow("removed") << QString() << StopReason::FolderMissing << folderMissing;
-        QTest::newRow("another file system")
-            << "/dev/shm" << StopReason::AccessError << accessError;
+        QTest::newRow("another file system") << "/dev/shm" << StopReason::AccessError << otherDrive;
     }
     void destinations() {
         QFETCH(QString, base);
@@ -220,28 +223,42 @@ private slots:
     void failureMidway_data() {
         QTest::addColumn<int>("error");
         QTest::addColumn<bool>("removeDestination");
+        QTest::addColumn<bool>("removeSource");
         QTest::addColumn<int>("number");
-        QTest::newRow("exists") << EEXIST << false << 58;
-        QTest::newRow("destination gone") << ENOENT << true << 53;
-        QTest::newRow("source gone") << ENOENT << false << 75;
-        QTest::newRow("no permission") << EACCES << false << 75;
-        QTest::newRow("unknown") << EIO << false << 75;
+        QTest::addColumn<QString>("reason");  // the message's last line
+        QTest::newRow("exists") << EEXIST << false << false << 58 << QString();
+        QTest::newRow("destination gone")
+            << ENOENT << true << false << 53 << "フォルダーが見つかりません";
+        QTest::newRow("file gone") << ENOENT << false << false << 75 << "ファイルが見つかりません";
+        QTest::newRow("files' folder gone")
+            << ENOENT << false << true << 75 << "フォルダーが見つかりません";
+        QTest::newRow("both folders gone")
+            << ENOENT << true << true << 75 << "フォルダーが見つかりません";
+        QTest::newRow("no permission")
+            << EACCES << false << false << 75 << "アクセスが拒否されました";
+        QTest::newRow("unknown") << 4321 << false << false << 75 << "エラー番号 4321";
     }
     void failureMidway() {
         QFETCH(int, error);
         QFETCH(bool, removeDestination);
+        QFETCH(bool, removeSource);
+        QFETCH(QString, reason);
         const QByteArrayList entries{"a.jpg", "b.jpg", "c.jpg", "d.jpg"};
-        Folder source;
+        auto source = std::make_unique<Folder>();
         auto destination = std::make_unique<Folder>();
-        source.create(entries);
-        RenameRequest request = requestFor(source, entries, "1");
+        source->create(entries);
+        RenameRequest request = requestFor(*source, entries, "1");
         request.moveToDestination = true;
         request.destination = fromNative(destination->path());
         FailingFileSystem fs;
         fs.failAt = 1;
         fs.error = error;
-        if (removeDestination)
-            fs.beforeFailing = [&] { destination.reset(); };
+        fs.beforeFailing = [&] {
+            if (removeDestination)
+                destination.reset();
+            if (removeSource)
+                source.reset();
+        };
         const Run run(request, fs);
         QTEST(stopNumber(run.outcome.stop), "number");
         QCOMPARE(run.outcome.error, error);
@@ -249,9 +266,19 @@ private slots:
         QCOMPARE(run.outcome.renamed, 1);
         QCOMPARE(fs.calls, 2);
         QVERIFY(run.message().has_value());
+        // The file it stopped at, and why, below the first line.
+        const QStringList lines = run.message()->text.split(QStringLiteral("\r\n"));
+        if (reason.isEmpty()) {
+            QCOMPARE(lines.size(), 3);
+        } else {
+            QCOMPARE(lines.size(), 4);
+            QCOMPARE(lines[2], QStringLiteral("b.jpg より後のファイルが変換できませんでした."));
+            QCOMPARE(lines[3], reason);
+        }
         if (!removeDestination)
             QCOMPARE(destination->contents(), renamedTo({"a.jpg"}, {"1.jpg"}));
-        QCOMPARE(source.contents(), renamedTo(entries.sliced(1), entries.sliced(1)));
+        if (!removeSource)
+            QCOMPARE(source->contents(), renamedTo(entries.sliced(1), entries.sliced(1)));
     }
 
     // Each way of renaming moves to a free name and refuses a taken one, even

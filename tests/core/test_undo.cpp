@@ -120,6 +120,9 @@ private slots:
                 QCOMPARE(read->entries.size(), record.entries.size());
             }
         }
+        // A number too big for 64 bits: not a journal, and no overflow.
+        QVERIFY(
+            !decodeBatchRecord(QByteArray(bytes).replace("count ", "count 9999999999999999999")));
         // One byte changed in the record: not a journal.
         for (qsizetype at = 0; at < end - 1; ++at) {
             QByteArray damaged = bytes;

@@ -135,7 +135,10 @@ private slots:
                 break;
             case Outcome::TooLong:
                 QCOMPARE(prompts.size(), 2);
-                QCOMPARE(prompts[1], QStringLiteral("エラーによって処理できませんでした."));
+                QCOMPARE(prompts[1], QStringLiteral("エラーによって処理できませんでした.\r\n\r\n"
+                                                    "a.jpg より後のファイルが変換できませんでした."
+                                                    "\r\n名前が長すぎます"
+                                                    "\r\nファイルは変換していません."));
                 break;
             case Outcome::Renamed:
                 QCOMPARE(prompts.size(), 1);
@@ -155,9 +158,14 @@ private slots:
         QTest::addColumn<QString>("prefix");
         QTest::addColumn<QString>("suffix");
         QTest::addColumn<int>("error");
-        QTest::newRow("NUL") << QString::fromUtf16(u"a\0b", 3) << QString() << EINVAL;
-        QTest::newRow("separator") << QString() << QStringLiteral("/../x") << EINVAL;
-        QTest::newRow("too long") << repeated(u'写', 85) << QString() << ENAMETOOLONG;
+        QTest::addColumn<QString>("reason");
+        const QString badCharacter = QStringLiteral("名前に使えない文字があります");
+        QTest::newRow("NUL") << QString::fromUtf16(u"a\0b", 3) << QString() << EINVAL
+                             << badCharacter;
+        QTest::newRow("separator")
+            << QString() << QStringLiteral("/../x") << EINVAL << badCharacter;
+        QTest::newRow("too long") << repeated(u'写', 85) << QString() << ENAMETOOLONG
+                                  << QStringLiteral("名前が長すぎます");
     }
     void engineRefusesNamesItCannotGive() {
         QFETCH(QString, prefix);
@@ -182,8 +190,11 @@ private slots:
         QCOMPARE(outcome.stop, StopReason::AccessError);
         QTEST(outcome.error, "error");
         QCOMPARE(outcome.renamed, 0);
+        QFETCH(QString, reason);
         QCOMPARE(stopMessage(plan, outcome)->text,
-                 QStringLiteral("エラーによって処理できませんでした."));
+                 QStringLiteral("エラーによって処理できませんでした.\r\n\r\n"
+                                "a.jpg より後のファイルが変換できませんでした.\r\n") +
+                     reason + QStringLiteral("\r\nファイルは変換していません."));
         QVERIFY(accountFor(inventory(root), photos).isEmpty());
     }
 };

@@ -79,8 +79,18 @@ bool runningAsRoot() {
 const QString kNameTaken =
     "保存先に同じ名前が存在しています.\r\n\r\nc.photo より後のファイルが"
     "変換できませんでした.";
-const QString kFolderMissing = "保存先フォルダーが存在しないので処理できませんでした.";
-const QString kAccessError = "エラーによって処理できませんでした.";
+
+// A stop for an error: its first line as it always was, then the file it
+// stopped at and, on a line of its own, why.
+QString folderMissing(const char* entry) {
+    return QStringLiteral("保存先フォルダーが存在しないので処理できませんでした.\r\n\r\n") + entry +
+           QStringLiteral(" より後のファイルが変換できませんでした.\r\n") +
+           QStringLiteral("フォルダーが見つかりません");
+}
+QString accessError(const char* entry, const QString& reason) {
+    return QStringLiteral("エラーによって処理できませんでした.\r\n\r\n") + entry +
+           QStringLiteral(" より後のファイルが変換できませんでした.\r\n") + reason;
+}
 
 }  // namespace
 
@@ -111,36 +121,64 @@ private slots:
             << F::TargetTwinCreated << kWhich << 0 << true << 2 << kNameTaken;
         QTest::newRow("look-alike of the file made in place")
             << F::TargetTwinCreated << 1 << 0 << false << 2 << kNameTaken;
+        const QString notFound = QStringLiteral("ファイルが見つかりません");
+        const QString folderGone = QStringLiteral("フォルダーが見つかりません");
+        const QString refused = QStringLiteral("アクセスが拒否されました");
         QTest::newRow("source deleted before the click")
-            << F::SourceDeleted << -1 << 0 << true << 2 << kAccessError;
+            << F::SourceDeleted << -1 << 0 << true << 2 << accessError("c.photo", notFound);
         QTest::newRow("source deleted just in time")
-            << F::SourceDeleted << kWhich << 0 << false << 2 << kAccessError;
+            << F::SourceDeleted << kWhich << 0 << false << 2 << accessError("c.photo", notFound);
         QTest::newRow("destination removed before the click")
-            << F::DestinationRemoved << -1 << 0 << true << 0 << kFolderMissing;
+            << F::DestinationRemoved << -1 << 0 << true << 0 << folderMissing("a.jpg");
         QTest::newRow("destination removed at the start")
-            << F::DestinationRemoved << 0 << 0 << true << 0 << kFolderMissing;
+            << F::DestinationRemoved << 0 << 0 << true << 0 << folderMissing("a.jpg");
         QTest::newRow("destination moved away midway")
-            << F::DestinationMoved << kWhich << 0 << true << 2 << kFolderMissing;
-        QTest::newRow("folder moved away midway")
-            << F::SourceFolderMoved << kWhich << 0 << false << 2 << kFolderMissing;
+            << F::DestinationMoved << kWhich << 0 << true << 2 << folderMissing("c.photo");
+        // The files' own folder gone is no fault of the destination: the
+        // window then shows the nearest folder that is still there.
+        QTest::newRow("folder moved away before the click")
+            << F::SourceFolderMoved << -1 << 0 << false << 0 << accessError("a.jpg", folderGone);
+        QTest::newRow("folder moved away midway") << F::SourceFolderMoved << kWhich << 0 << false
+                                                  << 2 << accessError("c.photo", folderGone);
+        QTest::newRow("folder moved away midway, destination elsewhere")
+            << F::SourceFolderMoved << kWhich << 0 << true << 2
+            << accessError("c.photo", folderGone);
         QTest::newRow("destination made read-only at the start")
-            << F::DestinationReadOnly << 0 << EACCES << true << 0 << kAccessError;
+            << F::DestinationReadOnly << 0 << EACCES << true << 0 << accessError("a.jpg", refused);
         QTest::newRow("destination made read-only midway")
-            << F::DestinationReadOnly << kWhich << EACCES << true << 2 << kAccessError;
-        QTest::newRow("name too long") << F::NameTooLong << -1 << 0 << false << 0 << kAccessError;
+            << F::DestinationReadOnly << kWhich << EACCES << true << 2
+            << accessError("c.photo", refused);
+        QTest::newRow("name too long")
+            << F::NameTooLong << -1 << 0 << false << 0
+            << accessError("c.photo",
+                           QStringLiteral("名前が長すぎます\r\nファイルは変換していません."));
         QTest::newRow("another file system")
-            << F::OtherFileSystem << -1 << 0 << true << 0 << kAccessError;
-        std::vector<std::pair<const char*, int>> refusals = {
-            {"permission refused", EACCES}, {"operation refused", EPERM},
-            {"read-only medium", EROFS},    {"busy file", EBUSY},
-            {"busy program file", ETXTBSY}, {"medium full", ENOSPC},
-            {"input/output error", EIO},    {"too many links", EMLINK},
-            {"unknown error", 1234}};
+            << F::OtherFileSystem << -1 << 0 << true << 0
+            << accessError("a.jpg", QStringLiteral("別のドライブへは移動できません"));
+        struct Refusal {
+            const char* name;
+            int error;
+            const char* reason;
+        };
+        std::vector<Refusal> refusals = {{"permission refused", EACCES, "アクセスが拒否されました"},
+                                         {"operation refused", EPERM, "アクセスが拒否されました"},
+                                         {"read-only medium", EROFS, "読み取り専用です"},
+                                         {"busy file", EBUSY, "ファイルが使用中です"},
+                                         {"busy program file", ETXTBSY, "ファイルが使用中です"},
+                                         {"medium full", ENOSPC, "ディスクの空きが足りません"},
+                                         {"input/output error", EIO, "読み書きできませんでした"},
+                                         {"too many links", EMLINK, nullptr},
+                                         {"unknown error", 1234, nullptr}};
 #ifdef EDQUOT
-        refusals.push_back({"quota used up", EDQUOT});
+        refusals.push_back({"quota used up", EDQUOT, "ディスクの空きが足りません"});
 #endif
-        for (const auto& [name, error] : refusals)
-            QTest::newRow(name) << F::Injected << kWhich << error << true << 2 << kAccessError;
+        for (const Refusal& refusal : refusals) {
+            const QString reason = refusal.reason
+                                       ? QString::fromUtf8(refusal.reason)
+                                       : QStringLiteral("エラー番号 %1").arg(refusal.error);
+            QTest::newRow(refusal.name) << F::Injected << kWhich << refusal.error << true << 2
+                                        << accessError("c.photo", reason);
+        }
     }
 
     void runMeetsAFault() {
@@ -304,6 +342,23 @@ private slots:
         QCOMPARE(movedCount(now, photos), moved);
         for (int k = 0; k < moved; ++k)
             QVERIFY(now.count(photos[size_t(k)].newPath));
+
+        // The window shows the folder as it now is: the files renamed so far
+        // under their new names; where the folder went away, the nearest
+        // folder that is still there.
+        const QByteArray shown = fault == Fault::SourceFolderMoved ? QByteArray() : "src/";
+        if (shown.isEmpty())
+            QCOMPARE(d.folders()->path(), rootDir.path());
+        QStringList expected;
+        for (const auto& [path, bytes] : now) {
+            const QByteArray name = path.mid(shown.size());
+            if (path.startsWith(shown) && !name.contains('/'))
+                expected << QString::fromUtf8(name);
+        }
+        QStringList listed = d.listed();
+        listed.sort();
+        expected.sort();
+        QCOMPARE(listed, expected);
         if (shm)
             QCOMPARE(inventory(dstRoot), (Files{{"dst/keep.txt", "the destination's own"}}));
     }

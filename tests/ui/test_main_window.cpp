@@ -6,18 +6,23 @@
 #include "core/settings/Settings.h"
 #include "ui/controls/Fonts.h"
 #include "ui/controls/Twips.h"
+#include "ui/windows/ExtensionListDialog.h"
 #include "ui/windows/HelpCommands.h"
 #include "ui/windows/MainWindowLayout.h"
 
 #include <QAccessible>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTranslator>
 
 namespace {
 
@@ -50,11 +55,18 @@ Q_DECLARE_METATYPE(MainControl)
 class TestMainWindow : public QObject {
     Q_OBJECT
     QTemporaryDir appFolder_;  // where the settings and the undo journal go
+    QTranslator japanese_;
 
 private slots:
     void initTestCase() {
         installFontSubstitutions();
         setApplicationFolderForTesting(appFolder_.path());
+        // The program shows Qt's own texts, the boxes' context menus among
+        // them, in Japanese.
+        QVERIFY(japanese_.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                               QStringLiteral("_"),
+                               QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+        QCoreApplication::installTranslator(&japanese_);
     }
     void cleanupTestCase() { setApplicationFolderForTesting(QString()); }
 
@@ -217,6 +229,98 @@ private slots:
             QCOMPARE(clear.count(), 1);
     }
 
+    // Every text box takes the usual editing keys and its context menu, and
+    // pasted text passes the box's own filter as typed text does: the start
+    // number drops what is no digit, the extension box warns; the name boxes
+    // keep it until 変換 refuses it.
+    void editingKeys_data() {
+        QTest::addColumn<QString>("box");  // its accessible name
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>(
+            "keys");  // digits typed; a, c, x, v, z with Ctrl; m: menu's paste
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("warnings");
+        for (const char* box : {"前：", "開始番号：", "後：", "追加する拡張子"}) {
+            const auto row = [box](const char* what) -> QTestData& {
+                return QTest::addRow("%s %s", box, what) << QString::fromUtf8(box);
+            };
+            row("select all, then type") << ""
+                                         << "a5"
+                                         << "5" << 0;
+            row("copy, then paste twice") << ""
+                                          << "acvv"
+                                          << "0101" << 0;
+            row("cut, then paste twice") << ""
+                                         << "axvv"
+                                         << "0101" << 0;
+            row("undo the typing") << ""
+                                   << "2z"
+                                   << "01" << 0;
+            row("paste from the menu") << "7"
+                                       << "m"
+                                       << "017" << 0;
+        }
+        QTest::newRow("start number pasted with letters") << "開始番号："
+                                                          << "1a２-"
+                                                          << "av"
+                                                          << "12" << 0;
+        QTest::newRow("start number, menu, letters") << "開始番号："
+                                                     << "x9"
+                                                     << "m"
+                                                     << "019" << 0;
+        QTest::newRow("extension pasted with capitals") << "追加する拡張子"
+                                                        << "JPg"
+                                                        << "av"
+                                                        << "g" << 1;
+        QTest::newRow("prefix pasted with a colon") << "前："
+                                                    << "a:b"
+                                                    << "av"
+                                                    << "a:b" << 0;
+    }
+    void editingKeys() {
+        QFETCH(QString, box);
+        QFETCH(QString, clipboard);
+        QFETCH(QString, keys);
+        ScriptedMessageBox boxes;
+        MainWindow w;
+        FileList extensions;
+        ExtensionListDialog dialog(extensions, &w);
+        QWidget* window = box == "追加する拡張子" ? static_cast<QWidget*>(&dialog) : &w;
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QLineEdit* edit = findTextBox(*window, box);
+        edit->setFocus();
+        edit->setText(QStringLiteral("01"));
+        QApplication::clipboard()->setText(clipboard);
+        for (const QChar key : keys) {
+            if (key.isDigit()) {
+                QTest::keyClick(edit, key.toLatin1());
+            } else if (key != u'm') {
+                // With the control character a keyboard sends along.
+                QTest::sendKeyEvent(QTest::Click, edit, Qt::Key(Qt::Key_A + (key.unicode() - 'a')),
+                                    QString(QChar(key.unicode() - 'a' + 1)), Qt::ControlModifier);
+            } else {
+                const QPoint at = edit->rect().center();
+                QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, at, edit->mapToGlobal(at));
+                QApplication::sendEvent(edit, &menuKey);
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                QVERIFY(menu);
+                QStringList items;
+                for (QAction* action : menu->actions())
+                    items << action->text();
+                QCOMPARE(items,
+                         (QStringList{"元に戻す(&U)\tCtrl+Z", "やり直す(&R)\tCtrl+Y", "",
+                                      "切り取り(&T)\tCtrl+X", "コピー(&C)\tCtrl+C",
+                                      "貼り付け(&P)\tCtrl+V", "削除", "", "すべてを選択\tCtrl+A"}));
+                menu->actions()[5]->trigger();
+                menu->close();
+            }
+        }
+        QTEST(edit->text(), "after");
+        QCoreApplication::processEvents();
+        QTEST(int(boxes.shown.size()), "warnings");
+    }
+
     // 変換 is the button Enter presses, and it is drawn and announced so,
     // wherever the focus has been.
     void convertIsTheDefaultButton() {
@@ -275,9 +379,15 @@ private slots:
         d.menuItem(QStringLiteral("ホームページ..."))->trigger();
         QCOMPARE(shell.targets.size(), 2);
         QCOMPARE(shell.targets[0], QCoreApplication::applicationDirPath() + "/readme.html");
-        QCOMPARE(shell.targets[1], homePageTarget(QCoreApplication::applicationDirPath()));
-        // The home page is a page that exists: the document beside the program.
-        QVERIFY(QFileInfo::exists(shell.targets[1]));
+        // The home page is the public address the package's metadata names.
+        QFile metadata(QStringLiteral(TOLVANE_METAINFO));
+        QVERIFY(metadata.open(QIODevice::ReadOnly));
+        const QString xml = QString::fromUtf8(metadata.readAll());
+        const QString homepage = QStringLiteral("<url type=\"homepage\">");
+        const qsizetype at = xml.indexOf(homepage) + homepage.size();
+        QVERIFY(at >= homepage.size());
+        QCOMPARE(shell.targets[1], xml.mid(at, xml.indexOf(u'<', at) - at));
+        QVERIFY(shell.targets[1].startsWith(QStringLiteral("https://")));
         // Nothing of the program's own is shown for either.
         QVERIFY(boxes.shown.isEmpty());
     }

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include <utime.h>
+
 // A second copy of the program is a second process: the holder of the lock is
 // this test executable itself, started again with "--hold-lock <folder>".
 
@@ -40,10 +42,33 @@ class TestSingleInstance : public QObject {
     }
 
 private slots:
+    // However long the first copy has run: a lock file's age says nothing
+    // about whether its holder still lives. Where the file system keeps no
+    // native lock on the file (some network homes), only the lock's own
+    // judgement of staleness keeps the second copy out: a copy of the
+    // holder's lock file, in a folder of its own, plays that lock.
+    void secondProcessIsRefused_data() {
+        QTest::addColumn<int>("age");  // seconds since the lock file was last written
+        QTest::addColumn<bool>("nativeLock");
+        QTest::newRow("just taken") << 0 << true;
+        QTest::newRow("held for an hour") << 3600 << true;
+        QTest::newRow("held for an hour, no native lock") << 3600 << false;
+    }
     void secondProcessIsRefused() {
+        QFETCH(int, age);
+        QFETCH(bool, nativeLock);
         QProcess holder;
         startHolder(holder);
-        SingleInstance second(m_dir.path());
+        QTemporaryDir elsewhere;
+        const QString folder = nativeLock ? m_dir.path() : elsewhere.path();
+        QFile lockFile(SingleInstance(folder).lockFilePath());
+        if (!nativeLock) {
+            QVERIFY(QFile::copy(SingleInstance(m_dir.path()).lockFilePath(), lockFile.fileName()));
+        }
+        const time_t then = time(nullptr) - age;
+        const utimbuf times{then, then};
+        QCOMPARE(utime(QFile::encodeName(lockFile.fileName()).constData(), &times), 0);
+        SingleInstance second(folder);
         QVERIFY(!second.acquire());
 
         holder.closeWriteChannel();
@@ -71,6 +96,14 @@ private slots:
 
         SingleInstance next(m_dir.path());
         QVERIFY(next.acquire());
+    }
+
+    // No lock can be made where its folder cannot be: the program runs.
+    void runsWithoutALock() {
+        QFile blocker(m_dir.filePath(QStringLiteral("a file")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        SingleInstance instance(blocker.fileName() + QStringLiteral("/locks"));
+        QVERIFY(instance.acquire());
     }
 };
 

@@ -149,13 +149,33 @@ private slots:
         QVERIFY(!undo->isEnabled());
     }
 
+    // Ctrl+Z in a text box undoes the typing there, even with nothing left
+    // to undo; anywhere else it asks to undo the last batch.
     void ctrlZ_data() {
-        QTest::addColumn<bool>("inTextBox");
-        QTest::newRow("in the prefix box: the typing") << true;
-        QTest::newRow("in the list: the batch") << false;
+        QTest::addColumn<QString>("focus");  // a text box's or another control's name
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("asks");
+        QTest::newRow("prefix: the typing") << "前："
+                                            << "xy" << false;
+        QTest::newRow("start number: the typing") << "開始番号："
+                                                  << "7" << false;
+        QTest::newRow("suffix: the typing") << "後："
+                                            << "xy" << false;
+        QTest::newRow("empty suffix: nothing") << "後："
+                                               << "" << false;
+        QTest::newRow("conversion list: the batch") << "list"
+                                                    << "" << true;
+        QTest::newRow("folder list: the batch") << "folders"
+                                                << "" << true;
+        QTest::newRow("check box: the batch") << "元ﾌｧｲﾙ名＋連番"
+                                              << "" << true;
+        QTest::newRow("変換: the batch") << "変換"
+                                         << "" << true;
     }
     void ctrlZ() {
-        QFETCH(bool, inTextBox);
+        QFETCH(QString, focus);
+        QFETCH(QString, typed);
+        QFETCH(bool, asks);
         ScriptedMessageBox boxes;
         MainWindow w;
         MainWindowDriver d(w);
@@ -167,15 +187,21 @@ private slots:
         d.convert();
         boxes.shown.clear();
         boxes.answer(Answer::Cancel);
-        QWidget* focus = inTextBox ? static_cast<QWidget*>(d.suffix())
-                                   : static_cast<QWidget*>(d.conversionList());
-        focus->setFocus();
-        if (inTextBox)
-            QTest::keyClicks(d.suffix(), "xy");
-        QTest::keyClick(focus, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(boxes.shown.size(), inTextBox ? 0 : 1);
-        if (inTextBox)
-            QCOMPARE(d.suffix()->text(), QString());
+        QWidget* control = focus == "list"         ? static_cast<QWidget*>(d.conversionList())
+                           : focus == "folders"    ? static_cast<QWidget*>(d.folders())
+                           : focus == "変換"       ? static_cast<QWidget*>(d.convertButton())
+                           : focus.endsWith(u'：') ? static_cast<QWidget*>(findTextBox(w, focus))
+                                                   : static_cast<QWidget*>(findCheckBox(w, focus));
+        control->setFocus();
+        auto* box = qobject_cast<QLineEdit*>(control);
+        const QString before = box ? box->text() : QString();
+        if (box)
+            box->setText(before);  // no earlier typing of its own to undo
+        QTest::keyClicks(control, typed);
+        QTest::keyClick(control, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(boxes.shown.size(), asks ? 1 : 0);
+        if (box)
+            QCOMPARE(box->text(), before);
     }
 
     // A file the user put under a new name is never touched; the report says

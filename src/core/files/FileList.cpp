@@ -1,6 +1,7 @@
 #include "core/files/FileList.h"
 
 #include "core/files/FileListing.h"
+#include "core/files/ProgramFiles.h"
 #include "core/text/NativeName.h"
 
 FileList::FileList(QObject* parent) : QObject(parent) {}
@@ -35,6 +36,8 @@ void FileList::refresh() {
 
 void FileList::read() {
     int error = 0;
-    names_ = listMatchingFiles(toNative(path_), PatternSet(toNative(pattern_)), &error, &inodes_);
+    const QByteArray folder = toNative(path_);
+    names_ = listMatchingFiles(folder, PatternSet(toNative(pattern_)), &error, &inodes_);
+    leaveOutProgramFiles(folder, names_, inodes_);
     lastError_ = error;
 }

@@ -8,7 +8,8 @@
 
 // The files the conversion list is filled from: the plain names of the
 // regular, non-hidden files of one folder that match one of a ";"-separated
-// list of wildcard patterns, in natural order. It is never shown, so it is a
+// list of wildcard patterns, in natural order, the program's own files left
+// out (see ProgramFiles.h). It is never shown, so it is a
 // plain object that tools without a screen drive exactly as the window does.
 // Names stay the native bytes of the directory listing.
 class FileList : public QObject {

@@ -263,6 +263,10 @@ std::optional<BatchRecord> decodeBatchRecord(QByteArrayView bytes) {
     return record;
 }
 
+QString journalTemporaryPath(const QString& path) {
+    return path + QStringLiteral(".new");
+}
+
 JournalWriter::~JournalWriter() {
     if (fd_ >= 0)
         ::close(fd_);
@@ -276,7 +280,7 @@ bool JournalWriter::begin(const QString& path, const BatchRecord& record) {
     // A new file beside the old journal, renamed over it once whole: a crash
     // while it is written leaves the old journal or the new one, never a mix.
     const QByteArray target = toNative(path);
-    const QByteArray temporary = target + ".new";
+    const QByteArray temporary = toNative(journalTemporaryPath(path));
     QDir().mkpath(QFileInfo(path).absolutePath());
     const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     const QByteArray bytes = encodeBatchRecord(record);

@@ -1,11 +1,30 @@
 #include "core/rename/RenameCommand.h"
 
+#include "core/rename/ErrorReasons.h"
 #include "core/rename/NameChecks.h"
 #include "core/text/NativeName.h"
 
 namespace {
 
 const QString kParagraph = QStringLiteral("\r\n\r\n");
+const QString kLine = QStringLiteral("\r\n");
+
+// The file the run stopped at, as the list shows it.
+QString stoppedEntry(const RenamePlan& plan, const RenameOutcome& outcome) {
+    const bool known = outcome.stoppedAt >= 0 && outcome.stoppedAt < plan.count();
+    return known ? displayName(plan.entry(outcome.stoppedAt).toByteArray()) : QString();
+}
+
+// What follows the first line of a stop for an error: where the run stopped,
+// and why in the system's own terms. A plan refused for one name renamed no
+// file at all, though the name it refused may be far down the list.
+QString whereAndWhy(const RenamePlan& plan, const RenameOutcome& outcome, const QString& reason) {
+    QString text = kParagraph + stoppedEntry(plan, outcome) +
+                   QStringLiteral(" より後のファイルが変換できませんでした.") + kLine + reason;
+    if (plan.refusal() != StopReason::None)
+        text += kLine + QStringLiteral("ファイルは変換していません.");
+    return text;
+}
 
 }  // namespace
 
@@ -101,17 +120,18 @@ std::optional<Message> stopMessage(const RenamePlan& plan, const RenameOutcome& 
         case StopReason::SerialOverflow:
             return serialOverflowMessage();
         case StopReason::FolderMissing:
-            return Message{QStringLiteral("保存先フォルダーが存在しないので処理できませんでした.")};
-        case StopReason::NameTaken: {
-            const bool known = outcome.stoppedAt >= 0 && outcome.stoppedAt < plan.count();
-            const QString entry =
-                known ? displayName(plan.entry(outcome.stoppedAt).toByteArray()) : QString();
+            return Message{QStringLiteral("保存先フォルダーが存在しないので処理できませんでした.") +
+                           whereAndWhy(plan, outcome, missingFolderReason())};
+        case StopReason::NameTaken:
             return Message{QStringLiteral("保存先に同じ名前が存在しています.") + kParagraph +
-                               entry + QStringLiteral(" より後のファイルが変換できませんでした."),
+                               stoppedEntry(plan, outcome) +
+                               QStringLiteral(" より後のファイルが変換できませんでした."),
                            kWarningTitle, Icon::Warning};
-        }
         case StopReason::AccessError:
-            return Message{QStringLiteral("エラーによって処理できませんでした.")};
+            break;
     }
-    return Message{QStringLiteral("エラーによって処理できませんでした.")};
+    return Message{
+        QStringLiteral("エラーによって処理できませんでした.") +
+        whereAndWhy(plan, outcome,
+                    outcome.folderGone ? missingFolderReason() : reasonForError(outcome.error))};
 }

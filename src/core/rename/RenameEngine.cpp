@@ -43,16 +43,28 @@ int nameProblem(QByteArrayView name, qsizetype longest) {
 }
 
 // Only asked after a failure, so a run that goes through pays nothing for it.
-StopReason stopFor(int error, FileSystem& fs, const QByteArray& target) {
-    switch (error) {
+// A missing destination is the user's to choose again; a folder of files that
+// went away (moved by another program, its card taken out) is no fault of the
+// destination, even where the two are one folder.
+void setStopFor(RenameOutcome& outcome, FileSystem& fs, const RenamePlan& plan) {
+    switch (outcome.error) {
         case EEXIST:
         case ENOTEMPTY:
-            return StopReason::NameTaken;
+            outcome.stop = StopReason::NameTaken;
+            return;
         case ENOENT:
         case ENOTDIR:
-            return fs.folderExists(target) ? StopReason::AccessError : StopReason::FolderMissing;
+            if (!fs.folderExists(plan.sourceFolder())) {
+                outcome.stop = StopReason::AccessError;
+                outcome.folderGone = true;
+                return;
+            }
+            outcome.stop = fs.folderExists(plan.targetFolder()) ? StopReason::AccessError
+                                                                : StopReason::FolderMissing;
+            return;
         default:
-            return StopReason::AccessError;
+            outcome.stop = StopReason::AccessError;
+            return;
     }
 }
 
@@ -195,9 +207,9 @@ RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* pr
                     journal.writer.recordIdentity(k, *identity);
             }
             if (const int error = fs.renameNoReplace(oldPath, newPath)) {
-                outcome.stop = stopFor(error, fs, plan.targetFolder());
                 outcome.error = error;
                 outcome.stoppedAt = k;
+                setStopFor(outcome, fs, plan);
                 break;
             }
         }

@@ -33,7 +33,7 @@ enum class StopReason {
     None,
     SerialOverflow,  // the start or the last serial is above 32767
     BadStartNumber,  // the start number is not plain digits
-    FolderMissing,   // the destination folder does not exist
+    FolderMissing,   // the destination folder does not exist (the files' own folder does)
     NameTaken,       // a file of the new name exists
     AccessError,     // any other refusal of a rename
 };
@@ -80,10 +80,11 @@ private:
 
 struct RenameOutcome {
     StopReason stop = StopReason::None;
-    int error = 0;           // the errno of the failed rename
-    int stoppedAt = -1;      // the entry whose rename failed
-    int renamed = 0;         // the first `renamed` entries carry their new names
-    bool cancelled = false;  // stopped on request, before entry `renamed`
+    int error = 0;            // the errno of the failed rename
+    int stoppedAt = -1;       // the entry whose rename failed
+    int renamed = 0;          // the first `renamed` entries carry their new names
+    bool cancelled = false;   // stopped on request, before entry `renamed`
+    bool folderGone = false;  // the files' own folder was no longer there
 };
 
 // Renames every entry of plan, in order, one file at a time. The first

@@ -41,6 +41,3 @@ BatchRecord remainingAfter(const BatchRecord& record, const UndoOutcome& outcome
 // The question before an undo, and the report of files left as they are.
 Message undoQuestion();
 std::optional<Message> undoReport(const BatchRecord& record, const UndoOutcome& outcome);
-
-// Why the system refused, in plain Japanese, from its error number.
-QString reasonForError(int error);

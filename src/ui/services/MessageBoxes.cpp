@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpacerItem>
 #include <QTextEdit>
@@ -30,8 +31,22 @@ MessageBoxService& MessageBoxService::real() {
     return service;
 }
 
+namespace {
+
+QPointer<QWidget>& mainWindowForMessages() {
+    static QPointer<QWidget> window;
+    return window;
+}
+
+}  // namespace
+
+void setMainWindowForMessages(QWidget* window) {
+    mainWindowForMessages() = window;
+}
+
 Answer showMessage(QWidget* owner, const Message& message) {
-    return MessageBoxService::current().show(owner ? owner->window() : nullptr, message);
+    QWidget* window = owner ? owner->window() : mainWindowForMessages().data();
+    return MessageBoxService::current().show(window, message);
 }
 
 Answer QtMessageBoxService::show(QWidget* owner, const Message& message) {

@@ -17,8 +17,13 @@ public:
 // Shows message, modal over owner's window, and returns the answer. The owner
 // is always the window whose action opened the box, never merely the active
 // one: on Wayland a window is not yet active a moment after a click, and a box
-// without its window could hide behind it.
+// without its window could hide behind it. Without an owner, the main window
+// owns the box.
 Answer showMessage(QWidget* owner, const Message& message);
+
+// The main window, which owns the boxes that no window of their own asked
+// for; a window that names itself here takes itself back when it goes.
+void setMainWindowForMessages(QWidget* window);
 
 // The real service, on QMessageBox.
 class QtMessageBoxService : public MessageBoxService {

@@ -7,9 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
-// The program has no web site of its own: its home page is the usage
-// document that ships with it. A web address here is opened in the browser.
-const char* const kHomePageUrl = "readme.html";
+const char* const kHomePageUrl = TOLVANE_PUBLIC_URL;
 
 QString usageDocumentPath(const QString& applicationFolder) {
     return shippedFilePath(applicationFolder, QString::fromUtf16(kUsageDocumentName));
@@ -19,15 +17,8 @@ void openUsageDocument(QWidget* owner) {
     openOnDesktop(owner, usageDocumentPath(QCoreApplication::applicationDirPath()));
 }
 
-QString homePageTarget(const QString& applicationFolder) {
-    const QString page = QString::fromLatin1(kHomePageUrl);
-    if (page.contains(QLatin1String("://")))
-        return page;
-    return shippedFilePath(applicationFolder, page);
-}
-
 void openHomePage(QWidget* owner) {
-    openOnDesktop(owner, homePageTarget(QCoreApplication::applicationDirPath()));
+    openOnDesktop(owner, QString::fromUtf8(kHomePageUrl));
 }
 
 void showVersion(QWidget* owner) {

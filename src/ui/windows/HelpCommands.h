@@ -4,11 +4,9 @@
 
 class QWidget;
 
-// The home page of the program: the one place that names it. A web address,
-// or a page beside the program.
+// The home page of the program: the project's public address, the one the
+// package and its metadata name (TOLVANE_PUBLIC_URL in the build).
 extern const char* const kHomePageUrl;
-// What "ホームページ..." hands to the desktop for a program in applicationFolder.
-QString homePageTarget(const QString& applicationFolder);
 
 // The usage document "readme.html" of a program in applicationFolder: beside
 // it (the build tree, a portable copy), else in its installed data folder.

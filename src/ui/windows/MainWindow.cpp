@@ -115,6 +115,9 @@ MainWindow::MainWindow(QWidget* parent)
       fileSystem_(ownFileSystem_.get()) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Tolvane"));
+    // A box that no window of its own asked for is this window's, never
+    // whichever window happens to be active.
+    setMainWindowForMessages(this);
     setWindowIcon(programIcon());
     setFont(proportionalGothic(9.75));
     // A fixed border: minimize and close, no maximize, no resizing.

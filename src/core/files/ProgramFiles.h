@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <vector>
+
+// The program's own files never go into the conversion list, even where they
+// lie in the listed folder: a portable copy started in its own folder with
+// the extension "*" would otherwise rename itself, its usage document and
+// its settings with the photos.
+
+// The program's own files, as native paths: the running executable (in
+// applicationFolder(), so that a test can stand in for it), the usage
+// document, the settings file, the undo journal and the journal's temporary
+// form while it is written.
+std::vector<QByteArray> programFilePaths();
+
+// Leaves out of names, the plain names of files in folder, those that are the
+// program's own files. The folder is recognised by its identity (device and
+// inode), so a link to it or another spelling of its path counts, and a file
+// of the same name in any other folder stays. inodes, when as many as names,
+// loses the same entries.
+void leaveOutProgramFiles(const QByteArray& folder, std::vector<QByteArray>& names,
+                          std::vector<quint64>& inodes);
