@@ -17,6 +17,7 @@
 //
 //   TOLVANE-UNDO 1
 //   kind inode | kind size-time
+//   started <nanoseconds since 1970>
 //   source <length>:<bytes>
 //   target <length>:<bytes>
 //   count <n>
@@ -153,6 +154,8 @@ QByteArray encodeBatchRecord(const BatchRecord& record) {
     out += kHeader;
     out += "kind ";
     out += kindName(record.kind);
+    out += "\nstarted ";
+    out += QByteArray::number(record.startedNs);
     out += "\nsource ";
     appendCounted(out, record.sourceFolder);
     out += "\ntarget ";
@@ -204,7 +207,9 @@ std::optional<BatchRecord> decodeBatchRecord(QByteArrayView bytes) {
     } else {
         in.expect("size-time\n");
     }
-    in.expect("source ");
+    in.expect("started ");
+    record.startedNs = in.number();
+    in.expect("\nsource ");
     record.sourceFolder = in.counted();
     in.expect("\ntarget ");
     record.targetFolder = in.counted();
@@ -229,7 +234,7 @@ std::optional<BatchRecord> decodeBatchRecord(QByteArrayView bytes) {
         if (device.has_value() != inode.has_value())
             return std::nullopt;
         if (device)
-            entry.identity = FileIdentity{quint64(*device), quint64(*inode), -1, 0};
+            entry.identity = FileIdentity{quint64(*device), quint64(*inode), -1, 0, 0};
         record.entries.push_back(std::move(entry));
     }
     const qsizetype summed = in.at();
@@ -258,7 +263,7 @@ std::optional<BatchRecord> decodeBatchRecord(QByteArrayView bytes) {
         if (!in.ok() || lineSum != fnv32(bytes.sliced(begin, end - begin)) || index >= count ||
             record.kind != IdentityKind::SizeAndTime)
             break;
-        record.entries[size_t(index)].identity = FileIdentity{0, 0, size, modified};
+        record.entries[size_t(index)].identity = FileIdentity{0, 0, size, modified, 0};
     }
     return record;
 }

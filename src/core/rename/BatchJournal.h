@@ -29,6 +29,7 @@ struct BatchRecord {
     QByteArray sourceFolder;  // both end in "/"
     QByteArray targetFolder;
     IdentityKind kind = IdentityKind::SizeAndTime;
+    qint64 startedNs = 0;  // when the batch began (fileClockNow)
     std::vector<JournalEntry> entries;
 
     bool operator==(const BatchRecord&) const = default;

@@ -4,11 +4,13 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -113,10 +115,23 @@ qsizetype PosixFileSystem::longestName(const QByteArray& folder) {
     return longest > 0 ? qsizetype(longest) : qsizetype(255);
 }
 
-bool isSameFile(const FileIdentity& id, const FileIdentity& found, IdentityKind kind) {
-    if (kind == IdentityKind::Inode)
-        return id.device == found.device && id.inode == found.inode;
+bool isSameFile(const FileIdentity& id, const FileIdentity& found, IdentityKind kind,
+                qint64 batchStartedNs) {
+    if (kind == IdentityKind::Inode) {
+        return id.device == found.device && id.inode == found.inode &&
+               (found.bornNs == 0 || found.bornNs <= batchStartedNs);
+    }
     return id.size == found.size && id.modifiedNs == found.modifiedNs;
+}
+
+qint64 fileClockNow() {
+    // The fine clock: the kernel stamps a file from the coarse one or, where
+    // it was asked for the time a moment before, from the fine one, so a file
+    // made before this reading is never stamped after it. (One made in the
+    // tick after it may be stamped a few milliseconds before it.)
+    struct timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
 IdentityKind FileSystem::identityKind(const QByteArray&) {
@@ -147,9 +162,14 @@ IdentityKind PosixFileSystem::identityKind(const QByteArray& folder) {
 }
 
 std::optional<FileIdentity> PosixFileSystem::identify(const QByteArray& path) {
-    struct stat st;
-    if (::lstat(path.constData(), &st) != 0)
+    struct statx st;
+    if (::statx(AT_FDCWD, path.constData(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME,
+                &st) != 0)
         return std::nullopt;
-    return FileIdentity{quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
-                        qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    const auto nanoseconds = [](const statx_timestamp& t) {
+        return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+    };
+    return FileIdentity{quint64(makedev(st.stx_dev_major, st.stx_dev_minor)), quint64(st.stx_ino),
+                        qint64(st.stx_size), nanoseconds(st.stx_mtime),
+                        (st.stx_mask & STATX_BTIME) ? nanoseconds(st.stx_btime) : 0};
 }

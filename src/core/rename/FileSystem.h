@@ -12,13 +12,16 @@ struct FileIdentity {
     quint64 inode = 0;
     qint64 size = -1;
     qint64 modifiedNs = 0;  // the modification time, nanoseconds since 1970
+    qint64 bornNs = 0;      // when the file was made, where the file system tells; else 0
 
     bool operator==(const FileIdentity&) const = default;
 };
 
 enum class IdentityKind {
     // The file system keeps a file's device and inode number for good (ext4,
-    // tmpfs, btrfs, xfs …), and a listing gives them for nothing.
+    // tmpfs, btrfs, xfs …), and a listing gives them for nothing. A deleted
+    // file's number goes to the next new file, though: a file made after the
+    // batch began is not the batch's, whatever its number.
     Inode,
     // It does not: camera cards (FAT, exFAT) and FUSE number a file afresh
     // under each spelling and after each mount. There a file is known by its
@@ -26,8 +29,13 @@ enum class IdentityKind {
     SizeAndTime,
 };
 
-// Whether a file found now is the one that id describes.
-bool isSameFile(const FileIdentity& id, const FileIdentity& found, IdentityKind kind);
+// Whether a file found now is the one that id describes, id recorded for a
+// batch that began at batchStartedNs (nanoseconds since 1970).
+bool isSameFile(const FileIdentity& id, const FileIdentity& found, IdentityKind kind,
+                qint64 batchStartedNs);
+
+// The time now, on the clock file systems stamp files with, nanoseconds since 1970.
+qint64 fileClockNow();
 
 // What the rename engine needs of the file system, and no more, so that tests
 // can make any rename fail the way a real desktop would.

@@ -141,6 +141,7 @@ void beginJournal(Journal& journal, const QString& path, const RenamePlan& plan,
     record.sourceFolder = plan.sourceFolder();
     record.targetFolder = plan.targetFolder();
     record.kind = fs.identityKind(plan.sourceFolder());
+    record.startedNs = fileClockNow();
     record.entries.resize(size_t(plan.count()));
     for (int k = 0; k < plan.count(); ++k) {
         record.entries[size_t(k)].oldName = plan.entry(k).toByteArray();
@@ -153,7 +154,7 @@ void beginJournal(Journal& journal, const QString& path, const RenamePlan& plan,
         if (first && first->inode == plan.inodes().front()) {
             for (int k = 0; k < plan.count(); ++k)
                 record.entries[size_t(k)].identity =
-                    FileIdentity{first->device, plan.inodes()[size_t(k)], -1, 0};
+                    FileIdentity{first->device, plan.inodes()[size_t(k)], -1, 0, 0};
         } else {
             record.kind = IdentityKind::SizeAndTime;
         }

@@ -17,9 +17,10 @@ std::optional<FileIdentity> identityAt(FileSystem& fs, const QByteArray& path) {
     return fs.identify(path);
 }
 
-bool holds(FileSystem& fs, const QByteArray& path, const FileIdentity& id, IdentityKind kind) {
+bool holds(FileSystem& fs, const QByteArray& path, const FileIdentity& id,
+           const BatchRecord& record) {
     const std::optional<FileIdentity> found = identityAt(fs, path);
-    return found && isSameFile(id, *found, kind);
+    return found && isSameFile(id, *found, record.kind, record.startedNs);
 }
 
 UndoResult undoOne(const BatchRecord& record, const JournalEntry& entry, FileSystem& fs,
@@ -29,13 +30,13 @@ UndoResult undoOne(const BatchRecord& record, const JournalEntry& entry, FileSys
     // A file the batch found already so named, or never came to.
     if (oldPath == newPath || !entry.identity)
         return UndoResult::NotRenamed;
-    if (holds(fs, newPath, *entry.identity, record.kind)) {
+    if (holds(fs, newPath, *entry.identity, record)) {
         *error = fs.renameNoReplace(newPath, oldPath);
         if (*error == 0)
             return UndoResult::Restored;
         return *error == EEXIST ? UndoResult::OldNameTaken : UndoResult::Failed;
     }
-    if (holds(fs, oldPath, *entry.identity, record.kind))
+    if (holds(fs, oldPath, *entry.identity, record))
         return UndoResult::NotRenamed;
     return identityAt(fs, newPath) ? UndoResult::Replaced : UndoResult::Missing;
 }

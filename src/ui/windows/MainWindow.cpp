@@ -454,11 +454,10 @@ RenameRequest MainWindow::currentRequest() const {
     request.suffix = suffixEdit_->text();
     request.startNumber = startNumberEdit_->text();
     request.entries = conversionList_->natives();
-    // The list's inode numbers (conversionList_->inodes()) stay out of the
-    // request: the undo would know the files by those numbers alone, and a
-    // file system gives a deleted file's number to the next new file, so a
-    // file the user put under one of the batch's new names would be renamed
-    // back. Each file's size and time are recorded as it is renamed instead.
+    // The listing's inode numbers, for the undo: they cost the run nothing.
+    // A number the file system gives again to a file made after the batch
+    // began does not fool the undo, which asks each file when it was made.
+    request.inodes = conversionList_->inodes();
     return request;
 }
 
