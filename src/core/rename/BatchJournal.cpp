@@ -231,7 +231,10 @@ std::optional<BatchRecord> decodeBatchRecord(QByteArrayView bytes) {
         in.expect(" ");
         const std::optional<qint64> inode = in.optionalNumber();
         in.expect("\n");
-        if (device.has_value() != inode.has_value())
+        // Inode numbers belong to an inode journal only: the writer puts
+        // none in another, so one there means damage.
+        if (device.has_value() != inode.has_value() ||
+            (device && record.kind != IdentityKind::Inode))
             return std::nullopt;
         if (device)
             entry.identity = FileIdentity{quint64(*device), quint64(*inode), -1, 0, 0};
