@@ -1,7 +1,8 @@
 #include <QtTest>
 
 #include <QProcess>
-#include <QTemporaryDir>
+
+#include "TestFiles.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -96,7 +97,7 @@ private slots:
     void list() {
         QFETCH(QString, patterns);
         QFETCH(QByteArrayList, expected);
-        QTemporaryDir dir;
+        ScratchFolder dir;
         QVERIFY(dir.isValid());
         const QByteArray root = QFile::encodeName(dir.path()) + '/';
         QByteArrayList files{"写真10.jpg", "IMG_100.jpg", "a7.jpg", "img_3.JPG", "a.JPG", "a10.jpg",
@@ -119,7 +120,7 @@ private slots:
     }
 
     void listOfMissingFolderFails() {
-        QTemporaryDir dir;
+        ScratchFolder dir;
         const Run listed =
             run(kBench, {QStringLiteral("list"), dir.path() + QStringLiteral("/gone"),
                          QStringLiteral("*.jpg")});
@@ -173,8 +174,8 @@ private slots:
         std::sort(after.begin(), after.end());
 
         // One folder for the benchmark, one for the plain program.
-        QTemporaryDir dirs[2];
-        for (QTemporaryDir& dir : dirs) {
+        ScratchFolder dirs[2];
+        for (ScratchFolder& dir : dirs) {
             QVERIFY(dir.isValid());
             const QByteArray root = QFile::encodeName(dir.path()) + '/';
             for (const QByteArray& name :

@@ -19,6 +19,8 @@
 #include "core/files/ListOrder.h"
 #include "core/settings/Settings.h"
 
+#include "TestFiles.h"
+
 namespace {
 
 // Creates an empty file by its native bytes, which QFile cannot do for a name
@@ -76,7 +78,7 @@ private slots:
     }
 
     void keepsNamesThatAreNotUtf8() {
-        QTemporaryDir dir;
+        ScratchFolder dir;
         const QByteArray shiftJis("\x8e\xca\x90\x5e.jpg");  // 写真 in CP932
         QVERIFY(touch(dir, shiftJis));
         QVERIFY(touch(dir, "a.jpg"));

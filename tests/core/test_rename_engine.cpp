@@ -11,6 +11,8 @@
 #include "core/rename/RenameFallback.h"
 #include "core/text/NativeName.h"
 
+#include "TestFiles.h"
+
 namespace {
 
 using Contents = std::map<QByteArray, QByteArray>;  // file name -> what it holds
@@ -18,12 +20,8 @@ using Contents = std::map<QByteArray, QByteArray>;  // file name -> what it hold
 // A real folder; each file holds its first name, so a test sees which file
 // ended up under which name.
 struct Folder {
-    QTemporaryDir dir;
+    ScratchFolder dir;
     explicit Folder(const QString& base = QDir::tempPath()) : dir(base + "/rename-XXXXXX") {}
-    ~Folder() {  // QTemporaryDir does not see names that are not UTF-8
-        std::error_code ignored;
-        std::filesystem::remove_all(path().toStdString(), ignored);
-    }
     QByteArray path() const { return toNative(dir.path()); }
     void create(const QByteArrayList& names) const {
         for (const QByteArray& name : names)

@@ -1,10 +1,25 @@
 #pragma once
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <filesystem>
 
 // Makes an empty file.
 inline void touch(const QString& path) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
 }
+
+// A temporary folder that goes away with every name in it: QTemporaryDir
+// leaves behind names that are not UTF-8, and so the folder holding them.
+struct ScratchFolder : QTemporaryDir {
+    using QTemporaryDir::QTemporaryDir;
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(QFile::encodeName(path()).toStdString(), ignored);
+    }
+};

@@ -39,7 +39,7 @@ private slots:
     }
 
     void namesThatAreNotUtf8KeepTheirBytes() {
-        QTemporaryDir dir;
+        ScratchFolder dir;
         const QByteArray sjis("\x8e\xca\x90\x5e.jpg");  // 写真.jpg written by an old camera tool
         const QByteArray path = QFile::encodeName(dir.path()) + "/" + sjis;
         QFile f;
