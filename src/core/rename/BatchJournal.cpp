@@ -6,23 +6,27 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QtEndian>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
+#include <concepts>
+#include <cstring>
 #include <limits>
 
 // The journal in bytes:
 //
-//   TOLVANE-UNDO 1
+//   TOLVANE-UNDO 2
 //   kind inode | kind size-time
 //   started <nanoseconds since 1970>
 //   source <length>:<bytes>
 //   target <length>:<bytes>
 //   count <n>
 //   e <length>:<old> <length>:<new> <device> <inode>     (n lines; "- -" when unknown)
-//   end <FNV-1a 64 of everything above, 16 hex digits>
+//   end <journalSum of everything above, 16 hex digits>
 //   id <index> <size> <nanoseconds> <FNV-1a 32 of "index size nanoseconds", 8 hex digits>
 //
 // Names are the folder's own bytes, counted, so no byte of them needs
@@ -30,17 +34,31 @@
 
 namespace {
 
-const QByteArray kHeader = "TOLVANE-UNDO 1\n";
+const QByteArray kHeader = "TOLVANE-UNDO 2\n";
 // A journal of a card's worth of files is a few megabytes; anything far
 // bigger is not ours.
 constexpr qint64 kLargestJournal = 512 * 1024 * 1024;
 
-quint64 fnv64(QByteArrayView bytes) {
+// FNV-1a taken a word of 8 bytes at a time (little-endian; the last one filled
+// out with zeros, then the length), each step's high half folded into its low
+// half. A journal is summed before a batch's first rename, and a byte at a time
+// cost as much as writing it out.
+quint64 journalSum(QByteArrayView bytes) {
+    constexpr quint64 kPrime = 1099511628211ull;
     quint64 hash = 14695981039346656037ull;
-    for (const char c : bytes) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 1099511628211ull;
+    const auto step = [&hash](quint64 word) {
+        hash = (hash ^ word) * kPrime;
+        hash ^= hash >> 32;
+    };
+    qsizetype at = 0;
+    for (; at + 8 <= bytes.size(); at += 8)
+        step(qFromLittleEndian<quint64>(bytes.data() + at));
+    if (at < bytes.size()) {
+        uchar last[8] = {};
+        std::memcpy(last, bytes.data() + at, size_t(bytes.size() - at));
+        step(qFromLittleEndian<quint64>(last));
     }
+    step(quint64(bytes.size()));
     return hash;
 }
 
@@ -57,11 +75,37 @@ QByteArray hex(quint64 value, int digits) {
     return QByteArray::number(value, 16).rightJustified(digits, '0');
 }
 
-void appendCounted(QByteArray& out, QByteArrayView bytes) {
-    out += QByteArray::number(bytes.size());
-    out += ':';
-    out += bytes;
-}
+// Writes the journal into a buffer made big enough beforehand. The journal is
+// written before a batch's first rename, with a line for each of tens of
+// thousands of files; appending piece by piece to a growing byte array cost
+// as much as a fifth of the renames themselves on a fast disk.
+class Cursor {
+public:
+    // The most a number takes: 20 digits, or a sign and 19.
+    static constexpr qsizetype kLongestNumber = 20;
+
+    explicit Cursor(char* at) : at_(at) {}
+    char* at() const { return at_; }
+
+    void put(QByteArrayView bytes) {
+        if (bytes.isEmpty())  // an empty view may have no bytes at all to copy from
+            return;
+        std::memcpy(at_, bytes.data(), size_t(bytes.size()));
+        at_ += bytes.size();
+    }
+    void put(char c) { *at_++ = c; }
+    void putNumber(std::integral auto value) {
+        at_ = std::to_chars(at_, at_ + kLongestNumber, value).ptr;
+    }
+    void putCounted(QByteArrayView bytes) {
+        putNumber(bytes.size());
+        put(':');
+        put(bytes);
+    }
+
+private:
+    char* at_;
+};
 
 const char* kindName(IdentityKind kind) {
     return kind == IdentityKind::Inode ? "inode" : "size-time";
@@ -145,43 +189,67 @@ private:
 
 }  // namespace
 
-QByteArray encodeBatchRecord(const BatchRecord& record) {
-    QByteArray out;
-    qsizetype size = 128 + record.sourceFolder.size() + record.targetFolder.size();
-    for (const JournalEntry& entry : record.entries)
-        size += entry.oldName.size() + entry.newName.size() + 64;
-    out.reserve(size);
-    out += kHeader;
-    out += "kind ";
-    out += kindName(record.kind);
-    out += "\nstarted ";
-    out += QByteArray::number(record.startedNs);
-    out += "\nsource ";
-    appendCounted(out, record.sourceFolder);
-    out += "\ntarget ";
-    appendCounted(out, record.targetFolder);
-    out += "\ncount ";
-    out += QByteArray::number(qsizetype(record.entries.size()));
-    out += '\n';
-    for (const JournalEntry& entry : record.entries) {
-        out += "e ";
-        appendCounted(out, entry.oldName);
-        out += ' ';
-        appendCounted(out, entry.newName);
-        if (entry.identity && record.kind == IdentityKind::Inode) {
-            out += ' ';
-            out += QByteArray::number(entry.identity->device);
-            out += ' ';
-            out += QByteArray::number(entry.identity->inode);
-            out += '\n';
+QByteArray encodeBatch(const BatchHeading& heading, const JournalEntries& entries) {
+    // Each line's words and spaces, and room for every number in full.
+    constexpr qsizetype kPerLine = 16 + 4 * Cursor::kLongestNumber;
+    const int count = entries.count();
+    qsizetype most =
+        kHeader.size() + 4 * kPerLine + heading.sourceFolder.size() + heading.targetFolder.size();
+    for (int k = 0; k < count; ++k)
+        most += kPerLine + entries.oldName(k).size() + entries.newName(k).size();
+    QByteArray out(most, Qt::Uninitialized);
+    Cursor cursor(out.data());
+    cursor.put(kHeader);
+    cursor.put("kind ");
+    cursor.put(kindName(heading.kind));
+    cursor.put("\nstarted ");
+    cursor.putNumber(heading.startedNs);
+    cursor.put("\nsource ");
+    cursor.putCounted(heading.sourceFolder);
+    cursor.put("\ntarget ");
+    cursor.putCounted(heading.targetFolder);
+    cursor.put("\ncount ");
+    cursor.putNumber(count);
+    cursor.put('\n');
+    for (int k = 0; k < count; ++k) {
+        cursor.put("e ");
+        cursor.putCounted(entries.oldName(k));
+        cursor.put(' ');
+        cursor.putCounted(entries.newName(k));
+        const std::optional<FileIdentity> identity =
+            heading.kind == IdentityKind::Inode ? entries.identity(k) : std::nullopt;
+        if (identity) {
+            cursor.put(' ');
+            cursor.putNumber(identity->device);
+            cursor.put(' ');
+            cursor.putNumber(identity->inode);
+            cursor.put('\n');
         } else {
-            out += " - -\n";
+            cursor.put(" - -\n");
         }
     }
-    const quint64 sum = fnv64(out);
+    out.truncate(cursor.at() - out.constData());
+    const quint64 sum = journalSum(out);
     out += "end ";
     out += hex(sum, 16);
     out += '\n';
+    return out;
+}
+
+QByteArray encodeBatchRecord(const BatchRecord& record) {
+    struct RecordEntries : JournalEntries {
+        const std::vector<JournalEntry>& entries;
+        explicit RecordEntries(const std::vector<JournalEntry>& e) : entries(e) {}
+        int count() const override { return int(entries.size()); }
+        QByteArrayView oldName(int k) const override { return entries[size_t(k)].oldName; }
+        QByteArrayView newName(int k) const override { return entries[size_t(k)].newName; }
+        std::optional<FileIdentity> identity(int k) const override {
+            return entries[size_t(k)].identity;
+        }
+    };
+    QByteArray out =
+        encodeBatch({record.sourceFolder, record.targetFolder, record.kind, record.startedNs},
+                    RecordEntries(record.entries));
     for (qsizetype k = 0; k < qsizetype(record.entries.size()); ++k) {
         const std::optional<FileIdentity>& identity = record.entries[size_t(k)].identity;
         if (identity && record.kind == IdentityKind::SizeAndTime)
@@ -244,7 +312,7 @@ std::optional<BatchRecord> decodeBatchRecord(QByteArrayView bytes) {
     in.expect("end ");
     const quint64 sum = in.hexNumber(16);
     in.expect("\n");
-    if (!in.ok() || sum != fnv64(bytes.first(summed)))
+    if (!in.ok() || sum != journalSum(bytes.first(summed)))
         return std::nullopt;
     if (record.sourceFolder.isEmpty() || !record.sourceFolder.endsWith('/') ||
         record.targetFolder.isEmpty() || !record.targetFolder.endsWith('/'))
@@ -280,7 +348,8 @@ JournalWriter::~JournalWriter() {
         ::close(fd_);
 }
 
-bool JournalWriter::begin(const QString& path, const BatchRecord& record) {
+bool JournalWriter::begin(const QString& path, const BatchHeading& heading,
+                          const JournalEntries& entries) {
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
@@ -291,7 +360,7 @@ bool JournalWriter::begin(const QString& path, const BatchRecord& record) {
     const QByteArray temporary = toNative(journalTemporaryPath(path));
     QDir().mkpath(QFileInfo(path).absolutePath());
     const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    const QByteArray bytes = encodeBatchRecord(record);
+    const QByteArray bytes = encodeBatch(heading, entries);
     qsizetype written = 0;
     while (fd >= 0 && written < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));

@@ -35,8 +35,31 @@ struct BatchRecord {
     bool operator==(const BatchRecord&) const = default;
 };
 
+// What a journal says of its batch as a whole.
+struct BatchHeading {
+    QByteArray sourceFolder;  // both end in "/"
+    QByteArray targetFolder;
+    IdentityKind kind = IdentityKind::SizeAndTime;
+    qint64 startedNs = 0;
+};
+
+// A batch's entries read where they lie: a batch about to run is written
+// before its first rename, and copying tens of thousands of names into a
+// record first would cost as much again as writing them.
+class JournalEntries {
+public:
+    virtual ~JournalEntries() = default;
+    virtual int count() const = 0;
+    virtual QByteArrayView oldName(int k) const = 0;
+    virtual QByteArrayView newName(int k) const = 0;
+    // The file's device and inode number, where the heading's kind is Inode
+    // and they are known.
+    virtual std::optional<FileIdentity> identity(int k) const = 0;
+};
+
 // The journal's bytes: a record, then any number of identity lines.
 QByteArray encodeBatchRecord(const BatchRecord& record);
+QByteArray encodeBatch(const BatchHeading& heading, const JournalEntries& entries);
 QByteArray encodeIdentity(int index, const FileIdentity& identity);
 
 // The record in bytes; nothing when they are not a whole, intact journal.
@@ -55,7 +78,7 @@ public:
 
     // Puts record in place of whatever journal path held; false when it could
     // not be written (then no journal is left there at all).
-    bool begin(const QString& path, const BatchRecord& record);
+    bool begin(const QString& path, const BatchHeading& heading, const JournalEntries& entries);
     bool recordIdentity(int index, const FileIdentity& identity);
     bool isOpen() const { return fd_ >= 0; }
 

@@ -133,34 +133,41 @@ struct Journal {
     bool identityPerFile = false;
 };
 
+// The plan's entries as the journal reads them, each with the listing's
+// inode number on the batch's device.
+class PlanEntries : public JournalEntries {
+public:
+    PlanEntries(const RenamePlan& plan, quint64 device) : plan_(plan), device_(device) {}
+    int count() const override { return plan_.count(); }
+    QByteArrayView oldName(int k) const override { return plan_.entry(k); }
+    QByteArrayView newName(int k) const override { return plan_.newName(k); }
+    std::optional<FileIdentity> identity(int k) const override {
+        return FileIdentity{device_, plan_.inodes()[size_t(k)], -1, 0, 0};
+    }
+
+private:
+    const RenamePlan& plan_;
+    quint64 device_;
+};
+
 // Begins the journal: with the listing's inode numbers where the file system
 // keeps them (checked on the first file, as a listing through some layers
 // gives numbers of its own), else to be completed file by file.
 void beginJournal(Journal& journal, const QString& path, const RenamePlan& plan, FileSystem& fs) {
-    BatchRecord record;
-    record.sourceFolder = plan.sourceFolder();
-    record.targetFolder = plan.targetFolder();
-    record.kind = fs.identityKind(plan.sourceFolder());
-    record.startedNs = fileClockNow();
-    record.entries.resize(size_t(plan.count()));
-    for (int k = 0; k < plan.count(); ++k) {
-        record.entries[size_t(k)].oldName = plan.entry(k).toByteArray();
-        record.entries[size_t(k)].newName = plan.newName(k).toByteArray();
-    }
-    if (record.kind == IdentityKind::Inode) {
+    BatchHeading heading{plan.sourceFolder(), plan.targetFolder(),
+                         fs.identityKind(plan.sourceFolder()), fileClockNow()};
+    quint64 device = 0;
+    if (heading.kind == IdentityKind::Inode) {
         const std::optional<FileIdentity> first =
             plan.inodes().empty() ? std::nullopt
                                   : fs.identify(plan.sourceFolder() + plan.entry(0).toByteArray());
-        if (first && first->inode == plan.inodes().front()) {
-            for (int k = 0; k < plan.count(); ++k)
-                record.entries[size_t(k)].identity =
-                    FileIdentity{first->device, plan.inodes()[size_t(k)], -1, 0, 0};
-        } else {
-            record.kind = IdentityKind::SizeAndTime;
-        }
+        if (first && first->inode == plan.inodes().front())
+            device = first->device;
+        else
+            heading.kind = IdentityKind::SizeAndTime;
     }
-    journal.identityPerFile = record.kind == IdentityKind::SizeAndTime;
-    journal.writer.begin(path, record);
+    journal.identityPerFile = heading.kind == IdentityKind::SizeAndTime;
+    journal.writer.begin(path, heading, PlanEntries(plan, device));
 }
 
 }  // namespace
