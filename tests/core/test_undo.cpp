@@ -34,6 +34,27 @@ struct DyingFileSystem : SizeAndTimeFileSystem {
     }
 };
 
+// The real file system, reading the journal at every rename: the journal in
+// place must be whole and name the file being renamed. With breakJournal, the
+// journals still to come cannot be written from the first rename on.
+struct JournalWatchingFileSystem : PosixFileSystem {
+    QString journal;
+    bool breakJournal = false;
+    int calls = 0;
+    QStringList faults;
+    int renameNoReplace(const QByteArray& from, const QByteArray& to) override {
+        if (calls == 0 && breakJournal)
+            QDir().mkdir(journalTemporaryPath(journal));
+        const std::optional<BatchRecord> record = readJournal(journal);
+        const QByteArray name = from.sliced(from.lastIndexOf('/') + 1);
+        if (!breakJournal && (!record || qsizetype(record->entries.size()) <= calls ||
+                              record->entries[size_t(calls)].oldName != name))
+            faults << QStringLiteral("rename %1 (%2) not in the journal").arg(calls).arg(name);
+        ++calls;
+        return PosixFileSystem::renameNoReplace(from, to);
+    }
+};
+
 enum class Act {
     None,
     ReplaceThird,    // another file takes the third file's new name
@@ -340,6 +361,44 @@ private slots:
         std::filesystem::remove_all(source.toStdString());
         std::filesystem::remove_all(target.toStdString());
         QFile::remove(journal);
+    }
+
+    // A large batch's journal grows while the renames go on, written by a
+    // thread of its own; whenever the program is killed, the journal in place
+    // covers every file renamed so far. Its journals failing part-way through
+    // leave the batch to run to its end without one.
+    void journalAheadOfTheRenames_data() {
+        QTest::addColumn<int>("files");
+        QTest::addColumn<bool>("breakJournal");
+        QTest::newRow("within the first journal") << 100 << false;
+        QTest::newRow("past three journals") << 1100 << false;
+        QTest::newRow("journals failing") << 1100 << true;
+    }
+    void journalAheadOfTheRenames() {
+        QFETCH(int, files);
+        QFETCH(bool, breakJournal);
+        const QByteArray source = folder("ahead");
+        QByteArrayList names;
+        for (int k = 0; k < files; ++k) {
+            names << "IMG_" + QByteArray::number(k) + ".JPG";
+            writeWhole(source + '/' + names.back(), names.back());
+        }
+        JournalWatchingFileSystem fs;
+        fs.journal = root_.filePath(QStringLiteral("ahead.undo"));
+        fs.breakJournal = breakJournal;
+        const RenameOutcome run =
+            renameAll(RenamePlan::make(request(source, names, QStringLiteral("n")), fs), fs,
+                      nullptr, fs.journal);
+        QCOMPARE(run.renamed, files);
+        QVERIFY2(fs.faults.isEmpty(), qPrintable(fs.faults.mid(0, 5).join(u'\n')));
+        // Afterwards: the whole batch, or (the journals failing) nothing at
+        // all, never part of it.
+        const std::optional<BatchRecord> record = readJournal(fs.journal);
+        if (record || !breakJournal)
+            QVERIFY(record && int(record->entries.size()) == files);
+        std::filesystem::remove_all(source.toStdString());
+        QDir().rmdir(journalTemporaryPath(fs.journal));
+        QFile::remove(fs.journal);
     }
 
     // Killed at moments of a batch whose files are known by size and time,

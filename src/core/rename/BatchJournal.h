@@ -11,9 +11,11 @@
 
 // The record of the last batch, kept beside the settings file, so that the
 // batch can be undone after the program was closed, crashed or was killed at
-// any moment of it. It is written whole before the first rename; where files
-// are known by size and time, each file's identity is appended just before
-// its rename, so a file renamed is always a file recorded.
+// any moment of it. Whatever journal is in place is whole and names every
+// file renamed so far (a large batch's grows as the batch goes: see Journal
+// in RenameEngine.cpp); where files are known by size and time, each file's
+// identity is appended just before its rename, so a file renamed is always a
+// file recorded.
 
 struct JournalEntry {
     QByteArray oldName;

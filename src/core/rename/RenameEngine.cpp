@@ -7,7 +7,10 @@
 #include "core/text/Paths.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <limits>
+#include <thread>
 
 // A batch may hold tens of thousands of files, and the loop should cost little
 // more than the renames themselves: the names go into one buffer, and the
@@ -126,19 +129,13 @@ QByteArrayView RenamePlan::newName(int k) const {
 
 namespace {
 
-// The batch's journal, and whether each file's identity must be found and
-// appended just before its rename.
-struct Journal {
-    JournalWriter writer;
-    bool identityPerFile = false;
-};
-
-// The plan's entries as the journal reads them, each with the listing's
-// inode number on the batch's device.
+// The first count entries of the plan as the journal reads them, each with
+// the listing's inode number on the batch's device.
 class PlanEntries : public JournalEntries {
 public:
-    PlanEntries(const RenamePlan& plan, quint64 device) : plan_(plan), device_(device) {}
-    int count() const override { return plan_.count(); }
+    PlanEntries(const RenamePlan& plan, quint64 device, int count)
+        : plan_(plan), device_(device), count_(count) {}
+    int count() const override { return count_; }
     QByteArrayView oldName(int k) const override { return plan_.entry(k); }
     QByteArrayView newName(int k) const override { return plan_.newName(k); }
     std::optional<FileIdentity> identity(int k) const override {
@@ -148,27 +145,101 @@ public:
 private:
     const RenamePlan& plan_;
     quint64 device_;
+    int count_;
 };
 
-// Begins the journal: with the listing's inode numbers where the file system
-// keeps them (checked on the first file, as a listing through some layers
-// gives numbers of its own), else to be completed file by file.
-void beginJournal(Journal& journal, const QString& path, const RenamePlan& plan, FileSystem& fs) {
-    BatchHeading heading{plan.sourceFolder(), plan.targetFolder(),
-                         fs.identityKind(plan.sourceFolder()), fileClockNow()};
-    quint64 device = 0;
-    if (heading.kind == IdentityKind::Inode) {
-        const std::optional<FileIdentity> first =
-            plan.inodes().empty() ? std::nullopt
-                                  : fs.identify(plan.sourceFolder() + plan.entry(0).toByteArray());
-        if (first && first->inode == plan.inodes().front())
-            device = first->device;
-        else
-            heading.kind = IdentityKind::SizeAndTime;
+// The batch's journal. Whenever the program may be killed, the journal in
+// place is whole and covers every file renamed so far. A large batch's
+// journal need not hold up its renames, though: a thread of its own puts a
+// journal of the first kFirstCovered entries in place, then journals of ever
+// more of the batch, each in the place of the last, while the renames go on;
+// a rename past what the journal in place covers waits for the next one (in
+// practice only the first rename waits: writing is far faster than renaming).
+class Journal {
+public:
+    static constexpr int kFirstCovered = 128;
+    static constexpr int kGrowth = 8;  // each journal covers this many times the last
+
+    Journal() = default;
+    Journal(const Journal&) = delete;
+    Journal& operator=(const Journal&) = delete;
+    ~Journal() { finish(); }
+
+    // With the listing's inode numbers where the file system keeps them
+    // (checked on the first file, as a listing through some layers gives
+    // numbers of its own); else whole at once, each file's size and time
+    // appended just before its rename.
+    void begin(const QString& path, const RenamePlan& plan, FileSystem& fs) {
+        BatchHeading heading{plan.sourceFolder(), plan.targetFolder(),
+                             fs.identityKind(plan.sourceFolder()), fileClockNow()};
+        quint64 device = 0;
+        if (heading.kind == IdentityKind::Inode) {
+            const std::optional<FileIdentity> first =
+                plan.inodes().empty()
+                    ? std::nullopt
+                    : fs.identify(plan.sourceFolder() + plan.entry(0).toByteArray());
+            if (first && first->inode == plan.inodes().front())
+                device = first->device;
+            else
+                heading.kind = IdentityKind::SizeAndTime;
+        }
+        identityPerFile_ = heading.kind == IdentityKind::SizeAndTime;
+        const int count = plan.count();
+        if (identityPerFile_ || count <= kFirstCovered) {
+            written_ = writer_.begin(path, heading, PlanEntries(plan, device, count));
+            return;
+        }
+        // The thread writes even the first journal, and the first rename waits
+        // for it: the wait puts the renames on a core the thread does not hold.
+        covered_.store(0, std::memory_order_release);
+        ahead_ = std::thread([this, path, heading, &plan, device, count] {
+            for (int covered = 0; covered < count;) {
+                covered = covered == 0 ? kFirstCovered
+                                       : int(std::min(qint64(covered) * kGrowth, qint64(count)));
+                // A journal that cannot be written takes the one in place with
+                // it: the renames go on without one, as when the first fails.
+                JournalWriter next;
+                const bool ok = next.begin(path, heading, PlanEntries(plan, device, covered));
+                written_ = written_ || ok;
+                covered_.store(ok ? covered : kNoJournal, std::memory_order_release);
+                covered_.notify_all();
+                if (!ok)
+                    return;
+            }
+        });
     }
-    journal.identityPerFile = heading.kind == IdentityKind::SizeAndTime;
-    journal.writer.begin(path, heading, PlanEntries(plan, device));
-}
+
+    // Whether a journal was put in place; asked only after finish().
+    bool written() const { return written_; }
+    bool recordsIdentities() const { return identityPerFile_ && writer_.isOpen(); }
+    void recordIdentity(int k, const FileIdentity& identity) {
+        writer_.recordIdentity(k, identity);
+    }
+
+    // Returns once the journal in place covers entry k, or none will.
+    void waitToCover(int k) {
+        int covered = covered_.load(std::memory_order_acquire);
+        while (covered != kNoJournal && covered <= k) {
+            covered_.wait(covered, std::memory_order_acquire);
+            covered = covered_.load(std::memory_order_acquire);
+        }
+    }
+
+    // Lets the thread finish its journals, which then cover the whole batch.
+    void finish() {
+        if (ahead_.joinable())
+            ahead_.join();
+    }
+
+private:
+    static constexpr int kNoJournal = -1;
+
+    JournalWriter writer_;
+    bool written_ = false;
+    bool identityPerFile_ = false;
+    std::atomic<int> covered_{std::numeric_limits<int>::max()};
+    std::thread ahead_;
+};
 
 }  // namespace
 
@@ -196,7 +267,7 @@ RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* pr
 
     Journal journal;
     if (!journalPath.isEmpty())
-        beginJournal(journal, journalPath, plan, fs);
+        journal.begin(journalPath, plan, fs);
 
     for (int k = 0; k < plan.count(); ++k) {
         if (progress && progress->shouldStop()) {
@@ -210,9 +281,10 @@ RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* pr
         // A file that already carries its new name is done; the kernel would
         // call the name taken and stop the batch.
         if (oldPath != newPath) {
-            if (journal.identityPerFile && journal.writer.isOpen()) {
+            journal.waitToCover(k);
+            if (journal.recordsIdentities()) {
                 if (const std::optional<FileIdentity> identity = fs.identify(oldPath))
-                    journal.writer.recordIdentity(k, *identity);
+                    journal.recordIdentity(k, *identity);
             }
             if (const int error = fs.renameNoReplace(oldPath, newPath)) {
                 outcome.error = error;
@@ -225,7 +297,8 @@ RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* pr
         if (progress)
             progress->setDone(outcome.renamed);
     }
-    if (journal.writer.isOpen() && outcome.renamed == 0)
+    journal.finish();
+    if (journal.written() && outcome.renamed == 0)
         removeJournal(journalPath);
     return outcome;
 }

@@ -90,7 +90,7 @@ struct RenameOutcome {
 // Renames every entry of plan, in order, one file at a time. The first
 // failure ends the run and leaves the later files untouched. A refused plan
 // renames nothing and reports its refusal. With a journal path, the batch is
-// recorded there before its first rename, for the undo (see BatchJournal.h);
+// recorded there ahead of its renames, for the undo (see BatchJournal.h);
 // a batch that renamed nothing leaves no journal.
 RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* progress = nullptr,
                         const QString& journalPath = QString());
