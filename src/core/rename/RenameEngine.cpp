@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <limits>
+#include <system_error>
 #include <thread>
 
 // A batch may hold tens of thousands of files, and the loop should cost little
@@ -192,21 +193,29 @@ public:
         // The thread writes even the first journal, and the first rename waits
         // for it: the wait puts the renames on a core the thread does not hold.
         covered_.store(0, std::memory_order_release);
-        ahead_ = std::thread([this, path, heading, &plan, device, count] {
-            for (int covered = 0; covered < count;) {
-                covered = covered == 0 ? kFirstCovered
-                                       : int(std::min(qint64(covered) * kGrowth, qint64(count)));
-                // A journal that cannot be written takes the one in place with
-                // it: the renames go on without one, as when the first fails.
-                JournalWriter next;
-                const bool ok = next.begin(path, heading, PlanEntries(plan, device, covered));
-                written_ = written_ || ok;
-                covered_.store(ok ? covered : kNoJournal, std::memory_order_release);
-                covered_.notify_all();
-                if (!ok)
-                    return;
-            }
-        });
+        try {
+            ahead_ = std::thread([this, path, heading, &plan, device, count] {
+                for (int covered = 0; covered < count;) {
+                    covered = covered == 0
+                                  ? kFirstCovered
+                                  : int(std::min(qint64(covered) * kGrowth, qint64(count)));
+                    // A journal that cannot be written takes the one in place
+                    // with it: the renames go on without one, as when a small
+                    // batch's cannot be written.
+                    JournalWriter next;
+                    const bool ok = next.begin(path, heading, PlanEntries(plan, device, covered));
+                    written_ = written_ || ok;
+                    covered_.store(ok ? covered : kNoJournal, std::memory_order_release);
+                    covered_.notify_all();
+                    if (!ok)
+                        return;
+                }
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had: the whole journal now, as for a small batch.
+            written_ = writer_.begin(path, heading, PlanEntries(plan, device, count));
+            covered_.store(kNoJournal, std::memory_order_release);
+        }
     }
 
     // Whether a journal was put in place; asked only after finish().
