@@ -85,14 +85,15 @@ private slots:
                          "p3.jpg → x3.jpg"}));
     }
 
-    // The real box: the details wait behind 「詳細を表示...」 until asked for.
+    // The real box: the details wait behind 「詳細を表示...」 until asked
+    // for, and once shown the keyboard reaches them, line by line.
     void detailsAreMadeWhenAskedFor() {
         int made = 0;
         Message question(QStringLiteral("本文"), QStringLiteral("ファイル名変更"), Icon::Question,
                          Buttons::OkCancel);
         question.details = [&made] {
             ++made;
-            return QStringLiteral("a.jpg → 1.jpg\n");
+            return QStringLiteral("a.jpg → 1.jpg\nb.jpg → 2.jpg\n");
         };
         QString shown;
         whenModalAppears([&](QWidget* modal) {
@@ -102,12 +103,21 @@ private slots:
             QPushButton* details = findButton(*box, QMessageBox::tr("Show Details..."));
             details->click();
             details->click();
-            shown = box->findChild<QTextEdit*>()->toPlainText();
+            details->click();
+            auto* text = box->findChild<QTextEdit*>();
+            shown = text->toPlainText();
+            box->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(box));
+            for (int tab = 0; tab < 4 && !text->hasFocus(); ++tab)
+                QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Tab);
+            QVERIFY(text->hasFocus());
+            QTest::keyClick(text, Qt::Key_Down);
+            QCOMPARE(text->textCursor().blockNumber(), 1);
             box->button(QMessageBox::Cancel)->click();
         });
         QCOMPARE(showMessage(nullptr, question), Answer::Cancel);
         QCOMPARE(made, 1);
-        QCOMPARE(shown, QStringLiteral("a.jpg → 1.jpg\n"));
+        QCOMPARE(shown, QStringLiteral("a.jpg → 1.jpg\nb.jpg → 2.jpg\n"));
     }
 
     void undoTheLastBatch() {

@@ -83,6 +83,13 @@ void QtMessageBoxService::prepare(QMessageBox& box, const Message& message) {
         // asking about tens of thousands of files still opens at once.
         box.setDetailedText(QStringLiteral(" "));
         auto* detailsText = box.findChild<QTextEdit*>();
+        if (detailsText) {
+            // Qt leaves the details out of the Tab order: without a mouse, and
+            // through a screen reader, not one line of them could be read.
+            detailsText->setFocusPolicy(Qt::StrongFocus);
+            detailsText->setTextInteractionFlags(Qt::TextSelectableByKeyboard |
+                                                 Qt::TextSelectableByMouse);
+        }
         for (QPushButton* button : box.findChildren<QPushButton*>()) {
             if (detailsText && button->text() == QMessageBox::tr("Show Details...")) {
                 QObject::connect(
