@@ -45,11 +45,15 @@ struct JournalWatchingFileSystem : PosixFileSystem {
     int renameNoReplace(const QByteArray& from, const QByteArray& to) override {
         if (calls == 0 && breakJournal)
             QDir().mkdir(journalTemporaryPath(journal));
-        const std::optional<BatchRecord> record = readJournal(journal);
-        const QByteArray name = from.sliced(from.lastIndexOf('/') + 1);
-        if (!breakJournal && (!record || qsizetype(record->entries.size()) <= calls ||
-                              record->entries[size_t(calls)].oldName != name))
-            faults << QStringLiteral("rename %1 (%2) not in the journal").arg(calls).arg(name);
+        // Every rename to well past the first journal, then every 64th:
+        // thousands of readings of thousands of lines would take a while.
+        if (!breakJournal && (calls < 200 || calls % 64 == 0)) {
+            const std::optional<BatchRecord> record = readJournal(journal);
+            const QByteArray name = from.sliced(from.lastIndexOf('/') + 1);
+            if (!record || qsizetype(record->entries.size()) <= calls ||
+                record->entries[size_t(calls)].oldName != name)
+                faults << QStringLiteral("rename %1 (%2) not in the journal").arg(calls).arg(name);
+        }
         ++calls;
         return PosixFileSystem::renameNoReplace(from, to);
     }
@@ -370,9 +374,9 @@ private slots:
     void journalAheadOfTheRenames_data() {
         QTest::addColumn<int>("files");
         QTest::addColumn<bool>("breakJournal");
-        QTest::newRow("within the first journal") << 100 << false;
-        QTest::newRow("past three journals") << 1100 << false;
-        QTest::newRow("journals failing") << 1100 << true;
+        QTest::newRow("small, written whole") << 100 << false;
+        QTest::newRow("large, past three journals") << 5000 << false;
+        QTest::newRow("large, journals failing") << 5000 << true;
     }
     void journalAheadOfTheRenames() {
         QFETCH(int, files);

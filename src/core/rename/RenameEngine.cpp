@@ -156,8 +156,12 @@ private:
 // more of the batch, each in the place of the last, while the renames go on;
 // a rename past what the journal in place covers waits for the next one (in
 // practice only the first rename waits: writing is far faster than renaming).
+// A small batch's journal is written whole before its first rename.
 class Journal {
 public:
+    // Below this many files the whole journal is written at once: it costs
+    // less than starting a thread and waking from the wait for it.
+    static constexpr int kAheadFrom = 4096;
     static constexpr int kFirstCovered = 128;
     static constexpr int kGrowth = 8;  // each journal covers this many times the last
 
@@ -186,7 +190,7 @@ public:
         }
         identityPerFile_ = heading.kind == IdentityKind::SizeAndTime;
         const int count = plan.count();
-        if (identityPerFile_ || count <= kFirstCovered) {
+        if (identityPerFile_ || count < kAheadFrom) {
             written_ = writer_.begin(path, heading, PlanEntries(plan, device, count));
             return;
         }
