@@ -137,6 +137,13 @@ inner() {
         set -- $(clients)
         CLIENTS_AT_REST=$#
     }
+    # Prints a scenario's verdict and evidence, then ends its program.
+    report() {
+        echo "   $verdict"
+        printf '   - %s\n' "${evidence[@]}"
+        [ "$verdict" = PASS ] || failed=1
+        stop_app
+    }
     stop_app() {
         if alive; then
             kill -TERM "$APP" 2>/dev/null
@@ -265,10 +272,7 @@ inner() {
             verdict=FAIL
         fi
     fi
-    echo "   $verdict"
-    printf '   - %s\n' "${evidence[@]}"
-    [ "$verdict" = PASS ] || failed=1
-    stop_app
+    report
 
     # ---- b and c: a text committed by the input method, then a rename -----------------------
     rename_and_check() {  # rename_and_check EXPECTED SHOT: 変換, OK, then the folder's names
@@ -324,10 +328,7 @@ inner() {
         rename_and_check "京都1.jpg 京都2.jpg" b-2 || verdict=FAIL
     fi
     alive || { verdict=FAIL; evidence+=("the program $(describe_status)"); }
-    echo "   $verdict"
-    printf '   - %s\n' "${evidence[@]}"
-    [ "$verdict" = PASS ] || failed=1
-    stop_app
+    report
 
     echo "c. 開始番号：  End BackSpace×5 12 Return (mozc: １２), 変換, OK, prefix empty"
     verdict=PASS evidence=()
@@ -349,10 +350,7 @@ inner() {
         rename_and_check "12.jpg 13.jpg" c-2 || verdict=FAIL
     fi
     alive || { verdict=FAIL; evidence+=("the program $(describe_status)"); }
-    echo "   $verdict"
-    printf '   - %s\n' "${evidence[@]}"
-    [ "$verdict" = PASS ] || failed=1
-    stop_app
+    report
 
     return "$failed"
 }

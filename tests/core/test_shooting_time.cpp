@@ -130,17 +130,21 @@ bool setModified(const QString& path, const QDateTime& when) {
            file.setFileTime(when, QFileDevice::FileModificationTime);
 }
 
+// What is left in file, which is then closed.
+QByteArray readAndClose(FILE* file) {
+    QByteArray bytes;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, qsizetype(n));
+    std::fclose(file);
+    return bytes;
+}
+
 // By native bytes: QFile cannot open a name that is not UTF-8.
 QByteArray readAll(const QByteArray& path) {
-    QByteArray bytes;
-    if (FILE* file = std::fopen(path.constData(), "rb")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-            bytes.append(buffer, qsizetype(n));
-        std::fclose(file);
-    }
-    return bytes;
+    FILE* file = std::fopen(path.constData(), "rb");
+    return file ? readAndClose(file) : QByteArray();
 }
 
 // Runs call with the process's stderr going to a file; returns what was written.
@@ -156,14 +160,8 @@ QByteArray stderrOf(Call call) {
     std::fflush(stderr);
     dup2(saved, STDERR_FILENO);
     close(saved);
-    QByteArray written;
     std::rewind(capture);
-    char buffer[512];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, capture)) > 0)
-        written.append(buffer, qsizetype(n));
-    std::fclose(capture);
-    return written;
+    return readAndClose(capture);
 }
 
 }  // namespace
