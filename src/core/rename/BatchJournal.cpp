@@ -247,9 +247,7 @@ QByteArray encodeBatchRecord(const BatchRecord& record) {
             return entries[size_t(k)].identity;
         }
     };
-    QByteArray out =
-        encodeBatch({record.sourceFolder, record.targetFolder, record.kind, record.startedNs},
-                    RecordEntries(record.entries));
+    QByteArray out = encodeBatch(record, RecordEntries(record.entries));
     for (qsizetype k = 0; k < qsizetype(record.entries.size()); ++k) {
         const std::optional<FileIdentity>& identity = record.entries[size_t(k)].identity;
         if (identity && record.kind == IdentityKind::SizeAndTime)

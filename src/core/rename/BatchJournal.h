@@ -27,22 +27,20 @@ struct JournalEntry {
     bool operator==(const JournalEntry&) const = default;
 };
 
-struct BatchRecord {
-    QByteArray sourceFolder;  // both end in "/"
-    QByteArray targetFolder;
-    IdentityKind kind = IdentityKind::SizeAndTime;
-    qint64 startedNs = 0;  // when the batch began (fileClockNow)
-    std::vector<JournalEntry> entries;
-
-    bool operator==(const BatchRecord&) const = default;
-};
-
 // What a journal says of its batch as a whole.
 struct BatchHeading {
     QByteArray sourceFolder;  // both end in "/"
     QByteArray targetFolder;
     IdentityKind kind = IdentityKind::SizeAndTime;
-    qint64 startedNs = 0;
+    qint64 startedNs = 0;  // when the batch began (fileClockNow)
+
+    bool operator==(const BatchHeading&) const = default;
+};
+
+struct BatchRecord : BatchHeading {
+    std::vector<JournalEntry> entries;
+
+    bool operator==(const BatchRecord&) const = default;
 };
 
 // A batch's entries read where they lie: a batch about to run is written
