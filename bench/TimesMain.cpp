@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     int64_t sum = 0;
     for (const QByteArray& name : names) {
         const ShootingTime time = shootingTime(folder + '/' + name);
-        if (!time.valid)
+        if (!time.isKnown())
             continue;
         ++timed;
         if (time.source == TimeSource::Exif)

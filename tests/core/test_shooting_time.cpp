@@ -380,7 +380,7 @@ private slots:
         ShootingTime time;
         const QByteArray noise = stderrOf([&] { time = shootingTime(path); });
         QCOMPARE(noise, QByteArray());
-        QVERIFY(time.valid);
+        QVERIFY(time.isKnown());
         QCOMPARE(time.source, exifTime ? TimeSource::Exif : TimeSource::FileModified);
         QCOMPARE(time.localMsecs, exifTime ? *exifTime : kModifiedInJapan);
         QCOMPARE(exifShootingTime(path), exifTime);
@@ -416,8 +416,7 @@ private slots:
             QCOMPARE(utimensat(AT_FDCWD, native(path).constData(), times, 0), 0);
         }
         const ShootingTime time = shootingTime(native(path));
-        QCOMPARE(time.valid, valid);
-        QCOMPARE(time.source, TimeSource::FileModified);
+        QCOMPARE(time.source, valid ? TimeSource::FileModified : TimeSource::None);
         if (valid)
             QCOMPARE(time.localMsecs, kModifiedInJapan);
         QCOMPARE(exifShootingTime(native(path)), std::nullopt);
@@ -431,7 +430,7 @@ private slots:
         // root reads it anyway, and then the Exif time is right.
         const bool readable = QFile(path).open(QIODevice::ReadOnly);
         const ShootingTime time = shootingTime(native(path));
-        QVERIFY(time.valid);
+        QVERIFY(time.isKnown());
         QCOMPARE(time.source, readable ? TimeSource::Exif : TimeSource::FileModified);
         QCOMPARE(time.localMsecs, readable ? naive(2024, 5, 12, 10, 31, 7) : kModifiedInJapan);
         QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
@@ -452,7 +451,7 @@ private slots:
             ShootingTime time;
             const QByteArray noise = stderrOf([&] { time = shootingTime(native(path)); });
             QVERIFY2(noise.isEmpty(), noise.constData());
-            QVERIFY(time.valid);
+            QVERIFY(time.isKnown());
             if (time.source == TimeSource::Exif) {
                 QCOMPARE(time.localMsecs, expected);
             } else {
@@ -540,7 +539,7 @@ private slots:
         setZone(zone.constData());
         const ShootingTime time = shootingTime(native(path));
         setZone("Asia/Tokyo");
-        QVERIFY(time.valid);
+        QVERIFY(time.isKnown());
         QCOMPARE(time.source, TimeSource::FileModified);
         QCOMPARE(time.localMsecs, expected);
         // An Exif time is the camera's clock: no zone moves it.

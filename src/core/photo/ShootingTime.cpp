@@ -246,7 +246,6 @@ ShootingTime shootingTime(const QByteArray& path) {
         if (const std::optional<qint64> exif = exifOfRegularFile(path)) {
             result.localMsecs = *exif;
             result.source = TimeSource::Exif;
-            result.valid = true;
             return result;
         }
     }
@@ -260,7 +259,6 @@ ShootingTime shootingTime(const QByteArray& path) {
     const QDateTime local = QDateTime::fromMSecsSinceEpoch(msecs, Qt::LocalTime);
     result.localMsecs = naiveMsecs(local.date(), local.time());
     result.source = TimeSource::FileModified;
-    result.valid = true;
     return result;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/files/ListedFile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -14,17 +16,7 @@
 // wall clock they were read from, with no time zone. An Exif time is the
 // camera's own clock and carries no zone; a file's modification time is an
 // instant and is turned into this machine's local wall-clock time first, so
-// that the two kinds compare.
-
-enum class TimeSource { Exif, FileModified };
-
-struct ShootingTime {
-    qint64 localMsecs = 0;
-    TimeSource source = TimeSource::FileModified;
-    // False only when neither the Exif time nor the file's own time could be
-    // read (a missing file, say).
-    bool valid = false;
-};
+// that the two kinds compare. The time's type is ListedFile.h's.
 
 // Sets up the metadata library: mutes its log (it writes to stderr) and
 // initialises its XMP parser, which is not thread-safe. Call it once on the
@@ -50,7 +42,8 @@ std::optional<qint64> exifShootingTime(const QByteArray& path);
 // The same on a file's bytes already in memory.
 std::optional<qint64> exifShootingTimeFromBytes(const char* data, size_t size);
 
-// The Exif time, or else the file's modification time in local wall-clock time.
+// The Exif time, or else the file's modification time in local wall-clock time;
+// TimeSource::None when neither can be read.
 ShootingTime shootingTime(const QByteArray& path);
 
 // An Exif date and time as stored, "YYYY:MM:DD HH:MM:SS" (trailing NULs and

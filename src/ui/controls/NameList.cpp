@@ -120,7 +120,7 @@ public:
         if (!times[row] && timeReader)
             times[row] = timeReader(items[row]);
         const QString name = displayName(items[row]);
-        if (!times[row] || !times[row]->valid)
+        if (!times[row] || !times[row]->isKnown())
             return name;
         return name + u'\n' + timeLine(*times[row]);
     }

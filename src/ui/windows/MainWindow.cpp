@@ -366,7 +366,7 @@ void MainWindow::sortByShootingTime() {
     if (!stopped) {
         std::vector<std::optional<qint64>> keys(times.size());
         for (size_t k = 0; k < times.size(); ++k) {
-            if (times[k] && times[k]->valid)
+            if (times[k] && times[k]->isKnown())
                 keys[k] = times[k]->localMsecs;
         }
         conversionList_->setTimes(std::move(times));
