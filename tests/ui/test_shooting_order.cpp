@@ -14,7 +14,9 @@
 #include "Modal.h"
 #include "TestFiles.h"
 #include "WindowDriver.h"
+#include "core/TaskProgress.h"
 #include "core/settings/Settings.h"
+#include "ui/services/ShootingTimes.h"
 #include "ui/windows/ProgressWindow.h"
 
 // exiv2 0.27 hands out its images as std::auto_ptr, deprecated in C++20.
@@ -114,10 +116,10 @@ class TestShootingOrder : public QObject {
 
     // Each entry's inode is the file's, wherever the entry went.
     static void checkInodes(const MainWindowDriver& d, const QString& folder) {
-        const NameList* list = d.conversionList();
-        QCOMPARE(list->inodes().size(), size_t(list->count()));
+        const ConversionList* list = d.conversionList();
+        QCOMPARE(list->files().size(), size_t(list->count()));
         for (int row = 0; row < list->count(); ++row)
-            QCOMPARE(list->inodes()[size_t(row)], inodeOf(folder + u'/' + list->text(row)));
+            QCOMPARE(list->files()[size_t(row)].inode, inodeOf(folder + u'/' + list->text(row)));
     }
 
 private slots:
@@ -264,6 +266,102 @@ private slots:
         QCOMPARE(d.listed(), kShootingOrder);
     }
 
+    // A folder handed over or dropped while a sort reads the times of the
+    // folder on show opens once the sort is over, in its own order and with
+    // its own times, and the next batch numbers it so: the sort's times and
+    // order belong to the list they were read for.
+    void folderFromOutsideWaitsForTheSort_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("underProgressWindow");
+        QTest::newRow("handed over at once") << "hand over" << false;
+        QTest::newRow("dropped at once") << "drop" << false;
+        QTest::newRow("handed over under the progress window") << "hand over" << true;
+    }
+    void folderFromOutsideWaitsForTheSort() {
+        QFETCH(QString, how);
+        QFETCH(bool, underProgressWindow);
+        // As many files as the trip, so that no count tells the lists apart,
+        // each with a file time of its own and bytes of its own.
+        QTemporaryDir other;
+        QStringList otherNames;
+        QStringList otherTips;
+        for (int k = 1; k <= int(std::size(kTrip)); ++k) {
+            const QString name = QStringLiteral("b%1.jpg").arg(k, 2, 10, QLatin1Char('0'));
+            QFile file(other.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(name.toLatin1());
+            file.close();
+            const QDateTime saved(QDate(2023, 1, k), QTime(12, 0, 0), Qt::LocalTime);
+            const time_t at = time_t(saved.toSecsSinceEpoch());
+            const utimbuf times{at, at};
+            QCOMPARE(::utime(QFile::encodeName(file.fileName()).constData(), &times), 0);
+            otherNames << name;
+            otherTips << name + QStringLiteral("\n更新日時 ") +
+                             saved.toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+        }
+        ScriptedMessageBox boxes;
+        MainWindow w;
+        MainWindowDriver d(w);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        open(d, trip_.path());
+        const auto fromOutside = [&] {
+            QMimeData dragged;
+            dragged.setUrls({QUrl::fromLocalFile(other.path())});
+            if (how == u"drop")
+                QVERIFY(d.drop(dragged, 0, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction));
+            else
+                w.openFromOutside(other.path());
+        };
+        // Past the half second after which the progress window shows.
+        SlowShootingTimes slow(60);
+        if (underProgressWindow)
+            whenModalAppears([&](QWidget*) { fromOutside(); });
+        else
+            QTimer::singleShot(0, &w, fromOutside);  // the sort's first look at its events
+        d.sortByShootingTime();
+        QTRY_COMPARE(d.folders()->path(), other.path());
+        QCOMPARE(d.listed(), otherNames);
+        for (int row = 0; row < otherNames.size(); ++row)
+            QCOMPARE(d.toolTip(row), otherTips[row]);
+        d.prefix()->setText(QStringLiteral("x"));
+        d.convert();
+        for (int k = 0; k < otherNames.size(); ++k) {
+            const QString now = QStringLiteral("x%1.jpg").arg(k + 1, 2, 10, QLatin1Char('0'));
+            QCOMPARE(bytesOf(other.filePath(now)), otherNames[k].toLatin1());
+        }
+    }
+
+    // Times and an order worked out for the list as it stood belong to that
+    // list only, never to one that has the same size: not after it was read
+    // again, nor after an entry moved.
+    void aSortResultBelongsToItsList_data() {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::newRow("nothing") << "";
+        QTest::newRow("the folder read again") << "reload";
+        QTest::newRow("an entry moved") << "move";
+    }
+    void aSortResultBelongsToItsList() {
+        QFETCH(QString, meanwhile);
+        MainWindow w;
+        MainWindowDriver d(w);
+        open(d, trip_.path());
+        ConversionList* list = d.conversionList();
+        const quint64 readFor = list->generation();
+        std::vector<ListedFile> timed = list->files();
+        TaskProgress progress;
+        readShootingTimes(timed, QFile::encodeName(trip_.path()) + '/', progress);
+        if (meanwhile == u"reload") {
+            open(d, trip_.path());
+        } else if (meanwhile == u"move") {
+            d.select({1});
+            d.moveByKey(-1);
+        }
+        const QStringList before = d.listed();
+        QCOMPARE(list->orderByTime(readFor, timed), meanwhile.isEmpty());
+        QCOMPARE(d.listed(), meanwhile.isEmpty() ? kShootingOrder : before);
+    }
+
     void moveByHand_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QList<int>>("selected");
@@ -294,7 +392,7 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         open(d, folder.path());
-        NameList* list = d.conversionList();
+        ConversionList* list = d.conversionList();
         list->setFocus();
         list->clearSelection();
         for (const int row : selected)

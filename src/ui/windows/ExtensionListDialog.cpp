@@ -6,7 +6,7 @@
 #include "core/text/NativeName.h"
 #include "ui/controls/Accessibility.h"
 #include "ui/controls/Fonts.h"
-#include "ui/controls/NameList.h"
+#include "ui/controls/PatternList.h"
 #include "ui/controls/TextFilters.h"
 #include "ui/windows/WindowStyle.h"
 
@@ -25,9 +25,8 @@ ExtensionListDialog::ExtensionListDialog(FileList& files, QWidget* parent)
     frame->setObjectName(QStringLiteral("extensionFrame"));
     placeTwips(*frame, 120, 112, 2940, 1950);
 
-    extensionList_ = new NameList(frame);
+    extensionList_ = new PatternList(frame);
     extensionList_->setObjectName(QStringLiteral("extensionList"));
-    extensionList_->setSorted(true);
     extensionList_->setSelectionKind(NameList::Selection::Multiple);
     placeTwips(*extensionList_, 180, 315, 1230, 1500);
     extensionList_->setAccessibleName(frame->title());
