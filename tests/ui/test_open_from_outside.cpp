@@ -122,6 +122,44 @@ private slots:
         QVERIFY(boxes.shown.isEmpty());
     }
 
+    // The folder already open, handed over or dropped again after files left
+    // it and others came: the list is what the folder holds now, so that the
+    // next batch never meets a file that is gone.
+    void theOpenFolderIsReadAgain_data() {
+        QTest::addColumn<bool>("dropped");
+        QTest::newRow("handed over") << false;
+        QTest::newRow("dropped") << true;
+    }
+    void theOpenFolderIsReadAgain() {
+        QFETCH(bool, dropped);
+        QTemporaryDir folder;
+        touch(folder.filePath(u"a.jpg"_s));
+        touch(folder.filePath(u"b.jpg"_s));
+        ScriptedMessageBox boxes;
+        MainWindow w;
+        MainWindowDriver d(w);
+        show(w, folder.path());
+        QCOMPARE(d.listed(), (QStringList{u"a.jpg"_s, u"b.jpg"_s}));
+        QVERIFY(QFile::rename(folder.filePath(u"a.jpg"_s), path(u"other/a.jpg"_s)));
+        touch(folder.filePath(u"c.jpg"_s));
+        if (dropped) {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(folder.path())});
+            const QPoint at = d.conversionList()->mapTo(&w, QPoint(10, 10));
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(w.windowHandle(), &enter);
+            QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(w.windowHandle(), &drop);
+            QVERIFY(drop.isAccepted());
+        } else {
+            w.openFromOutside(folder.path());
+        }
+        QFile::remove(path(u"other/a.jpg"_s));
+        QCOMPARE(d.folders()->path(), folder.path());
+        QCOMPARE(d.listed(), (QStringList{u"b.jpg"_s, u"c.jpg"_s}));
+        QVERIFY(boxes.shown.isEmpty());
+    }
+
     // A folder handed over while the extension dialog is open waits for the
     // dialog; of two, the later one opens. The window comes back from the
     // taskbar.

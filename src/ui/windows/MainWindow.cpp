@@ -595,7 +595,12 @@ void MainWindow::openFromOutside(const QString& path) {
 void MainWindow::openHandedOverFolder(const QString& path) {
     // A folder that cannot be opened leaves the window where it is, without
     // a message: the request came from elsewhere, and nobody waits for it.
-    openRequestedFolder(*this, path);
+    const QString before = folderList_->path();
+    if (!openRequestedFolder(*this, path) || folderList_->path() != before)
+        return;
+    // The folder already open: its files may have gone or come meanwhile, and
+    // a list that still names a file that is gone would stop the next batch.
+    reloadConversionList();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

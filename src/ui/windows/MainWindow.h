@@ -55,9 +55,9 @@ public:
 
     // A folder that a later start of the program hands over (a file's path:
     // the folder that holds it): the window comes to the front and opens it
-    // as if chosen in its drive and folder lists. While a dialog, a message
-    // box, a rename, an undo or a sort is under way it waits, and opens once
-    // that is over.
+    // as if chosen in its drive and folder lists, and is read again even
+    // when it is the one open. While a dialog, a message box, a rename, an
+    // undo or a sort is under way it waits, and opens once that is over.
     void openFromOutside(const QString& path);
 
 protected:
