@@ -47,11 +47,6 @@
 
 namespace {
 
-QFont fontOf(const ControlFont& font) {
-    return font.face == FontFace::Fixed ? fixedGothic(font.points, font.bold)
-                                        : proportionalGothic(font.points, font.bold);
-}
-
 // How long the window manager has to hand the window the focus before the
 // window asks for attention instead.
 constexpr int kActivationGraceMs = 500;
@@ -88,17 +83,6 @@ QWidget* newControl(MainControl control, QWidget* parent) {
             return new PathStrip(parent);
     }
     return nullptr;
-}
-
-void setCaption(QWidget* widget, const QString& caption) {
-    if (auto* button = qobject_cast<QAbstractButton*>(widget))
-        button->setText(caption);
-    else if (auto* label = qobject_cast<QLabel*>(widget))
-        label->setText(caption);
-    else if (auto* edit = qobject_cast<QLineEdit*>(widget))
-        edit->setText(caption);
-    else if (auto* frame = qobject_cast<QGroupBox*>(widget))
-        frame->setTitle(caption);
 }
 
 }  // namespace
@@ -142,23 +126,12 @@ MainWindow::MainWindow(QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildControls() {
-    std::map<MainControl, QWidget*> built;
-    built[MainControl::Client] = new QWidget(this);
-    built[MainControl::Client]->setObjectName(QStringLiteral("client"));
-    setCentralWidget(built[MainControl::Client]);
-    for (const ControlLayout& place : kMainWindowLayout) {
-        QWidget* widget = newControl(place.control, built.at(place.parent));
-        widget->setObjectName(QLatin1String(place.objectName));
-        widget->setGeometry(twipsRect(place.left, place.top, place.width, place.height));
-        widget->setFont(fontOf(place.font));
-        const QString caption = QString::fromUtf16(place.caption);
-        setCaption(widget, caption);
-        widget->setAccessibleName(place.accessibleName ? QString::fromUtf16(place.accessibleName)
-                                                       : caption);
-        built[place.control] = widget;
-    }
-    for (size_t k = 0; k + 1 < std::size(kMainWindowTabOrder); ++k)
-        setTabOrder(built.at(kMainWindowTabOrder[k]), built.at(kMainWindowTabOrder[k + 1]));
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+    const std::map<MainControl, QWidget*> built =
+        buildFromLayout(client, MainControl::Client, kMainWindowLayout, newControl);
+    setLayoutTabOrder(built, kMainWindowTabOrder);
 
     const auto get = [&built](MainControl control) { return built.at(control); };
     driveList_ = static_cast<DriveList*>(get(MainControl::DriveList));
@@ -197,10 +170,6 @@ void MainWindow::buildControls() {
     startNumberFilter->setOnRefused(
         [this] { announce(startNumberEdit_, QStringLiteral("数字のみ入力できます")); });
     startNumberEdit_->setValidator(startNumberFilter);
-
-    const QFont frameTitle = fixedGothic(9, true);
-    setFrameTitleLook(*static_cast<QGroupBox*>(get(MainControl::NameFrame)), frameTitle);
-    setFrameTitleLook(*static_cast<QGroupBox*>(get(MainControl::OptionFrame)), frameTitle);
 
     // Enter on a focused button presses that button; elsewhere it presses
     // 変換, the window's default button. Outside a dialog Qt takes the default
