@@ -14,9 +14,7 @@
 #include "Modal.h"
 #include "TestFiles.h"
 #include "WindowDriver.h"
-#include "core/TaskProgress.h"
 #include "core/settings/Settings.h"
-#include "ui/services/ShootingTimes.h"
 #include "ui/windows/ProgressWindow.h"
 
 // exiv2 0.27 hands out its images as std::auto_ptr, deprecated in C++20.
@@ -73,15 +71,19 @@ const QStringList kShootingOrder{"P2.jpg",
                                  "IMG_20240512_103107_1.jpg",
                                  "DSC_0003.JPG"};
 
+void setFileTime(const QString& path, const QDateTime& saved) {
+    const time_t at = time_t(saved.toSecsSinceEpoch());
+    const utimbuf times{at, at};
+    QCOMPARE(::utime(QFile::encodeName(path).constData(), &times), 0);
+}
+
 void writeShot(const QString& folder, const Shot& shot, int serial) {
     const QString path = folder + u'/' + QString::fromLatin1(shot.name);
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(QColor(serial * 20, 100, 50));  // bytes of its own
     QVERIFY(image.save(path, path.endsWith(u"png") ? "PNG" : "JPEG"));
     if (!shot.taken) {
-        const time_t saved = time_t(kScreenshotSaved.toSecsSinceEpoch());
-        const utimbuf times{saved, saved};
-        QCOMPARE(::utime(QFile::encodeName(path).constData(), &times), 0);
+        setFileTime(path, kScreenshotSaved);
         return;
     }
     auto file = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
@@ -281,23 +283,18 @@ private slots:
         QFETCH(QString, how);
         QFETCH(bool, underProgressWindow);
         // As many files as the trip, so that no count tells the lists apart,
-        // each with a file time of its own and bytes of its own.
+        // each holding its own name and with a file time of its own.
         QTemporaryDir other;
         QStringList otherNames;
         QStringList otherTips;
         for (int k = 1; k <= int(std::size(kTrip)); ++k) {
-            const QString name = QStringLiteral("b%1.jpg").arg(k, 2, 10, QLatin1Char('0'));
-            QFile file(other.filePath(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(name.toLatin1());
+            otherNames << QStringLiteral("b%1.jpg").arg(k, 2, 10, QLatin1Char('0'));
+            const QDateTime saved(QDate(2023, 1, k), QTime(12, 0), Qt::LocalTime);
+            QFile file(other.filePath(otherNames.back()));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(otherNames.back().toLatin1()));
             file.close();
-            const QDateTime saved(QDate(2023, 1, k), QTime(12, 0, 0), Qt::LocalTime);
-            const time_t at = time_t(saved.toSecsSinceEpoch());
-            const utimbuf times{at, at};
-            QCOMPARE(::utime(QFile::encodeName(file.fileName()).constData(), &times), 0);
-            otherNames << name;
-            otherTips << name + QStringLiteral("\n更新日時 ") +
-                             saved.toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+            setFileTime(other.filePath(otherNames.back()), saved);
+            otherTips << otherNames.back() + saved.toString(u"'\n更新日時 'yyyy/MM/dd hh:mm:ss");
         }
         ScriptedMessageBox boxes;
         MainWindow w;
@@ -330,36 +327,6 @@ private slots:
             const QString now = QStringLiteral("x%1.jpg").arg(k + 1, 2, 10, QLatin1Char('0'));
             QCOMPARE(bytesOf(other.filePath(now)), otherNames[k].toLatin1());
         }
-    }
-
-    // Times and an order worked out for the list as it stood belong to that
-    // list only, never to one that has the same size: not after it was read
-    // again, nor after an entry moved.
-    void aSortResultBelongsToItsList_data() {
-        QTest::addColumn<QString>("meanwhile");
-        QTest::newRow("nothing") << "";
-        QTest::newRow("the folder read again") << "reload";
-        QTest::newRow("an entry moved") << "move";
-    }
-    void aSortResultBelongsToItsList() {
-        QFETCH(QString, meanwhile);
-        MainWindow w;
-        MainWindowDriver d(w);
-        open(d, trip_.path());
-        ConversionList* list = d.conversionList();
-        const quint64 readFor = list->generation();
-        std::vector<ListedFile> timed = list->files();
-        TaskProgress progress;
-        readShootingTimes(timed, QFile::encodeName(trip_.path()) + '/', progress);
-        if (meanwhile == u"reload") {
-            open(d, trip_.path());
-        } else if (meanwhile == u"move") {
-            d.select({1});
-            d.moveByKey(-1);
-        }
-        const QStringList before = d.listed();
-        QCOMPARE(list->orderByTime(readFor, timed), meanwhile.isEmpty());
-        QCOMPARE(d.listed(), meanwhile.isEmpty() ? kShootingOrder : before);
     }
 
     void moveByHand_data() {

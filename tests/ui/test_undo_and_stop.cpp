@@ -314,69 +314,6 @@ private slots:
         QVERIFY(readSetting(Setting::LastFolder).size() > 0);
         QVERIFY(QFile::exists(undoJournalPath()));
     }
-
-    // Every long command ends the same way: a close of the window meanwhile
-    // stops its work and closes the window once it is over, with no report
-    // left to answer; a folder handed over meanwhile opens then.
-    void endOfALongCommand_data() {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<bool>("closed");  // else a folder is handed over
-        QTest::newRow("undo, window closed") << "undo" << true;
-        QTest::newRow("sort, window closed") << "sort" << true;
-        QTest::newRow("undo, folder handed over") << "undo" << false;
-    }
-    void endOfALongCommand() {
-        QFETCH(QString, command);
-        QFETCH(bool, closed);
-        QTemporaryDir other;
-        ScriptedMessageBox boxes;
-        MainWindow w;
-        MainWindowDriver d(w);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const std::vector<Photo> photos = makePhotos(300, "e");
-        open(d);
-        if (command == u"undo") {
-            d.prefix()->setText(QStringLiteral("e"));
-            d.convert();
-            QCOMPARE(movedCount(inventory(QFile::encodeName(photos_.path())), photos), 300);
-            boxes.shown.clear();
-        }
-        SlowFileSystem slow;
-        w.setFileSystem(&slow);
-        SlowShootingTimes slowTimes(10);
-        const QStringList before = d.listed();
-        QTimer::singleShot(200, &w, [&] {
-            if (closed)
-                w.close();
-            else
-                w.openFromOutside(other.path());
-        });
-        if (command == u"undo")
-            d.menuItem(QStringLiteral("変換を元に戻す"))->trigger();
-        else
-            d.sortByShootingTime();
-
-        const Files now = inventory(QFile::encodeName(photos_.path()));
-        QVERIFY(accountFor(now, photos).isEmpty());
-        QCOMPARE(boxes.shown.size(), command == u"undo" ? 1 : 0);  // the question only
-        if (closed) {
-            QVERIFY(!w.isVisible());
-            QCOMPARE(readSetting(Setting::LastFolder), photos_.path());
-            if (command == u"sort")
-                QCOMPARE(d.listed(), before);
-            if (command == u"undo") {
-                // Stopped part of the way: the rest can still be taken back.
-                QVERIFY(movedCount(now, photos) > 0 && movedCount(now, photos) < 300);
-                QVERIFY(QFile::exists(undoJournalPath()));
-            }
-        } else {
-            QVERIFY(w.isVisible());
-            QCOMPARE(movedCount(now, photos), 0);
-            QCOMPARE(d.folders()->path(), other.path());
-        }
-        w.setFileSystem(nullptr);
-    }
 };
 
 QTEST_MAIN(TestUndoAndStop)
