@@ -90,7 +90,9 @@ QWidget* newControl(MainControl control, QWidget* parent) {
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent),
       ownFileSystem_(std::make_unique<PosixFileSystem>()),
-      fileSystem_(ownFileSystem_.get()) {
+      fileSystem_(ownFileSystem_.get()),
+      commands_(
+          new LongCommands(*this, [this](const QString& path) { openHandedOverFolder(path); })) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Tolvane"));
     // A box that no window of its own asked for is this window's, never
@@ -109,9 +111,6 @@ MainWindow::MainWindow(QWidget* parent)
     applyOuterHeight(kOuterHeightClosed);
     centreOnScreen(*this);
     driveList_->setFocus();
-
-    commands_ =
-        new LongCommands(*this, [this](const QString& path) { openHandedOverFolder(path); });
 
     // Files dragged in from a file manager are the window's wherever they
     // land. A control that does not take a drag passes it on to the window
