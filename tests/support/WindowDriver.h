@@ -5,9 +5,9 @@
 // their kind, never through the windows' own members.
 
 #include "core/files/FileList.h"
+#include "ui/controls/ConversionList.h"
 #include "ui/controls/DriveList.h"
 #include "ui/controls/FolderList.h"
-#include "ui/controls/NameList.h"
 #include "ui/controls/PathStrip.h"
 #include "ui/windows/MainWindow.h"
 
@@ -93,7 +93,7 @@ public:
     QPushButton* destinationButton() const { return findButton(w_, QStringLiteral("保存先")); }
     DriveList* drives() const { return findOnly<DriveList>(w_); }
     FolderList* folders() const { return findOnly<FolderList>(w_); }
-    NameList* conversionList() const { return findOnly<NameList>(w_); }
+    ConversionList* conversionList() const { return findOnly<ConversionList>(w_); }
     PathStrip* destinationStrip() const { return findOnly<PathStrip>(w_); }
     FileList* files() const { return w_.findChild<FileList*>(); }
     // The conversion list's context menu.
@@ -133,7 +133,7 @@ public:
     // the upper half of row (below the last entry when row is the count).
     // True when the list took the drop. The window must be showing.
     bool dragSelectedTo(int row) const {
-        NameList* list = conversionList();
+        ConversionList* list = conversionList();
         std::unique_ptr<QMimeData> data(
             list->model()->mimeData(list->selectionModel()->selectedIndexes()));
         return drop(*data, row);
@@ -141,7 +141,7 @@ public:
     // The same with data from elsewhere, offering the actions it offers (a
     // file manager: copy, move and link); true when anything took it.
     bool drop(const QMimeData& data, int row, Qt::DropActions offered = Qt::MoveAction) const {
-        NameList* list = conversionList();
+        ConversionList* list = conversionList();
         const bool below = row >= list->count();
         const QRect rect = list->visualRect(list->model()->index(below ? row - 1 : row, 0));
         const QPoint at(rect.center().x(), below ? rect.bottom() - 1 : rect.top() + 1);

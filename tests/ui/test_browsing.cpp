@@ -51,7 +51,7 @@ private slots:
         d.files()->setPattern(QStringLiteral("*.jpg"));
         d.folders()->setPath(dir.path());
         QCOMPARE(d.conversionList()->count(), 1);
-        QCOMPARE(d.conversionList()->native(0), sjis);
+        QCOMPARE(d.conversionList()->files()[0].name, sjis);
         QVERIFY(d.conversionList()->text(0).contains(QChar(QChar::ReplacementCharacter)));
     }
 

@@ -6,6 +6,7 @@
 #include "core/settings/Settings.h"
 #include "ui/controls/Fonts.h"
 #include "ui/controls/Twips.h"
+#include "ui/windows/DestinationFolderDialog.h"
 #include "ui/windows/ExtensionListDialog.h"
 #include "ui/windows/HelpCommands.h"
 #include "ui/windows/MainWindowLayout.h"
@@ -27,7 +28,7 @@
 namespace {
 
 QWidget* control(MainWindow& w, MainControl which) {
-    for (const ControlLayout& place : kMainWindowLayout) {
+    for (const auto& place : kMainWindowLayout) {
         if (place.control == which)
             return w.findChild<QWidget*>(QLatin1String(place.objectName));
     }
@@ -70,25 +71,95 @@ private slots:
     }
     void cleanupTestCase() { setApplicationFolderForTesting(QString()); }
 
-    // The window as built stands as its layout says, control by control.
+    // Every control of the three windows stands where it stood, with its
+    // font, caption and the name a screen reader says. The rectangles are
+    // pixels at 96 dots per inch, written out here rather than worked out
+    // from the tables the windows are built from.
+    void layout_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("control");  // object name
+        QTest::addColumn<QString>("parent");   // object name
+        QTest::addColumn<QRect>("rect");
+        QTest::addColumn<QString>("font");  // face (P, F), points, bold; "-": the window's own
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("name");  // what a screen reader says; null: the caption
+        const auto row = [](const char* window, const char* control, const char* parent, QRect rect,
+                            const char* font, const char* caption, const char* name = nullptr) {
+            QTest::addRow("%s %s", window, control)
+                << QString::fromLatin1(window) << QString::fromLatin1(control)
+                << QString::fromLatin1(parent) << rect << QString::fromLatin1(font)
+                << QString::fromUtf8(caption) << QString::fromUtf8(name ? name : caption);
+        };
+        row("main", "driveList", "client", {8, 6, 147, 20}, "P 9", "", "ドライブ");
+        row("main", "folderList", "client", {8, 31, 147, 76}, "P 9", "", "フォルダー");
+        row("main", "conversionList", "client", {8, 112, 147, 134}, "P 9.75", "",
+            "変換するファイル");
+        row("main", "nameFrame", "client", {165, 6, 142, 124}, "F 9 bold", "ファイル名設定");
+        row("main", "prefixLabel", "nameFrame", {9, 30, 28, 16}, "F 9", "前：");
+        row("main", "prefixEdit", "nameFrame", {33, 24, 100, 25}, "F 12", "", "前：");
+        row("main", "startNumberLabel", "nameFrame", {3, 60, 73, 22}, "F 9", "開始番号：");
+        row("main", "startNumberEdit", "nameFrame", {69, 55, 64, 25}, "F 12", "1", "開始番号：");
+        row("main", "suffixLabel", "nameFrame", {9, 93, 28, 19}, "F 9", "後：");
+        row("main", "suffixEdit", "nameFrame", {33, 87, 100, 25}, "F 12", "", "後：");
+        row("main", "optionFrame", "client", {165, 138, 142, 67}, "F 9 bold", "オプション設定");
+        row("main", "moveToFolderBox", "optionFrame", {9, 18, 124, 22}, "P 9.75",
+            "保存先を変更する");
+        row("main", "ownNameBox", "optionFrame", {9, 39, 127, 25}, "P 9.75", "元ﾌｧｲﾙ名＋連番");
+        row("main", "convertButton", "client", {165, 210, 103, 37}, "F 12 bold", "変換");
+        row("main", "clearButton", "client", {267, 210, 40, 37}, "P 9", "clear");
+        row("main", "destinationButton", "client", {8, 255, 55, 19}, "P 9", "保存先");
+        row("main", "destinationStrip", "client", {69, 255, 241, 19}, "P 9.75", "",
+            "保存先フォルダー");
+        row("extension", "extensionFrame", "extensionListDialog", {8, 7, 196, 130}, "P 9.75 bold",
+            "処理する拡張子");
+        row("extension", "extensionList", "extensionFrame", {12, 21, 82, 100}, "-", "",
+            "処理する拡張子");
+        row("extension", "extensionEdit", "extensionFrame", {102, 21, 85, 28}, "P 14.25 bold", "",
+            "追加する拡張子");
+        row("extension", "addButton", "extensionFrame", {102, 57, 85, 28}, "-", "ﾘｽﾄに追加");
+        row("extension", "removeButton", "extensionFrame", {102, 93, 85, 28}, "-", "ﾘｽﾄから削除");
+        row("extension", "doneButton", "extensionListDialog", {8, 141, 196, 28}, "P 11.25 bold",
+            "メインへ");
+        row("destination", "driveList", "destinationFolderDialog", {6, 6, 196, 20}, "-", "",
+            "ドライブ");
+        row("destination", "folderList", "destinationFolderDialog", {6, 33, 196, 146}, "-", "",
+            "フォルダー");
+        row("destination", "okButton", "destinationFolderDialog", {10, 186, 91, 22}, "P 9 bold",
+            "OK");
+        row("destination", "cancelButton", "destinationFolderDialog", {107, 186, 91, 22},
+            "P 9 bold", "キャンセル");
+    }
     void layout() {
+        QFETCH(QString, window);
+        QFETCH(QString, control);
+        QFETCH(QString, font);
         MainWindow w;
-        for (const ControlLayout& place : kMainWindowLayout) {
-            QWidget* c = w.findChild<QWidget*>(QLatin1String(place.objectName));
-            QVERIFY2(c, place.objectName);
-            QCOMPARE(c->geometry(), twipsRect(place.left, place.top, place.width, place.height));
-            if (place.parent != MainControl::Client)
-                QCOMPARE(c->parentWidget(), control(w, place.parent));
-            QCOMPARE(shownCaption(c), QString::fromUtf16(place.caption));
-            const QString family = QString::fromUtf8(
-                place.font.face == FontFace::Fixed ? kFixedGothic : kProportionalGothic);
-            QCOMPARE(c->font().family(), family);
-            QCOMPARE(c->font().pointSizeF(), place.font.points);
-            QCOMPARE(c->font().bold(), place.font.bold);
-            // Every control that takes the focus has a name a screen reader can say.
-            if (c->focusPolicy() != Qt::NoFocus)
-                QVERIFY2(!c->accessibleName().isEmpty(), place.objectName);
-        }
+        FileList files;
+        ExtensionListDialog extensions(files, &w);
+        DestinationFolderDialog destination(&w);
+        // The area the controls stand in, and its size.
+        const std::map<QString, std::pair<QWidget*, QSize>> windows{
+            {QStringLiteral("main"), {w.centralWidget(), QSize(314, 253)}},
+            {QStringLiteral("extension"), {&extensions, QSize(212, 172)}},
+            {QStringLiteral("destination"), {&destination, QSize(208, 209)}}};
+        const auto& [area, size] = windows.at(window);
+        QCOMPARE(area->size(), size);
+        const auto* c = area->findChild<QWidget*>(control);
+        QVERIFY(c);
+        QTEST(c->parentWidget()->objectName(), "parent");
+        QTEST(c->geometry(), "rect");
+        const QStringList face = font.split(u' ');
+        const QFont expected = font == u"-" ? area->font()
+                               : face[0] == u"F"
+                                   ? fixedGothic(face[1].toDouble(), face.size() > 2)
+                                   : proportionalGothic(face[1].toDouble(), face.size() > 2);
+        QCOMPARE(c->font().family(), expected.family());
+        QCOMPARE(c->font().pointSizeF(), expected.pointSizeF());
+        QCOMPARE(c->font().bold(), expected.bold());
+        QTEST(shownCaption(c), "caption");
+        QTEST(
+            QAccessible::queryAccessibleInterface(const_cast<QWidget*>(c))->text(QAccessible::Name),
+            "name");
     }
 
     void windowFrame() {

@@ -122,6 +122,32 @@ private slots:
         QVERIFY(boxes.shown.isEmpty());
     }
 
+    // The folder already open, handed over or dropped again after a file left
+    // it and another came, is read again: a list that still names a file
+    // that is gone stops the next batch.
+    void theOpenFolderIsReadAgain_data() {
+        QTest::addColumn<bool>("dropped");
+        QTest::newRow("handed over") << false;
+        QTest::newRow("dropped") << true;
+    }
+    void theOpenFolderIsReadAgain() {
+        QFETCH(bool, dropped);
+        QTemporaryDir folder;
+        touch(folder.filePath(u"a.jpg"_s));
+        MainWindow w;
+        MainWindowDriver d(w);
+        show(w, folder.path());
+        QVERIFY(QFile::remove(folder.filePath(u"a.jpg"_s)));
+        touch(folder.filePath(u"b.jpg"_s));
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(folder.path())});
+        if (dropped)
+            QVERIFY(d.drop(data, 0, Qt::CopyAction));
+        else
+            w.openFromOutside(folder.path());
+        QCOMPARE(d.listed(), QStringList{u"b.jpg"_s});
+    }
+
     // A folder handed over while the extension dialog is open waits for the
     // dialog; of two, the later one opens. The window comes back from the
     // taskbar.

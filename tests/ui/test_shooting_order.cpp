@@ -71,15 +71,19 @@ const QStringList kShootingOrder{"P2.jpg",
                                  "IMG_20240512_103107_1.jpg",
                                  "DSC_0003.JPG"};
 
+void setFileTime(const QString& path, const QDateTime& saved) {
+    const time_t at = time_t(saved.toSecsSinceEpoch());
+    const utimbuf times{at, at};
+    QCOMPARE(::utime(QFile::encodeName(path).constData(), &times), 0);
+}
+
 void writeShot(const QString& folder, const Shot& shot, int serial) {
     const QString path = folder + u'/' + QString::fromLatin1(shot.name);
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(QColor(serial * 20, 100, 50));  // bytes of its own
     QVERIFY(image.save(path, path.endsWith(u"png") ? "PNG" : "JPEG"));
     if (!shot.taken) {
-        const time_t saved = time_t(kScreenshotSaved.toSecsSinceEpoch());
-        const utimbuf times{saved, saved};
-        QCOMPARE(::utime(QFile::encodeName(path).constData(), &times), 0);
+        setFileTime(path, kScreenshotSaved);
         return;
     }
     auto file = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
@@ -114,10 +118,10 @@ class TestShootingOrder : public QObject {
 
     // Each entry's inode is the file's, wherever the entry went.
     static void checkInodes(const MainWindowDriver& d, const QString& folder) {
-        const NameList* list = d.conversionList();
-        QCOMPARE(list->inodes().size(), size_t(list->count()));
+        const ConversionList* list = d.conversionList();
+        QCOMPARE(list->files().size(), size_t(list->count()));
         for (int row = 0; row < list->count(); ++row)
-            QCOMPARE(list->inodes()[size_t(row)], inodeOf(folder + u'/' + list->text(row)));
+            QCOMPARE(list->files()[size_t(row)].inode, inodeOf(folder + u'/' + list->text(row)));
     }
 
 private slots:
@@ -264,6 +268,67 @@ private slots:
         QCOMPARE(d.listed(), kShootingOrder);
     }
 
+    // A folder handed over or dropped while a sort reads the times of the
+    // folder on show opens once the sort is over, in its own order and with
+    // its own times, and the next batch numbers it so: the sort's times and
+    // order belong to the list they were read for.
+    void folderFromOutsideWaitsForTheSort_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("underProgressWindow");
+        QTest::newRow("handed over at once") << "hand over" << false;
+        QTest::newRow("dropped at once") << "drop" << false;
+        QTest::newRow("handed over under the progress window") << "hand over" << true;
+    }
+    void folderFromOutsideWaitsForTheSort() {
+        QFETCH(QString, how);
+        QFETCH(bool, underProgressWindow);
+        // As many files as the trip, so that no count tells the lists apart,
+        // each holding its own name and with a file time of its own.
+        QTemporaryDir other;
+        QStringList otherNames;
+        QStringList otherTips;
+        for (int k = 1; k <= int(std::size(kTrip)); ++k) {
+            otherNames << QStringLiteral("b%1.jpg").arg(k, 2, 10, QLatin1Char('0'));
+            const QDateTime saved(QDate(2023, 1, k), QTime(12, 0), Qt::LocalTime);
+            QFile file(other.filePath(otherNames.back()));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(otherNames.back().toLatin1()));
+            file.close();
+            setFileTime(other.filePath(otherNames.back()), saved);
+            otherTips << otherNames.back() + saved.toString(u"'\n更新日時 'yyyy/MM/dd hh:mm:ss");
+        }
+        ScriptedMessageBox boxes;
+        MainWindow w;
+        MainWindowDriver d(w);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        open(d, trip_.path());
+        const auto fromOutside = [&] {
+            QMimeData dragged;
+            dragged.setUrls({QUrl::fromLocalFile(other.path())});
+            if (how == u"drop")
+                QVERIFY(d.drop(dragged, 0, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction));
+            else
+                w.openFromOutside(other.path());
+        };
+        // Past the half second after which the progress window shows.
+        SlowShootingTimes slow(60);
+        if (underProgressWindow)
+            whenModalAppears([&](QWidget*) { fromOutside(); });
+        else
+            QTimer::singleShot(0, &w, fromOutside);  // the sort's first look at its events
+        d.sortByShootingTime();
+        QTRY_COMPARE(d.folders()->path(), other.path());
+        QCOMPARE(d.listed(), otherNames);
+        for (int row = 0; row < otherNames.size(); ++row)
+            QCOMPARE(d.toolTip(row), otherTips[row]);
+        d.prefix()->setText(QStringLiteral("x"));
+        d.convert();
+        for (int k = 0; k < otherNames.size(); ++k) {
+            const QString now = QStringLiteral("x%1.jpg").arg(k + 1, 2, 10, QLatin1Char('0'));
+            QCOMPARE(bytesOf(other.filePath(now)), otherNames[k].toLatin1());
+        }
+    }
+
     void moveByHand_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QList<int>>("selected");
@@ -294,7 +359,7 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         open(d, folder.path());
-        NameList* list = d.conversionList();
+        ConversionList* list = d.conversionList();
         list->setFocus();
         list->clearSelection();
         for (const int row : selected)

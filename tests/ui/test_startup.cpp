@@ -5,6 +5,7 @@
 #include "TestFiles.h"
 #include "WindowDriver.h"
 #include "core/settings/Settings.h"
+#include "ui/controls/PatternList.h"
 #include "ui/startup/Startup.h"
 #include "ui/windows/ExtensionListDialog.h"
 
@@ -106,7 +107,7 @@ private slots:
             sawDialog = true;
             QVERIFY(!w.isVisible());  // before the window shows
             QCOMPARE(namesIn(*findOnly<NameList>(*dialog)), QStringList{"*.jpg"});
-            findOnly<NameList>(*dialog)->addText(QStringLiteral("*.png"));
+            findOnly<PatternList>(*dialog)->addText(QStringLiteral("*.png"));
             findButton(*dialog, QStringLiteral("メインへ"))->click();
         });
         startUp(w);

@@ -1,5 +1,7 @@
 #include "ui/services/ShootingTimes.h"
 
+#include "core/TaskProgress.h"
+
 namespace {
 
 class MetadataShootingTimes : public ShootingTimeService {
@@ -12,4 +14,14 @@ public:
 ShootingTimeService& ShootingTimeService::real() {
     static MetadataShootingTimes service;
     return service;
+}
+
+void readShootingTimes(std::vector<ListedFile>& files, const QByteArray& folder,
+                       TaskProgress& progress) {
+    ShootingTimeService& service = ShootingTimeService::current();
+    for (size_t k = 0; k < files.size() && !progress.shouldStop(); ++k) {
+        if (!files[k].time.isKnown())
+            files[k].time = service.read(folder + files[k].name);
+        progress.setDone(int(k + 1));
+    }
 }

@@ -5,6 +5,10 @@
 
 #include <QByteArray>
 
+#include <vector>
+
+struct TaskProgress;
+
 // Reads when a file was taken (see ShootingTime.h), for the conversion
 // list's shooting order and tooltips. Called on one thread at a time: the
 // window's, or the one worker that reads a whole list. Tests put in a stand-in
@@ -14,3 +18,9 @@ public:
     virtual ShootingTime read(const QByteArray& path) = 0;
     static ShootingTimeService& real();
 };
+
+// Reads the time of each of files that has none yet, from the folder they
+// are in (native bytes, ending in '/'), one file after another, counting
+// each in progress. Stops when progress is asked to.
+void readShootingTimes(std::vector<ListedFile>& files, const QByteArray& folder,
+                       TaskProgress& progress);

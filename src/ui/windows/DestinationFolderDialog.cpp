@@ -3,48 +3,76 @@
 #include "ui/controls/DriveChange.h"
 #include "ui/controls/DriveList.h"
 #include "ui/controls/FolderList.h"
-#include "ui/controls/Fonts.h"
+#include "ui/windows/ControlLayout.h"
 #include "ui/windows/WindowStyle.h"
 
 #include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
 
+namespace {
+
+enum class DestinationControl { Dialog, DriveList, FolderList, OkButton, CancelButton };
+
+// Where each control stands, in twips.
+// clang-format off
+constexpr ControlLayout<DestinationControl> kLayout[] = {
+    {DestinationControl::DriveList, "driveList", DestinationControl::Dialog, 90, 90, 2940, 300,
+     {FontFace::Inherited}, u"", u"ドライブ"},
+    {DestinationControl::FolderList, "folderList", DestinationControl::Dialog, 90, 495, 2940,
+     2190, {FontFace::Inherited}, u"", u"フォルダー"},
+    {DestinationControl::OkButton, "okButton", DestinationControl::Dialog, 154, 2790, 1365, 330,
+     {FontFace::Proportional, 9, true}, u"OK", nullptr},
+    {DestinationControl::CancelButton, "cancelButton", DestinationControl::Dialog, 1601, 2790,
+     1365, 330, {FontFace::Proportional, 9, true}, u"キャンセル", nullptr},
+};
+// clang-format on
+
+constexpr DestinationControl kTabOrder[] = {
+    DestinationControl::DriveList,
+    DestinationControl::FolderList,
+    DestinationControl::OkButton,
+    DestinationControl::CancelButton,
+};
+
+QWidget* newControl(DestinationControl control, QWidget* parent) {
+    switch (control) {
+        case DestinationControl::Dialog:
+            break;
+        // The drive list starts on the process's current drive, whatever
+        // drive the folder list is opened on.
+        case DestinationControl::DriveList:
+            return new DriveList(parent);
+        case DestinationControl::FolderList:
+            return new FolderList(parent);
+        case DestinationControl::OkButton:
+        case DestinationControl::CancelButton:
+            return new QPushButton(parent);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 DestinationFolderDialog::DestinationFolderDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("destinationFolderDialog"));
     setUpFixedDialog(*this, QStringLiteral("フォルダーの選択"), 3120, 3135);
 
-    // The drive list starts on the process's current drive, whatever drive
-    // the folder list is opened on.
-    driveList_ = new DriveList(this);
-    driveList_->setObjectName(QStringLiteral("driveList"));
-    placeTwips(*driveList_, 90, 90, 2940, 300);
-    driveList_->setAccessibleName(QStringLiteral("ドライブ"));
-
-    folderList_ = new FolderList(this);
-    folderList_->setObjectName(QStringLiteral("folderList"));
-    placeTwips(*folderList_, 90, 495, 2940, 2190);
-    folderList_->setAccessibleName(QStringLiteral("フォルダー"));
-
-    okButton_ = new QPushButton(QStringLiteral("OK"), this);
-    okButton_->setObjectName(QStringLiteral("okButton"));
-    placeTwips(*okButton_, 154, 2790, 1365, 330);
-
-    cancelButton_ = new QPushButton(QStringLiteral("キャンセル"), this);
-    cancelButton_->setObjectName(QStringLiteral("cancelButton"));
-    placeTwips(*cancelButton_, 1601, 2790, 1365, 330);
+    const std::map<DestinationControl, QWidget*> built =
+        buildFromLayout(this, DestinationControl::Dialog, kLayout, newControl);
+    setLayoutTabOrder(built, kTabOrder);
+    driveList_ = static_cast<DriveList*>(built.at(DestinationControl::DriveList));
+    folderList_ = static_cast<FolderList*>(built.at(DestinationControl::FolderList));
+    okButton_ = static_cast<QPushButton*>(built.at(DestinationControl::OkButton));
+    cancelButton_ = static_cast<QPushButton*>(built.at(DestinationControl::CancelButton));
 
     for (QPushButton* button : {okButton_, cancelButton_}) {
-        button->setFont(proportionalGothic(9, true));
         // No default button, not even the last one that had the focus:
         // Enter presses a button only while it has the focus.
         button->setAutoDefault(false);
         button->installEventFilter(this);
     }
 
-    setTabOrder(driveList_, folderList_);
-    setTabOrder(folderList_, okButton_);
-    setTabOrder(okButton_, cancelButton_);
     driveList_->setFocus();
 
     connect(driveList_, &DriveList::changed, this,

@@ -5,9 +5,9 @@
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
 #include "ui/controls/Accessibility.h"
-#include "ui/controls/Fonts.h"
-#include "ui/controls/NameList.h"
+#include "ui/controls/PatternList.h"
 #include "ui/controls/TextFilters.h"
+#include "ui/windows/ControlLayout.h"
 #include "ui/windows/WindowStyle.h"
 
 #include <QGroupBox>
@@ -16,28 +16,78 @@
 #include <QPointer>
 #include <QPushButton>
 
+namespace {
+
+enum class ExtensionControl {
+    Dialog,
+    Frame,
+    ExtensionList,
+    ExtensionEdit,
+    AddButton,
+    RemoveButton,
+    DoneButton,
+};
+
+// Where each control stands, in twips; parents before their children.
+// clang-format off
+constexpr ControlLayout<ExtensionControl> kLayout[] = {
+    {ExtensionControl::Frame, "extensionFrame", ExtensionControl::Dialog, 120, 112, 2940, 1950,
+     {FontFace::Proportional, 9.75, true}, u"処理する拡張子", nullptr},
+    {ExtensionControl::ExtensionList, "extensionList", ExtensionControl::Frame, 180, 315, 1230,
+     1500, {FontFace::Inherited}, u"", u"処理する拡張子"},
+    {ExtensionControl::ExtensionEdit, "extensionEdit", ExtensionControl::Frame, 1530, 315, 1275,
+     420, {FontFace::Proportional, 14.25, true}, u"", u"追加する拡張子"},
+    {ExtensionControl::AddButton, "addButton", ExtensionControl::Frame, 1530, 855, 1275, 420,
+     {FontFace::Inherited}, u"ﾘｽﾄに追加", nullptr},
+    {ExtensionControl::RemoveButton, "removeButton", ExtensionControl::Frame, 1530, 1395, 1275,
+     420, {FontFace::Inherited}, u"ﾘｽﾄから削除", nullptr},
+    {ExtensionControl::DoneButton, "doneButton", ExtensionControl::Dialog, 120, 2115, 2940, 420,
+     {FontFace::Proportional, 11.25, true}, u"メインへ", nullptr},
+};
+// clang-format on
+
+constexpr ExtensionControl kTabOrder[] = {
+    ExtensionControl::ExtensionList, ExtensionControl::DoneButton,
+    ExtensionControl::ExtensionEdit, ExtensionControl::AddButton,
+    ExtensionControl::RemoveButton,
+};
+
+QWidget* newControl(ExtensionControl control, QWidget* parent) {
+    switch (control) {
+        case ExtensionControl::Dialog:
+            break;
+        case ExtensionControl::Frame:
+            return new QGroupBox(parent);
+        case ExtensionControl::ExtensionList:
+            return new PatternList(parent);
+        case ExtensionControl::ExtensionEdit:
+            return new QLineEdit(parent);
+        case ExtensionControl::AddButton:
+        case ExtensionControl::RemoveButton:
+        case ExtensionControl::DoneButton:
+            return new QPushButton(parent);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 ExtensionListDialog::ExtensionListDialog(FileList& files, QWidget* parent)
     : QDialog(parent), files_(files) {
     setObjectName(QStringLiteral("extensionListDialog"));
     setUpFixedDialog(*this, QStringLiteral("拡張子設定"), 3180, 2580);
 
-    auto* frame = new QGroupBox(QStringLiteral("処理する拡張子"), this);
-    frame->setObjectName(QStringLiteral("extensionFrame"));
-    placeTwips(*frame, 120, 112, 2940, 1950);
+    const std::map<ExtensionControl, QWidget*> built =
+        buildFromLayout(this, ExtensionControl::Dialog, kLayout, newControl);
+    setLayoutTabOrder(built, kTabOrder);
+    extensionList_ = static_cast<PatternList*>(built.at(ExtensionControl::ExtensionList));
+    extensionEdit_ = static_cast<QLineEdit*>(built.at(ExtensionControl::ExtensionEdit));
+    addButton_ = static_cast<QPushButton*>(built.at(ExtensionControl::AddButton));
+    removeButton_ = static_cast<QPushButton*>(built.at(ExtensionControl::RemoveButton));
+    doneButton_ = static_cast<QPushButton*>(built.at(ExtensionControl::DoneButton));
 
-    extensionList_ = new NameList(frame);
-    extensionList_->setObjectName(QStringLiteral("extensionList"));
-    extensionList_->setSorted(true);
     extensionList_->setSelectionKind(NameList::Selection::Multiple);
-    placeTwips(*extensionList_, 180, 315, 1230, 1500);
-    extensionList_->setAccessibleName(frame->title());
-
-    extensionEdit_ = new QLineEdit(frame);
-    extensionEdit_->setObjectName(QStringLiteral("extensionEdit"));
-    placeTwips(*extensionEdit_, 1530, 315, 1275, 420);
     extensionEdit_->setMaxLength(5);
-    extensionEdit_->setFont(proportionalGothic(14.25, true));
-    extensionEdit_->setAccessibleName(QStringLiteral("追加する拡張子"));
     // Typed, pasted or committed alike: what is no half-width letter or digit
     // is dropped, with a warning once the edit is done.
     auto* refusal = new RefusalWarning(
@@ -46,30 +96,11 @@ ExtensionListDialog::ExtensionListDialog(FileList& files, QWidget* parent)
     validator->setOnRefused([refusal] { refusal->request(); });
     extensionEdit_->setValidator(validator);
 
-    addButton_ = new QPushButton(QStringLiteral("ﾘｽﾄに追加"), frame);
-    addButton_->setObjectName(QStringLiteral("addButton"));
-    placeTwips(*addButton_, 1530, 855, 1275, 420);
-
-    removeButton_ = new QPushButton(QStringLiteral("ﾘｽﾄから削除"), frame);
-    removeButton_->setObjectName(QStringLiteral("removeButton"));
-    placeTwips(*removeButton_, 1530, 1395, 1275, 420);
-
-    setFrameTitleLook(*frame, proportionalGothic(9.75, true));
-
-    doneButton_ = new QPushButton(QStringLiteral("メインへ"), this);
-    doneButton_->setObjectName(QStringLiteral("doneButton"));
-    placeTwips(*doneButton_, 120, 2115, 2940, 420);
-    doneButton_->setFont(proportionalGothic(11.25, true));
-
     // Enter presses ﾘｽﾄに追加 unless another button has the focus.
     for (QPushButton* button : {addButton_, removeButton_, doneButton_})
         button->setAutoDefault(true);
     addButton_->setDefault(true);
 
-    setTabOrder(extensionList_, doneButton_);
-    setTabOrder(doneButton_, extensionEdit_);
-    setTabOrder(extensionEdit_, addButton_);
-    setTabOrder(addButton_, removeButton_);
     extensionList_->setFocus();
 
     connect(addButton_, &QPushButton::clicked, this, &ExtensionListDialog::addTypedExtension);

@@ -3,7 +3,7 @@
 #include <QDialog>
 
 class FileList;
-class NameList;
+class PatternList;
 class QKeyEvent;
 class QLineEdit;
 class QPushButton;
@@ -40,7 +40,7 @@ private:
     void storeAndClose();
 
     FileList& files_;
-    NameList* extensionList_ = nullptr;
+    PatternList* extensionList_ = nullptr;
     QLineEdit* extensionEdit_ = nullptr;
     QPushButton* addButton_ = nullptr;
     QPushButton* removeButton_ = nullptr;

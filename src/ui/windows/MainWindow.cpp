@@ -1,32 +1,30 @@
 #include "ui/windows/MainWindow.h"
 
-#include "core/TaskProgress.h"
 #include "core/files/FileList.h"
-#include "core/files/ListOrder.h"
 #include "core/rename/FileSystem.h"
 #include "core/rename/NameChecks.h"
-#include "core/rename/Preview.h"
 #include "core/rename/RenameCommand.h"
 #include "core/rename/Undo.h"
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
 #include "ui/controls/Accessibility.h"
+#include "ui/controls/ConversionList.h"
 #include "ui/controls/DriveChange.h"
 #include "ui/controls/DriveList.h"
 #include "ui/controls/FolderList.h"
 #include "ui/controls/Fonts.h"
-#include "ui/controls/NameList.h"
 #include "ui/controls/PathStrip.h"
 #include "ui/controls/ProgramIcon.h"
 #include "ui/controls/TextFilters.h"
 #include "ui/controls/Twips.h"
 #include "ui/services/MessageBoxes.h"
 #include "ui/services/ShootingTimes.h"
-#include "ui/windows/BackgroundWork.h"
 #include "ui/windows/DestinationFolderDialog.h"
 #include "ui/windows/ExtensionListDialog.h"
 #include "ui/windows/HelpCommands.h"
+#include "ui/windows/LongCommand.h"
 #include "ui/windows/MainWindowLayout.h"
+#include "ui/windows/WindowRenameHost.h"
 #include "ui/windows/WindowStyle.h"
 
 #include <QApplication>
@@ -40,7 +38,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QTimer>
 #include <QUrl>
 
@@ -50,14 +47,6 @@
 
 namespace {
 
-QFont fontOf(const ControlFont& font) {
-    return font.face == FontFace::Fixed ? fixedGothic(font.points, font.bold)
-                                        : proportionalGothic(font.points, font.bold);
-}
-
-// How often a folder handed over while the window is busy looks again
-// whether it may open: no signal tells when a modal window has closed.
-constexpr int kRequestRetryMs = 200;
 // How long the window manager has to hand the window the focus before the
 // window asks for attention instead.
 constexpr int kActivationGraceMs = 500;
@@ -71,7 +60,7 @@ QWidget* newControl(MainControl control, QWidget* parent) {
         case MainControl::FolderList:
             return new FolderList(parent);
         case MainControl::ConversionList:
-            return new NameList(parent);
+            return new ConversionList(parent);
         case MainControl::NameFrame:
         case MainControl::OptionFrame:
             return new QGroupBox(parent);
@@ -96,23 +85,14 @@ QWidget* newControl(MainControl control, QWidget* parent) {
     return nullptr;
 }
 
-void setCaption(QWidget* widget, const QString& caption) {
-    if (auto* button = qobject_cast<QAbstractButton*>(widget))
-        button->setText(caption);
-    else if (auto* label = qobject_cast<QLabel*>(widget))
-        label->setText(caption);
-    else if (auto* edit = qobject_cast<QLineEdit*>(widget))
-        edit->setText(caption);
-    else if (auto* frame = qobject_cast<QGroupBox*>(widget))
-        frame->setTitle(caption);
-}
-
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent),
       ownFileSystem_(std::make_unique<PosixFileSystem>()),
-      fileSystem_(ownFileSystem_.get()) {
+      fileSystem_(ownFileSystem_.get()),
+      commands_(
+          new LongCommands(*this, [this](const QString& path) { openHandedOverFolder(path); })) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Tolvane"));
     // A box that no window of its own asked for is this window's, never
@@ -132,11 +112,6 @@ MainWindow::MainWindow(QWidget* parent)
     centreOnScreen(*this);
     driveList_->setFocus();
 
-    requestRetry_ = new QTimer(this);
-    requestRetry_->setSingleShot(true);
-    requestRetry_->setInterval(kRequestRetryMs);
-    connect(requestRetry_, &QTimer::timeout, this, &MainWindow::openRequestedFolderWhenFree);
-
     // Files dragged in from a file manager are the window's wherever they
     // land. A control that does not take a drag passes it on to the window
     // (the conversion list, also once it takes its own moves); the text boxes
@@ -150,28 +125,17 @@ MainWindow::MainWindow(QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildControls() {
-    std::map<MainControl, QWidget*> built;
-    built[MainControl::Client] = new QWidget(this);
-    built[MainControl::Client]->setObjectName(QStringLiteral("client"));
-    setCentralWidget(built[MainControl::Client]);
-    for (const ControlLayout& place : kMainWindowLayout) {
-        QWidget* widget = newControl(place.control, built.at(place.parent));
-        widget->setObjectName(QLatin1String(place.objectName));
-        widget->setGeometry(twipsRect(place.left, place.top, place.width, place.height));
-        widget->setFont(fontOf(place.font));
-        const QString caption = QString::fromUtf16(place.caption);
-        setCaption(widget, caption);
-        widget->setAccessibleName(place.accessibleName ? QString::fromUtf16(place.accessibleName)
-                                                       : caption);
-        built[place.control] = widget;
-    }
-    for (size_t k = 0; k + 1 < std::size(kMainWindowTabOrder); ++k)
-        setTabOrder(built.at(kMainWindowTabOrder[k]), built.at(kMainWindowTabOrder[k + 1]));
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+    const std::map<MainControl, QWidget*> built =
+        buildFromLayout(client, MainControl::Client, kMainWindowLayout, newControl);
+    setLayoutTabOrder(built, kMainWindowTabOrder);
 
     const auto get = [&built](MainControl control) { return built.at(control); };
     driveList_ = static_cast<DriveList*>(get(MainControl::DriveList));
     folderList_ = static_cast<FolderList*>(get(MainControl::FolderList));
-    conversionList_ = static_cast<NameList*>(get(MainControl::ConversionList));
+    conversionList_ = static_cast<ConversionList*>(get(MainControl::ConversionList));
     prefixEdit_ = static_cast<QLineEdit*>(get(MainControl::PrefixEdit));
     startNumberEdit_ = static_cast<QLineEdit*>(get(MainControl::StartNumberEdit));
     suffixEdit_ = static_cast<QLineEdit*>(get(MainControl::SuffixEdit));
@@ -206,10 +170,6 @@ void MainWindow::buildControls() {
         [this] { announce(startNumberEdit_, QStringLiteral("数字のみ入力できます")); });
     startNumberEdit_->setValidator(startNumberFilter);
 
-    const QFont frameTitle = fixedGothic(9, true);
-    setFrameTitleLook(*static_cast<QGroupBox*>(get(MainControl::NameFrame)), frameTitle);
-    setFrameTitleLook(*static_cast<QGroupBox*>(get(MainControl::OptionFrame)), frameTitle);
-
     // Enter on a focused button presses that button; elsewhere it presses
     // 変換, the window's default button. Outside a dialog Qt takes the default
     // state from an auto-default button whose focus leaves it, so 変換, which
@@ -226,11 +186,11 @@ void MainWindow::buildControls() {
             &QWidget::setAccessibleDescription);
 
     conversionList_->setReorderable(true);
-    conversionList_->setTimeReader([this](const QByteArray& name) -> std::optional<ShootingTime> {
+    conversionList_->setTimeReader([this](const QByteArray& name) {
         // A tooltip before the whole list was read. Never while a worker
-        // reads: the metadata library is used from one thread at a time.
-        if (running_)
-            return std::nullopt;
+        // may read: the metadata library is used from one thread at a time.
+        if (commands_->isRunning())
+            return ShootingTime{};
         return ShootingTimeService::current().read(toNative(fileList_->path()) + '/' + name);
     });
 }
@@ -258,7 +218,7 @@ void MainWindow::buildMenus() {
     listMenu_ = new QMenu(QStringLiteral("設定"), this);
     listMenu_->setObjectName(QStringLiteral("listMenu"));
     connect(listMenu_->addAction(QStringLiteral("リストから削除")), &QAction::triggered,
-            conversionList_, &NameList::removeSelectedRows);
+            conversionList_, &ConversionList::removeSelectedRows);
     listMenu_->addSeparator();
     connect(listMenu_->addAction(QStringLiteral("撮影日時順に並べる")), &QAction::triggered, this,
             &MainWindow::sortByShootingTime);
@@ -271,11 +231,11 @@ void MainWindow::connectHandlers() {
     connect(folderList_, &FolderList::changed, this, &MainWindow::onFolderChanged);
     connect(fileList_, &FileList::pathChanged, this, &MainWindow::reloadConversionList);
     connect(fileList_, &FileList::patternChanged, this, &MainWindow::reloadConversionList);
-    connect(conversionList_, &NameList::rightButtonPressed, listMenu_,
+    connect(conversionList_, &ConversionList::rightButtonPressed, listMenu_,
             [this](const QPoint& at) { listMenu_->popup(at); });
     // Delete on the keyboard does what the context menu's item does.
-    connect(conversionList_, &NameList::deleteKeyPressed, conversionList_,
-            &NameList::removeSelectedRows);
+    connect(conversionList_, &ConversionList::deleteKeyPressed, conversionList_,
+            &ConversionList::removeSelectedRows);
     connect(clearButton_, &QPushButton::clicked, this, &MainWindow::clearAll);
     connect(moveToFolderBox_, &QCheckBox::toggled, this, &MainWindow::onMoveToFolderToggled);
     connect(ownNameBox_, &QCheckBox::toggled, this, &MainWindow::onOwnNameToggled);
@@ -302,8 +262,20 @@ void MainWindow::applyOuterHeight(int twips) {
 
 // ---- browsing and the conversion list -------------------------------------
 
+namespace {
+
+// The files the list shows, one record each, from the folder's listing.
+std::vector<ListedFile> listedFiles(const FileList& list) {
+    std::vector<ListedFile> files(list.names().size());
+    for (size_t k = 0; k < files.size(); ++k)
+        files[k] = ListedFile{list.names()[k], list.inodes()[k], {}};
+    return files;
+}
+
+}  // namespace
+
 void MainWindow::reloadConversionList() {
-    conversionList_->clearNames();
+    conversionList_->clearFiles();
     fileList_->refresh();
     if (fileList_->lastError() != 0 && !fileList_->path().isEmpty() &&
         folderList_->path() == fileList_->path()) {
@@ -316,7 +288,7 @@ void MainWindow::reloadConversionList() {
             return;
     }
     conversionList_->setHiddenKeepingFocus(true);
-    conversionList_->setNames(fileList_->names(), fileList_->inodes());
+    conversionList_->setFiles(listedFiles(*fileList_));
     conversionList_->setHiddenKeepingFocus(false);
 }
 
@@ -342,42 +314,27 @@ void MainWindow::clearAll() {
 }
 
 void MainWindow::sortByShootingTime() {
-    if (running_ || conversionList_->count() == 0)
+    if (conversionList_->count() == 0)
         return;
-    // The library's set-up is not thread-safe: it is done here, before the
-    // worker starts.
-    initializePhotoMetadata();
-    const std::vector<QByteArray> names = conversionList_->natives();
-    std::vector<std::optional<ShootingTime>> times = conversionList_->times();
-    const QByteArray folder = toNative(fileList_->path()) + '/';
-    bool stopped = false;
-    runLongWork(
-        QStringLiteral("撮影日時の読み取り"), int(names.size()),
-        [&names](int done) { return displayName(names[size_t(done)]); },
-        [&](TaskProgress& progress) {
-            for (size_t k = 0; k < names.size() && !progress.shouldStop(); ++k) {
-                if (!times[k])
-                    times[k] = ShootingTimeService::current().read(folder + names[k]);
-                progress.setDone(int(k + 1));
-            }
-            // 中止 keeps the list as it was, even when it came with the last file.
-            stopped = progress.shouldStop();
-        });
-    if (!stopped) {
-        std::vector<std::optional<qint64>> keys(times.size());
-        for (size_t k = 0; k < times.size(); ++k) {
-            if (times[k] && times[k]->isKnown())
-                keys[k] = times[k]->localMsecs;
-        }
-        conversionList_->setTimes(std::move(times));
-        conversionList_->reorder(timeOrder(names, keys));
-    }
-    if (closeAfterWork_)
-        close();
+    commands_->run([this](LongCommand& command) {
+        // The library's set-up is not thread-safe: it is done here, before
+        // the worker starts.
+        initializePhotoMetadata();
+        const quint64 listed = conversionList_->generation();
+        std::vector<ListedFile> files = conversionList_->files();
+        const QByteArray folder = toNative(fileList_->path()) + '/';
+        command.runInBackground(
+            QStringLiteral("撮影日時の読み取り"), int(files.size()),
+            [&files](int done) { return displayName(files[size_t(done)].name); },
+            [&](TaskProgress& progress) { readShootingTimes(files, folder, progress); });
+        // 中止 keeps the list as it was, even when it came with the last file.
+        if (!command.stopRequested())
+            conversionList_->orderByTime(listed, std::move(files));
+    });
 }
 
 void MainWindow::sortByName() {
-    conversionList_->reorder(naturalOrder(conversionList_->natives()));
+    conversionList_->orderByName();
 }
 
 void MainWindow::onMoveToFolderToggled(bool checked) {
@@ -395,55 +352,6 @@ void MainWindow::onOwnNameToggled(bool checked) {
 
 // ---- the rename command ---------------------------------------------------
 
-namespace {
-
-// The command as a person meets it: boxes to read and answer.
-class WindowRenameHost : public RenameCommandHost {
-public:
-    using RunLongWork = std::function<void(int total, std::function<QString(int)> itemInHand,
-                                           std::function<void(TaskProgress&)> work)>;
-
-    WindowRenameHost(QWidget* window, QLineEdit* prefix, QLineEdit* suffix, RunLongWork runLongWork)
-        : window_(window), prefix_(prefix), suffix_(suffix), runLongWork_(std::move(runLongWork)) {}
-
-    void refuse(const Refusal& refusal) override {
-        // The whole box is emptied, not just the offending characters, so
-        // the user types the text again knowing what was wrong with it.
-        if (refusal.emptiedBox)
-            (*refusal.emptiedBox == NameBox::Prefix ? prefix_ : suffix_)->clear();
-        showMessage(window_, refusal.message);
-    }
-    bool confirm(const Message& question, const RenamePlan& plan) override {
-        Message withPreview = question;
-        withPreview.details = [&plan] { return previewText(plan); };
-        return showMessage(window_, withPreview) == Answer::Ok;
-    }
-    RenameOutcome run(const RenamePlan& plan, FileSystem& fs) override {
-        RenameOutcome outcome;
-        runLongWork_(
-            plan.count(), [&plan](int done) { return displayName(plan.entry(done).toByteArray()); },
-            [&](TaskProgress& progress) {
-                outcome = renameAll(plan, fs, &progress, journalPath());
-            });
-        return outcome;
-    }
-    QString journalPath() const override { return undoJournalPath(); }
-    void report(const Message& stop) override {
-        // Stopped because the window is closing: no box to wait for an answer
-        // (the session may be ending); the journal keeps the undo.
-        if (!window_->property("closing").toBool())
-            showMessage(window_, stop);
-    }
-
-private:
-    QWidget* window_;
-    QLineEdit* prefix_;
-    QLineEdit* suffix_;
-    RunLongWork runLongWork_;
-};
-
-}  // namespace
-
 RenameRequest MainWindow::currentRequest() const {
     RenameRequest request;
     request.folder = folderList_->path();
@@ -453,11 +361,14 @@ RenameRequest MainWindow::currentRequest() const {
     request.prefix = prefixEdit_->text();
     request.suffix = suffixEdit_->text();
     request.startNumber = startNumberEdit_->text();
-    request.entries = conversionList_->natives();
-    // The listing's inode numbers, for the undo: they cost the run nothing.
-    // A number the file system gives again to a file made after the batch
-    // began does not fool the undo, which asks each file when it was made.
-    request.inodes = conversionList_->inodes();
+    // With each name the listing's inode number, for the undo: it costs the
+    // run nothing. A number the file system gives again to a file made after
+    // the batch began does not fool the undo, which asks each file when it
+    // was made.
+    for (const ListedFile& file : conversionList_->files()) {
+        request.entries.push_back(file.name);
+        request.inodes.push_back(file.inode);
+    }
     return request;
 }
 
@@ -467,22 +378,13 @@ void MainWindow::convert() {
     // presses 変換 again knowing what the box holds.
     if (nameRefusal_->isPending())
         return;
-    WindowRenameHost host(this, prefixEdit_, suffixEdit_,
-                          [this](int total, std::function<QString(int)> itemInHand,
-                                 std::function<void(TaskProgress&)> work) {
-                              runLongWork(QStringLiteral("ファイル名変更"), total,
-                                          std::move(itemInHand), std::move(work));
-                          });
-    inCommand_ = true;
-    if (runRenameCommand(currentRequest(), *fileSystem_, host)) {
-        reloadConversionList();  // the folder as it now is
-        updateUndoAction();
-    }
-    inCommand_ = false;
-    if (closeAfterWork_)
-        close();
-    else
-        openRequestedFolderWhenFree();
+    commands_->run([this](LongCommand& command) {
+        WindowRenameHost host(*this, command, *prefixEdit_, *suffixEdit_);
+        if (runRenameCommand(currentRequest(), *fileSystem_, host)) {
+            reloadConversionList();  // the folder as it now is
+            updateUndoAction();
+        }
+    });
 }
 
 void MainWindow::undoLastBatch() {
@@ -492,43 +394,30 @@ void MainWindow::undoLastBatch() {
         updateUndoAction();
         return;
     }
-    const QScopedValueRollback<bool> inCommand(inCommand_, true);
-    if (showMessage(this, undoQuestion()) != Answer::Ok)
-        return;
-    UndoOutcome outcome;
-    const int total = int(record->entries.size());
-    runLongWork(
-        QStringLiteral("元に戻す"), total,
-        [&record, total](int done) {
-            return displayName(record->entries[size_t(total - 1 - done)].newName);
-        },
-        [&](TaskProgress& progress) { outcome = undoBatch(*record, *fileSystem_, &progress); });
-    // What could not go back stays in the journal, for another undo once its
-    // names are free.
-    rewriteJournal(journal, remainingAfter(*record, outcome));
-    const std::optional<Message> report = undoReport(*record, outcome);
-    if (report && !closeAfterWork_)
-        showMessage(this, *report);
-    reloadConversionList();
-    updateUndoAction();
-    if (closeAfterWork_)
-        close();
-    else
-        openRequestedFolderWhenFree();
+    commands_->run([&](LongCommand& command) {
+        if (showMessage(this, undoQuestion()) != Answer::Ok)
+            return;
+        UndoOutcome outcome;
+        const int total = int(record->entries.size());
+        command.runInBackground(
+            QStringLiteral("元に戻す"), total,
+            [&record, total](int done) {
+                return displayName(record->entries[size_t(total - 1 - done)].newName);
+            },
+            [&](TaskProgress& progress) { outcome = undoBatch(*record, *fileSystem_, &progress); });
+        // What could not go back stays in the journal, for another undo once
+        // its names are free.
+        rewriteJournal(journal, remainingAfter(*record, outcome));
+        const std::optional<Message> report = undoReport(*record, outcome);
+        if (report && !command.windowClosing())
+            showMessage(this, *report);
+        reloadConversionList();
+        updateUndoAction();
+    });
 }
 
 void MainWindow::updateUndoAction() {
     undoAction_->setEnabled(readJournal(undoJournalPath()).has_value());
-}
-
-void MainWindow::runLongWork(const QString& title, int total,
-                             std::function<QString(int)> itemInHand,
-                             std::function<void(TaskProgress&)> work) {
-    TaskProgress progress;
-    running_ = &progress;
-    runInBackground(this, BackgroundWork{title, total, std::move(itemInHand), std::move(work)},
-                    progress);
-    running_ = nullptr;
 }
 
 void MainWindow::setFileSystem(FileSystem* fileSystem) {
@@ -583,12 +472,9 @@ bool MainWindow::askForExtensions() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (running_) {
-        // Never in the middle of a batch: it stops after the file in hand,
-        // reports as any stop does, and then the window closes.
-        running_->stopRequested.store(true);
-        closeAfterWork_ = true;
-        setProperty("closing", true);
+    // Never in the middle of a command: its work stops after the item in
+    // hand, and the window closes once the command is over.
+    if (commands_->holdClose()) {
         event->ignore();
         return;
     }
@@ -671,38 +557,18 @@ bool acceptLocalDrag(QDropEvent& event) {
 
 void MainWindow::openFromOutside(const QString& path) {
     bringToFront(*this);
-    requestFolder(path);
+    commands_->requestFolder(path);
 }
 
-void MainWindow::requestFolder(const QString& path) {
-    // Only the latest request waits: someone who asks for two folders in a
-    // row means to end up in the second.
-    requestedFolder_ = path;
-    openRequestedFolderWhenFree();
-}
-
-void MainWindow::openRequestedFolderWhenFree() {
-    if (requestedFolder_.isEmpty())
-        return;
-    if (isBusy()) {
-        requestRetry_->start();
-        return;
-    }
+void MainWindow::openHandedOverFolder(const QString& path) {
     // A folder that cannot be opened leaves the window where it is, without
     // a message: the request came from elsewhere, and nobody waits for it.
-    openRequestedFolder(*this, std::exchange(requestedFolder_, QString()));
-}
-
-bool MainWindow::isBusy() const {
-    // The folder waits rather than opening under a dialog or a question:
-    // they are about the folder on show (a rename's confirmation names the
-    // files listed now, the extension dialog fills this folder's list), and a
-    // new folder underneath would change what the user is answering. It
-    // opens once they are over, which keeps the user's request; merely
-    // coming to the front would drop it. Before the window first shows,
-    // start-up is still choosing the folder.
-    return !isVisible() || inCommand_ || QApplication::activeModalWidget() != nullptr ||
-           QApplication::activePopupWidget() != nullptr;
+    const QString before = folderList_->path();
+    if (!openRequestedFolder(*this, path) || folderList_->path() != before)
+        return;
+    // The folder already open: its files may have gone or come meanwhile, and
+    // a list that still names a file that is gone would stop the next batch.
+    reloadConversionList();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
@@ -717,7 +583,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     if (!acceptLocalDrag(*event))
         return;
     if (const std::optional<QString> path = droppedLocalPath(*event))
-        requestFolder(*path);
+        commands_->requestFolder(*path);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

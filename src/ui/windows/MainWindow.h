@@ -4,23 +4,21 @@
 
 #include <QMainWindow>
 
-#include <functional>
 #include <memory>
 
+class ConversionList;
 class DriveList;
 class FileList;
 class FileSystem;
 class FolderList;
-class NameList;
+class LongCommands;
 class PathStrip;
 class QAction;
 class RefusalWarning;
-struct TaskProgress;
 class QCheckBox;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QTimer;
 struct RenameRequest;
 
 // The main window: the drive and folder lists on the left with the
@@ -57,8 +55,9 @@ public:
 
     // A folder that a later start of the program hands over (a file's path:
     // the folder that holds it): the window comes to the front and opens it
-    // as if chosen in its drive and folder lists. While a dialog, a message
-    // box or a rename is under way it waits, and opens once that is over.
+    // as if chosen in its drive and folder lists, and is read again even
+    // when it is the one open. While a dialog, a message box, a rename, an
+    // undo or a sort is under way it waits, and opens once that is over.
     void openFromOutside(const QString& path);
 
 protected:
@@ -91,19 +90,14 @@ private:
     void convert();
     RenameRequest currentRequest() const;
     void undoLastBatch();
-    // Runs work off the window's thread (see BackgroundWork.h). A close of
-    // the window meanwhile stops the work and closes the window after it.
-    void runLongWork(const QString& title, int total, std::function<QString(int)> itemInHand,
-                     std::function<void(TaskProgress&)> work);
     void editExtensions();
     void chooseDestination();
-    void requestFolder(const QString& path);
-    void openRequestedFolderWhenFree();
-    bool isBusy() const;
+    // A folder from outside, once the window is free (see LongCommands).
+    void openHandedOverFolder(const QString& path);
 
     DriveList* driveList_ = nullptr;
     FolderList* folderList_ = nullptr;
-    NameList* conversionList_ = nullptr;
+    ConversionList* conversionList_ = nullptr;
     FileList* fileList_ = nullptr;  // never shown: what the conversion list is filled from
     QLineEdit* prefixEdit_ = nullptr;
     QLineEdit* startNumberEdit_ = nullptr;
@@ -121,9 +115,5 @@ private:
     std::unique_ptr<FileSystem> ownFileSystem_;
     FileSystem* fileSystem_ = nullptr;
     int outerHeight_ = 0;
-    TaskProgress* running_ = nullptr;  // the work under way, if any
-    bool inCommand_ = false;           // a rename or an undo, from its question on
-    bool closeAfterWork_ = false;
-    QString requestedFolder_;  // handed over or dropped, not yet opened
-    QTimer* requestRetry_ = nullptr;
+    LongCommands* commands_ = nullptr;
 };

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "ui/windows/ControlLayout.h"
+
 // Where every control of the main window stands, in twips, with its font,
 // caption and the name a screen reader says, and the order Tab goes through
-// them. The window is built from this table, and its test checks the built
-// window against it.
+// them. The window is built from this table.
 
 enum class MainControl {
     Client,  // the area below the menu bar that holds the rest
@@ -26,27 +27,9 @@ enum class MainControl {
     DestinationStrip,
 };
 
-enum class FontFace { Proportional, Fixed };
-
-struct ControlFont {
-    FontFace face;
-    double points;
-    bool bold = false;
-};
-
-struct ControlLayout {
-    MainControl control;
-    const char* objectName;
-    MainControl parent;
-    int left, top, width, height;  // twips, inside the parent
-    ControlFont font;
-    const char16_t* caption;         // a button's, label's or frame's text, an edit's start text
-    const char16_t* accessibleName;  // what a screen reader says it is; null: the caption
-};
-
 // Parents come before their children.
 // clang-format off
-inline constexpr ControlLayout kMainWindowLayout[] = {
+inline constexpr ControlLayout<MainControl> kMainWindowLayout[] = {
     {MainControl::DriveList, "driveList", MainControl::Client, 120, 97, 2205, 300,
      {FontFace::Proportional, 9}, u"", u"ドライブ"},
     {MainControl::FolderList, "folderList", MainControl::Client, 120, 472, 2205, 1140,

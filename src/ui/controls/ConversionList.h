@@ -1,0 +1,67 @@
+#pragma once
+
+#include "core/files/ListedFile.h"
+#include "ui/controls/NameList.h"
+
+#include <functional>
+#include <vector>
+
+class ConversionListModel;
+
+// The files a batch renames, in the order they are numbered: one record a
+// row (see ListedFile.h), so that tens of thousands of entries fill in one
+// step and every removal and move takes a file's inode number and shooting
+// time along with its name. The entries may be moved by hand, and ordered
+// by name or by the time each file was taken.
+class ConversionList : public NameList {
+    Q_OBJECT
+public:
+    explicit ConversionList(QWidget* parent = nullptr);
+
+    // Replaces every entry at once, in the order given.
+    void setFiles(std::vector<ListedFile> files);
+    void clearFiles();
+    const std::vector<ListedFile>& files() const;
+
+    // Changes whenever an entry comes, goes or moves. What was worked out
+    // from files() as they stood at one generation belongs to that list only.
+    quint64 generation() const;
+    // Takes the records of files() at generation, their shooting times read
+    // meanwhile, and orders the list by those times. When the list changed
+    // since (another folder, an entry removed or moved) it stays as it is:
+    // false.
+    bool orderByTime(quint64 generation, std::vector<ListedFile> timed);
+    void orderByName();
+    // Reads the time of one entry, by its name, when its tooltip is asked for
+    // before the times were read for the whole list. TimeSource::None: not
+    // now (it is asked again next time).
+    void setTimeReader(std::function<ShootingTime(const QByteArray& name)> reader);
+
+    // Puts the entries in order (order[k]: the row that comes k-th); the
+    // selection and the current entry stay with their entries.
+    void reorder(const std::vector<int>& order);
+    // The entries may be dragged to another place and moved with Alt+Up and
+    // Alt+Down. Drops from elsewhere (files from a file manager) are left to
+    // the window.
+    void setReorderable(bool reorderable);
+    // The selected entries, in their order, moved before row destination.
+    void moveSelectedRowsTo(int destination);
+    // The selected entries one place up (-1) or down (+1).
+    void moveSelectedRowsBy(int step);
+
+    // Hidden while it is rebuilt; shown again, it takes back the focus it had.
+    void setHiddenKeepingFocus(bool hidden);
+
+protected:
+    void removeEntry(int row) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    bool isOwnDrag(const QDropEvent& event) const;
+
+    ConversionListModel* model_;
+    bool hadFocus_ = false;
+};

@@ -1,0 +1,48 @@
+#include "ui/windows/WindowRenameHost.h"
+
+#include "core/TaskProgress.h"
+#include "core/rename/Preview.h"
+#include "core/settings/Settings.h"
+#include "core/text/NativeName.h"
+#include "ui/services/MessageBoxes.h"
+#include "ui/windows/LongCommand.h"
+
+#include <QLineEdit>
+
+WindowRenameHost::WindowRenameHost(QWidget& window, LongCommand& command, QLineEdit& prefix,
+                                   QLineEdit& suffix)
+    : window_(window), command_(command), prefix_(prefix), suffix_(suffix) {}
+
+void WindowRenameHost::refuse(const Refusal& refusal) {
+    // The whole box is emptied, not just the offending characters, so the
+    // user types the text again knowing what was wrong with it.
+    if (refusal.emptiedBox)
+        (*refusal.emptiedBox == NameBox::Prefix ? prefix_ : suffix_).clear();
+    showMessage(&window_, refusal.message);
+}
+
+bool WindowRenameHost::confirm(const Message& question, const RenamePlan& plan) {
+    Message withPreview = question;
+    withPreview.details = [&plan] { return previewText(plan); };
+    return showMessage(&window_, withPreview) == Answer::Ok;
+}
+
+RenameOutcome WindowRenameHost::run(const RenamePlan& plan, FileSystem& fs) {
+    RenameOutcome outcome;
+    command_.runInBackground(
+        QStringLiteral("ファイル名変更"), plan.count(),
+        [&plan](int done) { return displayName(plan.entry(done).toByteArray()); },
+        [&](TaskProgress& progress) { outcome = renameAll(plan, fs, &progress, journalPath()); });
+    return outcome;
+}
+
+QString WindowRenameHost::journalPath() const {
+    return undoJournalPath();
+}
+
+void WindowRenameHost::report(const Message& stop) {
+    // Stopped because the window is closing: no box to wait for an answer
+    // (the session may be ending); the journal keeps the undo.
+    if (!command_.windowClosing())
+        showMessage(&window_, stop);
+}

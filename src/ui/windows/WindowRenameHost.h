@@ -1,0 +1,27 @@
+#pragma once
+
+#include "core/rename/RenameCommand.h"
+
+class LongCommand;
+class QLineEdit;
+class QWidget;
+
+// The rename command as a person meets it in the main window: boxes to read
+// and answer, the renames off the window's thread within the window's long
+// command, and no report left waiting when the window is closing.
+class WindowRenameHost : public RenameCommandHost {
+public:
+    WindowRenameHost(QWidget& window, LongCommand& command, QLineEdit& prefix, QLineEdit& suffix);
+
+    void refuse(const Refusal& refusal) override;
+    bool confirm(const Message& question, const RenamePlan& plan) override;
+    RenameOutcome run(const RenamePlan& plan, FileSystem& fs) override;
+    QString journalPath() const override;
+    void report(const Message& stop) override;
+
+private:
+    QWidget& window_;
+    LongCommand& command_;
+    QLineEdit& prefix_;
+    QLineEdit& suffix_;
+};
