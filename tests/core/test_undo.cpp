@@ -9,6 +9,7 @@
 #include "core/rename/Preview.h"
 #include "core/rename/RenameCommand.h"
 #include "core/rename/Undo.h"
+#include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
 #include "faults/Inventory.h"
 #include "support/JournalWithRightSum.h"

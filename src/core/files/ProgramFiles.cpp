@@ -1,6 +1,5 @@
 #include "core/files/ProgramFiles.h"
 
-#include "core/rename/BatchJournal.h"
 #include "core/settings/InstallLayout.h"
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"

@@ -1,5 +1,6 @@
 #include "core/rename/BatchJournal.h"
 
+#include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
 
 #include <QDir>
@@ -335,10 +336,6 @@ std::optional<BatchRecord> decodeBatchRecord(QByteArrayView bytes) {
         record.entries[size_t(index)].identity = FileIdentity{0, 0, size, modified, 0};
     }
     return record;
-}
-
-QString journalTemporaryPath(const QString& path) {
-    return path + QStringLiteral(".new");
 }
 
 JournalWriter::~JournalWriter() {

@@ -86,9 +86,6 @@ private:
     int fd_ = -1;
 };
 
-// Where a new journal is written before it takes the place of the one at path.
-QString journalTemporaryPath(const QString& path);
-
 // The journal at path; nothing when there is none or it cannot be used.
 std::optional<BatchRecord> readJournal(const QString& path);
 

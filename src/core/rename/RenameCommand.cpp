@@ -1,6 +1,6 @@
 #include "core/rename/RenameCommand.h"
 
-#include "core/rename/ErrorReasons.h"
+#include "core/common/ErrorReasons.h"
 #include "core/rename/NameChecks.h"
 #include "core/text/NativeName.h"
 

@@ -1,6 +1,6 @@
 #include "core/rename/Undo.h"
 
-#include "core/rename/ErrorReasons.h"
+#include "core/common/ErrorReasons.h"
 #include "core/text/NativeName.h"
 
 #include <QStringList>

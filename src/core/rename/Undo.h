@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/TaskProgress.h"
+#include "core/common/Message.h"
+#include "core/common/TaskProgress.h"
 #include "core/rename/BatchJournal.h"
-#include "core/rename/Message.h"
 
 #include <optional>
 #include <vector>

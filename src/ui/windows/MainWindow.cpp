@@ -1,6 +1,6 @@
 #include "ui/windows/MainWindow.h"
 
-#include "core/TaskProgress.h"
+#include "core/common/TaskProgress.h"
 #include "core/files/FileList.h"
 #include "core/files/ListOrder.h"
 #include "core/rename/FileSystem.h"
