@@ -37,19 +37,16 @@ struct DyingFileSystem : SizeAndTimeFileSystem {
 };
 
 // The real file system, reading the journal at every rename: the journal in
-// place must be whole and name the file being renamed. With breakJournal, the
-// journals still to come cannot be written from the first rename on.
+// place must be whole and name the file being renamed (unless watch is off).
 struct JournalWatchingFileSystem : PosixFileSystem {
     QString journal;
-    bool breakJournal = false;
+    bool watch = true;
     int calls = 0;
     QStringList faults;
     int renameNoReplace(const QByteArray& from, const QByteArray& to) override {
-        if (calls == 0 && breakJournal)
-            QDir().mkdir(journalTemporaryPath(journal));
-        // Every rename to well past the first journal, then every 64th:
-        // thousands of readings of thousands of lines would take a while.
-        if (!breakJournal && (calls < 200 || calls % 64 == 0)) {
+        // The first 200 renames, then every 64th: thousands of readings of
+        // thousands of lines would take a while.
+        if (watch && (calls < 200 || calls % 64 == 0)) {
             const std::optional<BatchRecord> record = readJournal(journal);
             const QByteArray name = from.sliced(from.lastIndexOf('/') + 1);
             if (!record || qsizetype(record->entries.size()) <= calls ||
@@ -354,38 +351,53 @@ private slots:
         QFile::remove(journal);
     }
 
-    // A large batch's journal grows while the renames go on, written by a
-    // thread of its own; whenever the program is killed, the journal in place
-    // covers every file renamed so far. Its journals failing part-way through
-    // leave the batch to run to its end without one.
-    void journalAheadOfTheRenames_data() {
+    // The journal is in place, whole, before the first rename, at every size
+    // of batch, so whenever the program is killed it covers every file renamed
+    // so far. A journal that cannot be written leaves none at all, never an
+    // older batch's (its files may carry other names by now); the batch runs
+    // to its end without one. A batch that renamed nothing leaves none.
+    void journalBeforeTheRenames_data() {
         QTest::addColumn<int>("files");
         QTest::addColumn<bool>("breakJournal");
-        QTest::newRow("small, written whole") << 100 << false;
-        QTest::newRow("large, past three journals") << 5000 << false;
-        QTest::newRow("large, journals failing") << 5000 << true;
+        QTest::addColumn<bool>("blockFirst");  // the first new name is taken
+        QTest::newRow("small") << 100 << false << false;
+        QTest::newRow("large") << 5000 << false << false;
+        QTest::newRow("large, the journal cannot be written") << 5000 << true << false;
+        QTest::newRow("nothing renamed") << 100 << false << true;
     }
-    void journalAheadOfTheRenames() {
+    void journalBeforeTheRenames() {
         QFETCH(int, files);
         QFETCH(bool, breakJournal);
+        QFETCH(bool, blockFirst);
         const QByteArray source = folder("ahead");
         QByteArrayList names;
         for (int k = 0; k < files; ++k) {
             names << "IMG_" + QByteArray::number(k) + ".JPG";
             writeWhole(source + '/' + names.back(), names.back());
         }
+        const RenameRequest r = request(source, names, QStringLiteral("n"));
         JournalWatchingFileSystem fs;
         fs.journal = root_.filePath(QStringLiteral("ahead.undo"));
-        fs.breakJournal = breakJournal;
-        const RenameOutcome run =
-            renameAll(RenamePlan::make(request(source, names, QStringLiteral("n")), fs), fs,
-                      nullptr, fs.journal);
-        QCOMPARE(run.renamed, files);
+        const RenamePlan plan = RenamePlan::make(r, fs);
+        if (blockFirst)
+            writeWhole(source + '/' + plan.newName(0).toByteArray(), "taken");
+        if (breakJournal) {
+            // An older batch's journal, and no room for the new one.
+            BatchRecord older{"/old/", "/old/", IdentityKind::Inode, 1, {}};
+            older.entries.push_back({"a.jpg", "1.jpg", FileIdentity{5, 42, -1, 0, 0}});
+            QVERIFY(rewriteJournal(fs.journal, older));
+            QVERIFY(QDir().mkdir(journalTemporaryPath(fs.journal)));
+            fs.watch = false;
+        }
+        const RenameOutcome run = renameAll(plan, fs, nullptr, fs.journal);
+        QCOMPARE(run.renamed, blockFirst ? 0 : files);
+        QCOMPARE(fs.calls, blockFirst ? 1 : files);
         QVERIFY2(fs.faults.isEmpty(), qPrintable(fs.faults.mid(0, 5).join(u'\n')));
-        // Afterwards: the whole batch, or (the journals failing) nothing at
-        // all, never part of it.
+        // Afterwards: the whole batch, or nothing at all, never part of it.
         const std::optional<BatchRecord> record = readJournal(fs.journal);
-        if (record || !breakJournal)
+        if (breakJournal || blockFirst)
+            QVERIFY(!QFile::exists(fs.journal));
+        else
             QVERIFY(record && int(record->entries.size()) == files);
         std::filesystem::remove_all(source.toStdString());
         QDir().rmdir(journalTemporaryPath(fs.journal));
