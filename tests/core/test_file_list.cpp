@@ -33,8 +33,8 @@ bool touch(const QTemporaryDir& dir, const QByteArray& name) {
 
 QByteArrayList names(const FileList& list) {
     QByteArrayList out;
-    for (const QByteArray& name : list.names())
-        out << name;
+    for (const ListedFile& file : list.files())
+        out << file.name;
     return out;
 }
 
@@ -72,9 +72,9 @@ private slots:
         QCOMPARE(names(list), (QByteArrayList{"B9.JPG", "b9.jpg", "b10.jpg", "写真2.jpg"}));
 
         list.setPattern("*.txt;*.JPG");
-        QCOMPARE(int(list.names().size()), 5);
+        QCOMPARE(int(list.files().size()), 5);
         list.setPattern("");
-        QCOMPARE(int(list.names().size()), 0);
+        QCOMPARE(int(list.files().size()), 0);
     }
 
     void keepsNamesThatAreNotUtf8() {
@@ -92,17 +92,17 @@ private slots:
         QTemporaryDir dir;
         FileList list;
         list.setPath(dir.path());
-        QCOMPARE(int(list.names().size()), 0);
+        QCOMPARE(int(list.files().size()), 0);
         QCOMPARE(list.lastError(), 0);
 
         QVERIFY(touch(dir, "a.jpg"));
         list.refresh();
-        QCOMPARE(int(list.names().size()), 1);
+        QCOMPARE(int(list.files().size()), 1);
 
         // A vanished folder must not leave the old names for the rename to use.
         QVERIFY(QDir(dir.path()).removeRecursively());
         list.refresh();
-        QCOMPARE(int(list.names().size()), 0);
+        QCOMPARE(int(list.files().size()), 0);
         QCOMPARE(list.lastError(), ENOENT);
 
         QTemporaryDir other;
@@ -152,11 +152,12 @@ private slots:
         QFETCH(QByteArrayList, listed);
         QCOMPARE(sorted(names(list)), sorted(listed));
         // Each name keeps its own inode number, which the undo knows it by.
-        for (size_t k = 0; k < list.names().size(); ++k) {
+        for (size_t k = 0; k < list.files().size(); ++k) {
             struct stat st;
-            const QString path = paths.value(folder) + u'/' + QString::fromUtf8(list.names()[k]);
+            const ListedFile& file = list.files()[k];
+            const QString path = paths.value(folder) + u'/' + QString::fromUtf8(file.name);
             QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0);
-            QCOMPARE(quint64(st.st_ino), list.inodes()[k]);
+            QCOMPARE(quint64(st.st_ino), file.inode);
         }
     }
 
@@ -217,10 +218,12 @@ private slots:
         QFETCH(QByteArrayList, names);
         QFETCH(QList<int>, times);
         QFETCH(QList<int>, order);
-        std::vector<std::optional<qint64>> keys;
-        for (const int t : times)
-            keys.push_back(t == -1 ? std::nullopt : std::optional<qint64>(t));
-        const std::vector<int> got = ::timeOrder({names.begin(), names.end()}, keys);
+        std::vector<ListedFile> files;
+        for (qsizetype k = 0; k < names.size(); ++k) {
+            const ShootingTime time{times[k], times[k] == -1 ? TimeSource::None : TimeSource::Exif};
+            files.push_back({names[k], 0, time});
+        }
+        const std::vector<int> got = ::timeOrder(files);
         QCOMPARE(QList<int>(got.begin(), got.end()), order);
     }
 };

@@ -98,10 +98,9 @@ class TestUndo : public QObject {
         r.destination = r.folder;
         r.startNumber = QStringLiteral("1");
         r.prefix = prefix;
-        r.entries.assign(names.begin(), names.end());
-        // As the folder listing gives them.
+        // With their inode numbers, as the folder listing gives them.
         for (const QByteArray& name : names)
-            r.inodes.push_back(inodeOf(folder + '/' + name));
+            r.files.push_back({name, inodeOf(folder + '/' + name), {}});
         return r;
     }
 
@@ -203,7 +202,7 @@ private slots:
         PosixFileSystem fs;
         const RenamePlan plan = RenamePlan::make(r, fs);
         const QStringList lines = previewText(plan).split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(renameAll(plan, fs).renamed, entries.size());
+        QCOMPARE(renamedCount(renameAll(plan, fs)), entries.size());
         QStringList given;
         for (int k = 0; k < entries.size(); ++k) {
             const QByteArray newName = plan.newName(k).toByteArray();
@@ -244,7 +243,8 @@ private slots:
         RenameRequest r;
         r.folder = r.destination = QStringLiteral("/f");
         r.startNumber = QStringLiteral("1");
-        r.entries.assign(entries.begin(), entries.end());
+        for (const QByteArray& entry : entries)
+            r.files.push_back({entry, 0, {}});
         PosixFileSystem fs;
         const RenamePlan plan = RenamePlan::make(r, fs);
         const std::vector<int> found = takenNewNames(
@@ -291,7 +291,7 @@ private slots:
                                                   : std::make_unique<PosixFileSystem>();
         const RenameOutcome run = renameAll(RenamePlan::make(r, *fs), *fs, nullptr, journal);
         const int renamed = c.blocker.isEmpty() ? 5 : 3;
-        QCOMPARE(run.renamed, renamed);
+        QCOMPARE(renamedCount(run), renamed);
 
         // Another program at work after the batch, on the third file (c.jpg, now 3.jpg).
         QByteArray prefix = c.destination ? "../undo-dst/" : "";
@@ -390,7 +390,7 @@ private slots:
             fs.watch = false;
         }
         const RenameOutcome run = renameAll(plan, fs, nullptr, fs.journal);
-        QCOMPARE(run.renamed, blockFirst ? 0 : files);
+        QCOMPARE(renamedCount(run), blockFirst ? 0 : files);
         QCOMPARE(fs.calls, blockFirst ? 1 : files);
         QVERIFY2(fs.faults.isEmpty(), qPrintable(fs.faults.mid(0, 5).join(u'\n')));
         // Afterwards: the whole batch, or nothing at all, never part of it.

@@ -182,14 +182,14 @@ private slots:
         for (const QByteArray entry : {"a.jpg", "b.jpg"}) {
             writeWhole(root + entry, entry);
             photos.push_back({entry, entry, entry});
-            request.entries.push_back(entry);
+            request.files.push_back({entry, 0, {}});
         }
         PosixFileSystem fs;
         const RenamePlan plan = RenamePlan::make(request, fs);
         const RenameOutcome outcome = renameAll(plan, fs);
-        QCOMPARE(outcome.stop, StopReason::AccessError);
-        QTEST(outcome.error, "error");
-        QCOMPARE(outcome.renamed, 0);
+        QFETCH(int, error);
+        QVERIFY(outcome == RenameOutcome(PlanRefusal{StopReason::UnfitName, 0, error}));
+        QCOMPARE(stopNumber(outcome), 75);
         QFETCH(QString, reason);
         QCOMPARE(stopMessage(plan, outcome)->text,
                  QStringLiteral("エラーによって処理できませんでした.\r\n\r\n"

@@ -1,6 +1,6 @@
 #include "core/rename/BatchJournal.h"
 
-#include "core/rename/RenameEngine.h"
+#include "core/rename/RenamePlan.h"
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
 
@@ -350,7 +350,7 @@ public:
     QByteArrayView oldName(int k) const override { return plan_.entry(k); }
     QByteArrayView newName(int k) const override { return plan_.newName(k); }
     std::optional<FileIdentity> identity(int k) const override {
-        return FileIdentity{device_, plan_.inodes()[size_t(k)], -1, 0, 0};
+        return FileIdentity{device_, plan_.inode(k), -1, 0, 0};
     }
 
 private:
@@ -384,10 +384,14 @@ JournalState JournalWriter::begin(const QString& path, const RenamePlan& plan) {
                          fs_.identityKind(plan.sourceFolder()), fileClockNow()};
     quint64 device = 0;
     if (heading.kind == IdentityKind::Inode) {
+        bool everyInodeKnown = true;
+        for (int k = 0; k < plan.count() && everyInodeKnown; ++k)
+            everyInodeKnown = plan.inode(k) != 0;
         const std::optional<FileIdentity> first =
-            plan.inodes().empty() ? std::nullopt
-                                  : fs_.identify(plan.sourceFolder() + plan.entry(0).toByteArray());
-        if (first && first->inode == plan.inodes().front())
+            everyInodeKnown && plan.count() > 0
+                ? fs_.identify(plan.sourceFolder() + plan.entry(0).toByteArray())
+                : std::nullopt;
+        if (first && first->inode == plan.inode(0))
             device = first->device;
         else
             heading.kind = IdentityKind::SizeAndTime;

@@ -1,138 +1,60 @@
 #include "core/rename/RenameEngine.h"
 
 #include "core/rename/BatchJournal.h"
-#include "core/rename/NameRules.h"
-#include "core/rename/SerialNumbers.h"
-#include "core/text/NativeName.h"
-#include "core/text/Paths.h"
 
 #include <algorithm>
 #include <cerrno>
 
 // A batch may hold tens of thousands of files, and the loop should cost little
-// more than the renames themselves: the names go into one buffer, and the
+// more than the renames themselves: the new names lie in one buffer, and the
 // paths are built in buffers that live through the whole run.
 
-int stopNumber(StopReason reason) {
-    switch (reason) {
-        case StopReason::None:
-            return 0;
-        case StopReason::SerialOverflow:
-            return 6;
-        case StopReason::BadStartNumber:
-            return 13;
-        case StopReason::FolderMissing:
-            return 53;
-        case StopReason::NameTaken:
-            return 58;
-        case StopReason::AccessError:
-            return 75;
-    }
-    return 75;
+int renamedCount(const RenameOutcome& outcome) {
+    struct Count {
+        int operator()(const RenameFinished& finished) const { return finished.renamed; }
+        int operator()(const RenameCancelled& cancelled) const { return cancelled.renamed; }
+        int operator()(const RenameStopped& stopped) const { return stopped.at; }
+        int operator()(const PlanRefusal&) const { return 0; }
+    };
+    return std::visit(Count(), outcome);
+}
+
+int stopNumber(const RenameOutcome& outcome) {
+    if (const auto* stopped = std::get_if<RenameStopped>(&outcome))
+        return stopNumber(stopped->reason);
+    if (const auto* refusal = std::get_if<PlanRefusal>(&outcome))
+        return stopNumber(refusal->reason);
+    return 0;
 }
 
 namespace {
-
-// Why the file system could not give a file this name exactly as it was
-// built, or 0. A NUL would cut the name short where the system reads it, a
-// separator would send the file into another folder.
-int nameProblem(QByteArrayView name, qsizetype longest) {
-    if (name.contains('\0') || name.contains('/'))
-        return EINVAL;
-    return name.size() > longest ? ENAMETOOLONG : 0;
-}
 
 // Only asked after a failure, so a run that goes through pays nothing for it.
 // A missing destination is the user's to choose again; a folder of files that
 // went away (moved by another program, its card taken out) is no fault of the
 // destination, even where the two are one folder.
-void setStopFor(RenameOutcome& outcome, FileSystem& fs, const RenamePlan& plan) {
-    switch (outcome.error) {
+StopReason reasonFor(int error, FileSystem& fs, const RenamePlan& plan) {
+    switch (error) {
         case EEXIST:
         case ENOTEMPTY:
-            outcome.stop = StopReason::NameTaken;
-            return;
+            return StopReason::NameTaken;
         case ENOENT:
         case ENOTDIR:
-            if (!fs.folderExists(plan.sourceFolder())) {
-                outcome.stop = StopReason::AccessError;
-                outcome.folderGone = true;
-                return;
-            }
-            outcome.stop = fs.folderExists(plan.targetFolder()) ? StopReason::AccessError
-                                                                : StopReason::FolderMissing;
-            return;
+            if (!fs.folderExists(plan.sourceFolder()))
+                return StopReason::FolderGone;
+            return fs.folderExists(plan.targetFolder()) ? StopReason::AccessError
+                                                        : StopReason::FolderMissing;
         default:
-            outcome.stop = StopReason::AccessError;
-            return;
+            return StopReason::AccessError;
     }
 }
 
 }  // namespace
 
-RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
-    RenamePlan plan;
-    plan.entries_ = request.entries;
-    if (request.inodes.size() == request.entries.size())
-        plan.inodes_ = request.inodes;
-    plan.sourceFolder_ = withTrailingSlash(toNative(request.folder));
-    plan.targetFolder_ = withTrailingSlash(toNative(request.targetFolder()));
-
-    const int count = plan.count();
-    const std::optional<int> start = plainStartNumber(request.startNumber);
-    if (!start) {
-        plan.refusal_ = StopReason::BadStartNumber;
-        return plan;
-    }
-    if (*start > kMaxSerial || qint64(*start) + count - 1 > kMaxSerial) {
-        plan.refusal_ = StopReason::SerialOverflow;
-        return plan;
-    }
-    const int width = serialWidth(request.startNumber, *start, count);
-    const QByteArray prefix = toNative(request.prefix);
-    const QByteArray suffix = toNative(request.suffix);
-
-    qsizetype total = 0;
-    for (const QByteArray& entry : plan.entries_)
-        total += entry.size() + prefix.size() + suffix.size() + width;
-    plan.newNames_.reserve(total);
-    plan.ends_.reserve(size_t(count));
-
-    // A name the file system cannot hold would otherwise stop the batch
-    // half-way, with part of the folder renamed.
-    const qsizetype longest = fs.longestName(plan.targetFolder_);
-    for (int k = 0; k < count; ++k) {
-        const qsizetype begin = plan.newNames_.size();
-        if (request.ownName)
-            appendOwnNameWithSerial(plan.newNames_, plan.entries_[size_t(k)], *start + k, width);
-        else
-            appendSerialName(plan.newNames_, plan.entries_[size_t(k)], prefix, *start + k, width,
-                             suffix);
-        plan.ends_.push_back(plan.newNames_.size());
-        const int error = nameProblem(QByteArrayView(plan.newNames_).sliced(begin), longest);
-        if (error != 0 && plan.refusal_ == StopReason::None) {
-            plan.refusal_ = StopReason::AccessError;
-            plan.refusedIndex_ = k;
-            plan.refusalError_ = error;
-        }
-    }
-    return plan;
-}
-
-QByteArrayView RenamePlan::newName(int k) const {
-    const qsizetype begin = k == 0 ? 0 : ends_[size_t(k - 1)];
-    return QByteArrayView(newNames_).sliced(begin, ends_[size_t(k)] - begin);
-}
-
 RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* progress,
                         const QString& journalPath) {
-    RenameOutcome outcome;
-    if (plan.refusal() != StopReason::None) {
-        outcome.stop = plan.refusal();
-        outcome.error = plan.refusalError();
-        outcome.stoppedAt = plan.refusedIndex();
-        return outcome;
-    }
+    if (plan.refusal())
+        return *plan.refusal();
     qsizetype longestEntry = 0;
     qsizetype longestNewName = 0;
     for (int k = 0; k < plan.count(); ++k) {
@@ -150,9 +72,10 @@ RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* pr
     if (!journalPath.isEmpty())
         journal.begin(journalPath, plan);
 
+    RenameOutcome outcome = RenameFinished{plan.count()};
     for (int k = 0; k < plan.count(); ++k) {
         if (progress && progress->shouldStop()) {
-            outcome.cancelled = true;
+            outcome = RenameCancelled{k};
             break;
         }
         oldPath.truncate(oldBase);
@@ -164,16 +87,13 @@ RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* pr
         if (oldPath != newPath) {
             journal.beforeRename(k, oldPath);
             if (const int error = fs.renameNoReplace(oldPath, newPath)) {
-                outcome.error = error;
-                outcome.stoppedAt = k;
-                setStopFor(outcome, fs, plan);
+                outcome = RenameStopped{k, reasonFor(error, fs, plan), error};
                 break;
             }
         }
-        ++outcome.renamed;
         if (progress)
-            progress->setDone(outcome.renamed);
+            progress->setDone(k + 1);
     }
-    journal.end(outcome.renamed);
+    journal.end(renamedCount(outcome));
     return outcome;
 }

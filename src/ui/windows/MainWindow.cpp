@@ -316,7 +316,15 @@ void MainWindow::reloadConversionList() {
             return;
     }
     conversionList_->setHiddenKeepingFocus(true);
-    conversionList_->setNames(fileList_->names(), fileList_->inodes());
+    std::vector<QByteArray> names;
+    std::vector<quint64> inodes;
+    names.reserve(fileList_->files().size());
+    inodes.reserve(fileList_->files().size());
+    for (const ListedFile& file : fileList_->files()) {
+        names.push_back(file.name);
+        inodes.push_back(file.inode);
+    }
+    conversionList_->setNames(std::move(names), std::move(inodes));
     conversionList_->setHiddenKeepingFocus(false);
 }
 
@@ -364,13 +372,11 @@ void MainWindow::sortByShootingTime() {
             stopped = progress.shouldStop();
         });
     if (!stopped) {
-        std::vector<std::optional<qint64>> keys(times.size());
-        for (size_t k = 0; k < times.size(); ++k) {
-            if (times[k] && times[k]->isKnown())
-                keys[k] = times[k]->localMsecs;
-        }
+        std::vector<ListedFile> files(names.size());
+        for (size_t k = 0; k < names.size(); ++k)
+            files[k] = {names[k], 0, times[k].value_or(ShootingTime())};
         conversionList_->setTimes(std::move(times));
-        conversionList_->reorder(timeOrder(names, keys));
+        conversionList_->reorder(timeOrder(files));
     }
     if (closeAfterWork_)
         close();
@@ -453,11 +459,14 @@ RenameRequest MainWindow::currentRequest() const {
     request.prefix = prefixEdit_->text();
     request.suffix = suffixEdit_->text();
     request.startNumber = startNumberEdit_->text();
-    request.entries = conversionList_->natives();
     // The listing's inode numbers, for the undo: they cost the run nothing.
     // A number the file system gives again to a file made after the batch
     // began does not fool the undo, which asks each file when it was made.
-    request.inodes = conversionList_->inodes();
+    const std::vector<QByteArray>& names = conversionList_->natives();
+    const std::vector<quint64>& inodes = conversionList_->inodes();
+    request.files.resize(names.size());
+    for (size_t k = 0; k < names.size(); ++k)
+        request.files[k] = {names[k], k < inodes.size() ? inodes[k] : 0, {}};
     return request;
 }
 
