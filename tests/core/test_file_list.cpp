@@ -16,7 +16,6 @@
 #include <unistd.h>
 
 #include "core/files/FileList.h"
-#include "core/files/ListOrder.h"
 #include "core/settings/Settings.h"
 
 #include "TestFiles.h"
@@ -195,36 +194,6 @@ private slots:
 
         list.refresh();
         QCOMPARE(paths.count() + patterns.count(), 4);
-    }
-
-    // The orders the list can be put in; -1: a file whose time could not be
-    // read at all (it vanished).
-    void timeOrder_data() {
-        QTest::addColumn<QByteArrayList>("names");
-        QTest::addColumn<QList<int>>("times");
-        QTest::addColumn<QList<int>>("order");
-        QTest::newRow("by time") << QByteArrayList{"a", "b", "c"} << QList<int>{30, 10, 20}
-                                 << QList<int>{1, 2, 0};
-        QTest::newRow("equal times: natural, not byte, not list order")
-            << QByteArrayList{"p10", "x", "P2"} << QList<int>{5, 1, 5} << QList<int>{1, 2, 0};
-        QTest::newRow("equal times, names equal but for case")
-            << QByteArrayList{"img_1", "IMG_1"} << QList<int>{0, 0} << QList<int>{1, 0};
-        QTest::newRow("unreadable last, in natural order")
-            << QByteArrayList{"z10", "z9", "a"} << QList<int>{-1, -1, 99} << QList<int>{2, 1, 0};
-        QTest::newRow("before 1970")
-            << QByteArrayList{"new", "old"} << QList<int>{1, -5000} << QList<int>{1, 0};
-    }
-    void timeOrder() {
-        QFETCH(QByteArrayList, names);
-        QFETCH(QList<int>, times);
-        QFETCH(QList<int>, order);
-        std::vector<ListedFile> files;
-        for (qsizetype k = 0; k < names.size(); ++k) {
-            const ShootingTime time{times[k], times[k] == -1 ? TimeSource::None : TimeSource::Exif};
-            files.push_back({names[k], 0, time});
-        }
-        const std::vector<int> got = ::timeOrder(files);
-        QCOMPARE(QList<int>(got.begin(), got.end()), order);
     }
 };
 

@@ -5,13 +5,12 @@
 
 #include <filesystem>
 
+#include "Inventory.h"
 #include "core/rename/BatchJournal.h"
-#include "core/rename/Preview.h"
 #include "core/rename/RenameCommand.h"
 #include "core/rename/Undo.h"
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
-#include "faults/Inventory.h"
 #include "support/JournalWithRightSum.h"
 
 // The record of a batch and its undo, on real folders: the undo brings back
@@ -178,82 +177,6 @@ private slots:
                                "target 12:/home/u/out/\ncount 2\ne 9333333333333333333 "));
     }
 
-    // The preview lines are the names the run gives, from the same plan.
-    void previewIsWhatTheRunGives_data() {
-        QTest::addColumn<bool>("ownName");
-        QTest::addColumn<bool>("destination");
-        QTest::addColumn<QByteArrayList>("entries");
-        QTest::newRow("serial") << false << false << QByteArrayList{"b.JPG", "a.jpg", "c.d.gif"};
-        QTest::newRow("own name") << true << false << QByteArrayList{"a.jpg", "README"};
-        QTest::newRow("destination, dotless") << false << true << QByteArrayList{"x", "y.png"};
-    }
-    void previewIsWhatTheRunGives() {
-        QFETCH(bool, ownName);
-        QFETCH(bool, destination);
-        QFETCH(QByteArrayList, entries);
-        const QByteArray source = folder("preview-src");
-        const QByteArray target = destination ? folder("preview-dst") : source;
-        for (const QByteArray& entry : entries)
-            writeWhole(source + '/' + entry, entry);
-        RenameRequest r = request(source, entries, QStringLiteral("旅"));
-        r.ownName = ownName;
-        r.moveToDestination = destination;
-        r.destination = fromNative(target);
-        PosixFileSystem fs;
-        const RenamePlan plan = RenamePlan::make(r, fs);
-        const QStringList lines = previewText(plan).split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(renamedCount(renameAll(plan, fs)), entries.size());
-        QStringList given;
-        for (int k = 0; k < entries.size(); ++k) {
-            const QByteArray newName = plan.newName(k).toByteArray();
-            QVERIFY(QFile::exists(QFile::decodeName(target + '/' + newName)));
-            given << QString::fromUtf8(entries[k]) + " → " + QString::fromUtf8(newName);
-        }
-        QCOMPARE(lines, given);
-        std::filesystem::remove_all(source.toStdString());
-        std::filesystem::remove_all(target.toStdString());
-    }
-
-    void takenNames_data() {
-        QTest::addColumn<QByteArrayList>("present");  // in the target folder
-        QTest::addColumn<QByteArrayList>("entries");
-        QTest::addColumn<bool>("ignoresCase");
-        QTest::addColumn<QList<int>>("taken");
-        QTest::newRow("a file off the list holds a new name")
-            << QByteArrayList{"1.jpg", "a.jpg", "b.jpg"} << QByteArrayList{"a.jpg", "b.jpg"}
-            << false << QList<int>{0};
-        QTest::newRow("renamed away before its name is wanted")
-            << QByteArrayList{"2.jpg", "x.jpg"} << QByteArrayList{"2.jpg", "x.jpg"} << false
-            << QList<int>{};
-        QTest::newRow("wanted before it is renamed away")
-            << QByteArrayList{"a.jpg", "1.jpg"} << QByteArrayList{"a.jpg", "1.jpg"} << false
-            << QList<int>{0};
-        QTest::newRow("already so named")
-            << QByteArrayList{"1.jpg"} << QByteArrayList{"1.jpg"} << false << QList<int>{};
-        QTest::newRow("other case, told apart")
-            << QByteArrayList{"1.JPG", "a.jpg"} << QByteArrayList{"a.jpg"} << false << QList<int>{};
-        QTest::newRow("other case on a card")
-            << QByteArrayList{"1.JPG", "a.jpg"} << QByteArrayList{"a.jpg"} << true << QList<int>{0};
-    }
-    void takenNames() {
-        QFETCH(QByteArrayList, present);
-        QFETCH(QByteArrayList, entries);
-        QFETCH(bool, ignoresCase);
-        QFETCH(QList<int>, taken);
-        RenameRequest r;
-        r.folder = r.destination = QStringLiteral("/f");
-        r.startNumber = QStringLiteral("1");
-        for (const QByteArray& entry : entries)
-            r.files.push_back({entry, 0, {}});
-        PosixFileSystem fs;
-        const RenamePlan plan = RenamePlan::make(r, fs);
-        const std::vector<int> found = takenNewNames(
-            plan, std::vector<QByteArray>(present.begin(), present.end()), ignoresCase);
-        QCOMPARE(QList<int>(found.begin(), found.end()), taken);
-        const QString text = previewText(plan, found);
-        QCOMPARE(text.startsWith(QStringLiteral("同じ名前のファイルがあるため")), !taken.isEmpty());
-    }
-
     void undo_data() {
         QTest::addColumn<Case>("c");
         QTest::newRow("whole batch") << Case{};
@@ -335,8 +258,7 @@ private slots:
             for (const auto& [path, bytes] : inventory(target))
                 now["../undo-dst/" + path] = bytes;
         }
-        const QStringList faults = accountFor(now, photos);
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+        VERIFY_ACCOUNTED_FOR(now, photos);
 
         // Once its old name is free, the undo that is left brings it back.
         if (c.act == Act::TakeThirdsName) {
@@ -441,8 +363,7 @@ private slots:
         const UndoOutcome outcome = undoBatch(*record, fs);
         QCOMPARE(outcome.restored, killBefore);
         QVERIFY(remainingAfter(*record, outcome).entries.empty());
-        const QStringList faults = accountFor(inventory(source), photos);
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+        VERIFY_ACCOUNTED_FOR(inventory(source), photos);
         std::filesystem::remove_all(source.toStdString());
         QFile::remove(journal);
     }

@@ -117,8 +117,7 @@ private slots:
             const QByteArray newPath = outcome == Outcome::Renamed ? toNative(name) : entries[k];
             photos.push_back({photoBytes(entries[k], k), entries[k], newPath});
         }
-        const QStringList faults = accountFor(inventory(root), photos);
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+        VERIFY_ACCOUNTED_FOR(inventory(root), photos);
 
         QStringList prompts = boxes.texts();
         switch (outcome) {
@@ -195,7 +194,7 @@ private slots:
                  QStringLiteral("エラーによって処理できませんでした.\r\n\r\n"
                                 "a.jpg より後のファイルが変換できませんでした.\r\n") +
                      reason + QStringLiteral("\r\nファイルは変換していません."));
-        QVERIFY(accountFor(inventory(root), photos).isEmpty());
+        VERIFY_ACCOUNTED_FOR(inventory(root), photos);
     }
 };
 
