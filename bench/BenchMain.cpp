@@ -34,8 +34,8 @@ int listCommand(const char* folder, const char* patterns) {
         std::fprintf(stderr, "%s: %s\n", folder, std::strerror(list.lastError()));
         return 1;
     }
-    for (const QByteArray& name : list.names()) {
-        std::fwrite(name.constData(), 1, size_t(name.size()), stdout);
+    for (const ListedFile& file : list.files()) {
+        std::fwrite(file.name.constData(), 1, size_t(file.name.size()), stdout);
         std::putc('\n', stdout);
     }
     return std::fflush(stdout) == 0 ? 0 : 1;
@@ -56,9 +56,13 @@ int renameCommand(int argc, char** argv) {
     // What the command refuses before it would ask prints nothing.
     if (!outcome)
         return 1;
-    std::printf("%d\n", stopNumber(outcome->stop));
-    if (outcome->stop != StopReason::None) {
-        std::fprintf(stderr, "(%s)\n", std::strerror(outcome->error));
+    std::printf("%d\n", stopNumber(*outcome));
+    if (const auto* stopped = std::get_if<RenameStopped>(&*outcome)) {
+        std::fprintf(stderr, "(%s)\n", std::strerror(stopped->error));
+        return 1;
+    }
+    if (const auto* refusal = std::get_if<PlanRefusal>(&*outcome)) {
+        std::fprintf(stderr, "(%s)\n", std::strerror(refusal->error));
         return 1;
     }
     return 0;

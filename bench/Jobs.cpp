@@ -26,9 +26,8 @@ RenameRequest serialRequest(const QByteArray& folder, const QByteArray& patterns
     // What FileList::setPath reads with, path and patterns taking the same
     // round trip through text.
     const QByteArray listed = toNative(request.folder);
-    request.entries = listMatchingFiles(listed, PatternSet(toNative(fromNative(patterns))), error,
-                                        &request.inodes);
-    leaveOutProgramFiles(listed, request.entries, request.inodes);
+    request.files = listMatchingFiles(listed, PatternSet(toNative(fromNative(patterns))), error);
+    leaveOutProgramFiles(listed, request.files);
     return request;
 }
 

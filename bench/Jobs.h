@@ -14,7 +14,7 @@
 class FileList;
 
 // Points list at folder with the ";"-separated patterns, as a folder change in
-// the window does; list.names() then holds the names in the list's order.
+// the window does; list.files() then holds the files in the list's order.
 void readFolder(FileList& list, const QByteArray& folder, const QByteArray& patterns);
 
 // The batch the window hands to the rename command for the files of folder

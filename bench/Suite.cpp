@@ -332,7 +332,7 @@ void Suite::renameSection(const char* fs, const QByteArray& root) {
                     break;
                 }
                 plain_names_free(&listed);
-                if (request.entries.size() != size_t(n) || paths.count != size_t(n))
+                if (request.files.size() != size_t(n) || paths.count != size_t(n))
                     problem("the listed files are not the prepared ones");
 
                 // Each timed job starts on a synced file system: right after a
@@ -348,9 +348,10 @@ void Suite::renameSection(const char* fs, const QByteArray& root) {
                     const std::optional<RenameOutcome> outcome =
                         runRenameCommand(request, fileSystem, host);
                     engineUs.push_back(msSince(begin) * 1000.0 / n);
-                    if (!outcome || outcome->stop != StopReason::None || outcome->renamed != n)
+                    if (!outcome || !std::holds_alternative<RenameFinished>(*outcome) ||
+                        renamedCount(*outcome) != n)
                         problem("the rename command stopped with " +
-                                std::to_string(outcome ? stopNumber(outcome->stop) : -1));
+                                std::to_string(outcome ? stopNumber(*outcome) : -1));
                 };
                 const std::function<void()> bare = [&] {
                     int renameError = 0;
@@ -480,7 +481,7 @@ void Suite::listSection(const char* fs, const QByteArray& root) {
             const auto begin = Clock::now();
             readFolder(list, folder, kPatterns);
             fileList.push_back(msSince(begin));
-            if (list.lastError() != 0 || int(list.names().size()) != listMatching)
+            if (list.lastError() != 0 || int(list.files().size()) != listMatching)
                 problem("the file list lost files");
         },
         [&] {

@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     timer.start();
     const QByteArray folder(argv[1]);
     int error = 0;
-    const std::vector<QByteArray> names = listMatchingFiles(folder, PatternSet(argv[2]), &error);
+    const std::vector<ListedFile> files = listMatchingFiles(folder, PatternSet(argv[2]), &error);
     if (error != 0) {
         std::fprintf(stderr, "%s: %s\n", argv[1], std::strerror(error));
         return 1;
@@ -34,8 +34,8 @@ int main(int argc, char** argv) {
     size_t timed = 0;
     size_t withExif = 0;
     int64_t sum = 0;
-    for (const QByteArray& name : names) {
-        const ShootingTime time = shootingTime(folder + '/' + name);
+    for (const ListedFile& file : files) {
+        const ShootingTime time = shootingTime(folder + '/' + file.name);
         if (!time.isKnown())
             continue;
         ++timed;
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
         // Whole seconds, rounded down, as the plain contestant counts them.
         sum += time.localMsecs >= 0 ? time.localMsecs / 1000 : (time.localMsecs - 999) / 1000;
     }
-    std::printf("%zu files, %zu timed, %zu with exif, sum %" PRId64 ", %lld ms\n", names.size(),
+    std::printf("%zu files, %zu timed, %zu with exif, sum %" PRId64 ", %lld ms\n", files.size(),
                 timed, withExif, sum, static_cast<long long>(timer.elapsed()));
     return 0;
 }

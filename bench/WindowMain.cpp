@@ -1,5 +1,5 @@
-// tolvane-bench-window [--question | --run | --sort-times | --repaint-gaps] DIR
-// PATTERNS: the main window on the offscreen platform, standing beside DIR
+// tolvane-bench-window [--question | --run | --ok-to-list | --sort-times |
+// --repaint-gaps] DIR PATTERNS: the main window on the offscreen platform, standing beside DIR
 // with the extension list PATTERNS, opens DIR the way a double click in the
 // folder list does. Prints the milliseconds from that folder change until the
 // conversion list has been filled and painted, the peak resident memory in
@@ -13,6 +13,16 @@
 //                   run's milliseconds, the longest gap between two paints of
 //                   the window during it, the number renamed, and when that
 //                   gap began.
+//   --ok-to-list    renames them the same way, the question answered OK the
+//                   moment it is asked, and prints the milliseconds from that
+//                   answer until the conversion list, read again, has been
+//                   painted with the new names; the longest gap between two
+//                   paints of the window from the click on 変換 on (a corner
+//                   of the menu bar asked to repaint every 10 ms, a probe
+//                   that costs little); the number renamed; and then, on the
+//                   same folder, the plain program's milliseconds for the
+//                   same rename (prefix plain_) and for listing the folder
+//                   afterwards.
 //   --sort-times    chooses 撮影日時順に並べる in the conversion list's context
 //                   menu and prints the milliseconds until the list stands in
 //                   shooting order and has been painted, the longest gap
@@ -32,6 +42,7 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -43,6 +54,7 @@
 #include <cstring>
 
 #include "core/text/NativeName.h"
+#include "plain.h"
 #include "ui/controls/Fonts.h"
 #include "ui/controls/NameList.h"
 #include "ui/services/MessageBoxes.h"
@@ -199,6 +211,67 @@ int run(MainWindow& window, NameList* list) {
     return renamed == before ? 0 : 1;
 }
 
+// Answers the rename's question OK the moment it is asked, and notes when;
+// any other box is a stop or a refusal, counted.
+class OkAtOnce : public MessageBoxService {
+public:
+    OkAtOnce() { MessageBoxService::replace(this); }
+    ~OkAtOnce() override { MessageBoxService::replace(nullptr); }
+    Answer show(QWidget*, const Message& message) override {
+        if (message.buttons == Buttons::OkCancel)
+            answered.start();
+        else
+            ++others;
+        return Answer::Ok;
+    }
+    QElapsedTimer answered;
+    int others = 0;
+};
+
+int okToList(MainWindow& window, NameList* list, const QByteArray& folder,
+             const QByteArray& patterns) {
+    OkAtOnce ok;
+    window.findChild<QLineEdit*>(QStringLiteral("prefixEdit"))->setText(QStringLiteral("card_"));
+    QWidget* probe = window.menuBar();
+    PaintGaps gaps(probe);
+    QTimer repaint;
+    QObject::connect(&repaint, &QTimer::timeout, probe, [probe] { probe->update(0, 0, 1, 1); });
+    const int before = list->count();
+    repaint.start(10);
+    gaps.start();
+    window.findChild<QPushButton*>(QStringLiteral("convertButton"))->click();
+    // The list was read again from the folder; the user sees the new names
+    // once it has been painted.
+    QEventLoop loop;
+    PaintWatch watch(list->viewport(), &loop);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    loop.exec();
+    const double okMs = ok.answered.isValid() ? double(ok.answered.nsecsElapsed()) / 1e6 : -1;
+    repaint.stop();
+    int renamed = 0;
+    for (int k = 0; k < list->count(); ++k)
+        renamed += list->text(k).startsWith(QStringLiteral("card_")) ? 1 : 0;
+
+    QElapsedTimer plain;
+    plain.start();
+    const int error = plain_rename_job(folder.constData(), patterns.constData(), "1", "plain_", "");
+    const double plainRenameMs = double(plain.nsecsElapsed()) / 1e6;
+    plain.start();
+    plain_names listed{};
+    const int listError = plain_list(folder.constData(), patterns.constData(), &listed);
+    const double plainListMs = double(plain.nsecsElapsed()) / 1e6;
+    const bool plainListedAll = listError == 0 && listed.count == size_t(before);
+    if (listError == 0)
+        plain_names_free(&listed);
+
+    std::printf("%.3f %.3f %d %.3f %.3f\n", okMs, gaps.longestMs(), renamed, plainRenameMs,
+                plainListMs);
+    return watch.painted && okMs >= 0 && ok.others == 0 && renamed == before && error == 0 &&
+                   plainListedAll
+               ? 0
+               : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -209,11 +282,12 @@ int main(int argc, char** argv) {
     }
     const bool sortTimes =
         std::strcmp(mode, "--sort-times") == 0 || std::strcmp(mode, "--repaint-gaps") == 0;
-    if (argc != 3 || (std::strcmp(mode, "") != 0 && std::strcmp(mode, "--question") != 0 &&
-                      std::strcmp(mode, "--run") != 0 && !sortTimes)) {
+    if (argc != 3 ||
+        (std::strcmp(mode, "") != 0 && std::strcmp(mode, "--question") != 0 &&
+         std::strcmp(mode, "--run") != 0 && std::strcmp(mode, "--ok-to-list") != 0 && !sortTimes)) {
         std::fputs(
-            "usage: tolvane-bench-window [--question | --run | --sort-times | --repaint-gaps] "
-            "DIR PATTERNS\n",
+            "usage: tolvane-bench-window [--question | --run | --ok-to-list | --sort-times | "
+            "--repaint-gaps] DIR PATTERNS\n",
             stderr);
         return 2;
     }
@@ -277,6 +351,8 @@ int main(int argc, char** argv) {
         status = question(window);
     else if (std::strcmp(mode, "--run") == 0)
         status = run(window, conversionList);
+    else if (std::strcmp(mode, "--ok-to-list") == 0)
+        status = okToList(window, conversionList, folder, argv[2]);
     else if (sortTimes)
         status =
             sortByShootingTime(window, conversionList, std::strcmp(mode, "--repaint-gaps") == 0);

@@ -115,8 +115,8 @@ void checkRun(FuzzedDataProvider& in) {
         entry.replace('/', '_').replace('\0', '_');
         if (entry.isEmpty() || fs.files.count("/f/" + entry))
             continue;
-        fs.files["/f/" + entry] = int(request.entries.size());
-        request.entries.push_back(entry);
+        fs.files["/f/" + entry] = int(request.files.size());
+        request.files.push_back({entry, 0, {}});
     }
     const std::map<QByteArray, int> before = fs.files;
     YesHost host;
@@ -129,11 +129,11 @@ void checkRun(FuzzedDataProvider& in) {
     for (const auto& [name, id] : fs.files)
         nameOf[id] = name;
     check(nameOf.size() == before.size());
-    const int entries = int(request.entries.size());
-    const int done = !outcome ? 0 : outcome->stop == StopReason::None ? entries : outcome->renamed;
-    check(!outcome || outcome->renamed == done);
+    const int entries = int(request.files.size());
+    const int done = !outcome ? 0 : renamedCount(*outcome);
+    check(!outcome || !std::holds_alternative<RenameFinished>(*outcome) || done == entries);
     for (int id = done; id < entries; ++id)
-        check(nameOf[id] == "/f/" + request.entries[size_t(id)]);
+        check(nameOf[id] == "/f/" + request.files[size_t(id)].name);
     // A run needed a start number that could number it.
     if (outcome)
         check(plainStartNumber(request.startNumber).has_value());

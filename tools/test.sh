@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 TOLVANE_SETUP_TESTS=1 bash tools/setup.sh
 export QT_QPA_PLATFORM=offscreen
 
+echo "== form: includes (core never includes ui; no two folders include each other)" >&2
+bash tools/check-includes.sh
+
 echo "== form: clang-format" >&2
 find src tests bench fuzz \( -name '*.cpp' -o -name '*.h' -o -name '*.c' \) -print0 |
     xargs -0 clang-format --dry-run --Werror

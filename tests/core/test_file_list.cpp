@@ -16,7 +16,6 @@
 #include <unistd.h>
 
 #include "core/files/FileList.h"
-#include "core/files/ListOrder.h"
 #include "core/settings/Settings.h"
 
 #include "TestFiles.h"
@@ -33,8 +32,8 @@ bool touch(const QTemporaryDir& dir, const QByteArray& name) {
 
 QByteArrayList names(const FileList& list) {
     QByteArrayList out;
-    for (const QByteArray& name : list.names())
-        out << name;
+    for (const ListedFile& file : list.files())
+        out << file.name;
     return out;
 }
 
@@ -72,9 +71,9 @@ private slots:
         QCOMPARE(names(list), (QByteArrayList{"B9.JPG", "b9.jpg", "b10.jpg", "写真2.jpg"}));
 
         list.setPattern("*.txt;*.JPG");
-        QCOMPARE(int(list.names().size()), 5);
+        QCOMPARE(int(list.files().size()), 5);
         list.setPattern("");
-        QCOMPARE(int(list.names().size()), 0);
+        QCOMPARE(int(list.files().size()), 0);
     }
 
     void keepsNamesThatAreNotUtf8() {
@@ -92,17 +91,17 @@ private slots:
         QTemporaryDir dir;
         FileList list;
         list.setPath(dir.path());
-        QCOMPARE(int(list.names().size()), 0);
+        QCOMPARE(int(list.files().size()), 0);
         QCOMPARE(list.lastError(), 0);
 
         QVERIFY(touch(dir, "a.jpg"));
         list.refresh();
-        QCOMPARE(int(list.names().size()), 1);
+        QCOMPARE(int(list.files().size()), 1);
 
         // A vanished folder must not leave the old names for the rename to use.
         QVERIFY(QDir(dir.path()).removeRecursively());
         list.refresh();
-        QCOMPARE(int(list.names().size()), 0);
+        QCOMPARE(int(list.files().size()), 0);
         QCOMPARE(list.lastError(), ENOENT);
 
         QTemporaryDir other;
@@ -152,11 +151,12 @@ private slots:
         QFETCH(QByteArrayList, listed);
         QCOMPARE(sorted(names(list)), sorted(listed));
         // Each name keeps its own inode number, which the undo knows it by.
-        for (size_t k = 0; k < list.names().size(); ++k) {
+        for (size_t k = 0; k < list.files().size(); ++k) {
             struct stat st;
-            const QString path = paths.value(folder) + u'/' + QString::fromUtf8(list.names()[k]);
+            const ListedFile& file = list.files()[k];
+            const QString path = paths.value(folder) + u'/' + QString::fromUtf8(file.name);
             QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0);
-            QCOMPARE(quint64(st.st_ino), list.inodes()[k]);
+            QCOMPARE(quint64(st.st_ino), file.inode);
         }
     }
 
@@ -194,34 +194,6 @@ private slots:
 
         list.refresh();
         QCOMPARE(paths.count() + patterns.count(), 4);
-    }
-
-    // The orders the list can be put in; -1: a file whose time could not be
-    // read at all (it vanished).
-    void timeOrder_data() {
-        QTest::addColumn<QByteArrayList>("names");
-        QTest::addColumn<QList<int>>("times");
-        QTest::addColumn<QList<int>>("order");
-        QTest::newRow("by time") << QByteArrayList{"a", "b", "c"} << QList<int>{30, 10, 20}
-                                 << QList<int>{1, 2, 0};
-        QTest::newRow("equal times: natural, not byte, not list order")
-            << QByteArrayList{"p10", "x", "P2"} << QList<int>{5, 1, 5} << QList<int>{1, 2, 0};
-        QTest::newRow("equal times, names equal but for case")
-            << QByteArrayList{"img_1", "IMG_1"} << QList<int>{0, 0} << QList<int>{1, 0};
-        QTest::newRow("unreadable last, in natural order")
-            << QByteArrayList{"z10", "z9", "a"} << QList<int>{-1, -1, 99} << QList<int>{2, 1, 0};
-        QTest::newRow("before 1970")
-            << QByteArrayList{"new", "old"} << QList<int>{1, -5000} << QList<int>{1, 0};
-    }
-    void timeOrder() {
-        QFETCH(QByteArrayList, names);
-        QFETCH(QList<int>, times);
-        QFETCH(QList<int>, order);
-        std::vector<std::optional<qint64>> keys;
-        for (const int t : times)
-            keys.push_back(t == -1 ? std::nullopt : std::optional<qint64>(t));
-        const std::vector<int> got = ::timeOrder({names.begin(), names.end()}, keys);
-        QCOMPARE(QList<int>(got.begin(), got.end()), order);
     }
 };
 

@@ -20,7 +20,11 @@ private:
     int error_ = 0;
 
     std::vector<QByteArray> list() {
-        return listMatchingFiles(QFile::encodeName(dir_.path()), PatternSet("*.jpg"), &error_);
+        std::vector<QByteArray> names;
+        for (ListedFile& file :
+             listMatchingFiles(QFile::encodeName(dir_.path()), PatternSet("*.jpg"), &error_))
+            names.push_back(std::move(file.name));
+        return names;
     }
 
 private slots:
@@ -98,7 +102,7 @@ private slots:
 
     void failedListingHoldsNothing() {
         int error = 0;
-        const std::vector<QByteArray> names = listMatchingFiles(
+        const std::vector<ListedFile> names = listMatchingFiles(
             QFile::encodeName(dir_.path() + QStringLiteral("/missing")), PatternSet("*"), &error);
         QVERIFY(error != 0);
         QVERIFY(names.empty());

@@ -52,7 +52,7 @@ RenameRequest requestFor(const Folder& folder, const QByteArrayList& entries,
     request.folder = fromNative(folder.path());
     request.destination = request.folder;
     request.startNumber = start;
-    request.entries.assign(entries.begin(), entries.end());
+    request.files = filesNamed(entries);
     return request;
 }
 
@@ -92,6 +92,7 @@ const QString otherDrive =
 }  // namespace
 
 Q_DECLARE_METATYPE(StopReason)
+Q_DECLARE_METATYPE(std::optional<StopReason>)
 
 class TestRenameEngine : public QObject {
     Q_OBJECT
@@ -139,8 +140,8 @@ private slots:
         request.suffix = suffix;
         PosixFileSystem fs;
         const Run run(request, fs);
-        QCOMPARE(run.outcome.stop, StopReason::None);
-        QCOMPARE(run.outcome.renamed, entries.size());
+        QVERIFY(run.outcome == RenameOutcome(RenameFinished{int(entries.size())}));
+        QCOMPARE(stopNumber(run.outcome), 0);
         QVERIFY(!run.message());
         QCOMPARE(folder.contents(), renamedTo(entries, names));
         // The plan holds the names the run gave.
@@ -150,15 +151,18 @@ private slots:
 
     void destinations_data() {
         QTest::addColumn<QString>("base");  // where the destination is made; empty: removed at once
-        QTest::addColumn<StopReason>("stop");
+        QTest::addColumn<std::optional<StopReason>>("stop");  // nothing: it went through
         QTest::addColumn<QString>("text");
-        QTest::newRow("same file system") << QDir::tempPath() << StopReason::None << QString();
-        QTest::newRow("removed") << QString() << StopReason::FolderMissing << folderMissing;
-        QTest::newRow("another file system") << "/dev/shm" << StopReason::AccessError << otherDrive;
+        QTest::newRow("same file system")
+            << QDir::tempPath() << std::optional<StopReason>() << QString();
+        QTest::newRow("removed") << QString() << std::optional(StopReason::FolderMissing)
+                                 << folderMissing;
+        QTest::newRow("another file system")
+            << "/dev/shm" << std::optional(StopReason::AccessError) << otherDrive;
     }
     void destinations() {
         QFETCH(QString, base);
-        QFETCH(StopReason, stop);
+        QFETCH(std::optional<StopReason>, stop);
         QFETCH(QString, text);
         if (base == "/dev/shm" &&
             (!QStorageInfo(base).isValid() ||
@@ -175,8 +179,10 @@ private slots:
             destination.reset();
         PosixFileSystem fs;
         const Run run(request, fs);
-        QCOMPARE(run.outcome.stop, stop);
-        if (stop == StopReason::None) {
+        const auto* stopped = std::get_if<RenameStopped>(&run.outcome);
+        QCOMPARE(stopped ? std::optional(stopped->reason) : std::nullopt, stop);
+        if (!stop) {
+            QVERIFY(run.outcome == RenameOutcome(RenameFinished{2}));
             QVERIFY(source.contents().empty());
             QCOMPARE(destination->contents(), renamedTo(entries, {"1.jpg", "2.png"}));
         } else {
@@ -193,8 +199,8 @@ private slots:
         folder.create(entries);
         PosixFileSystem fs;
         const Run run(requestFor(folder, entries, "1"), fs);
-        QCOMPARE(run.outcome.stop, StopReason::NameTaken);
-        QCOMPARE(run.outcome.stoppedAt, 1);
+        QVERIFY(run.outcome == RenameOutcome(RenameStopped{1, StopReason::NameTaken, EEXIST}));
+        QCOMPARE(renamedCount(run.outcome), 1);
         QCOMPARE(run.plan.entry(1), "b.jpg");
         QCOMPARE(run.plan.newName(1), "2.jpg");
         QCOMPARE(*run.message(), Message("保存先に同じ名前が存在しています.\r\n\r\nb.jpg "
@@ -208,12 +214,13 @@ private slots:
         RenameRequest empty = requestFor(Folder(), {"a.jpg", "b.jpg"}, "");
         empty.ownName = true;
         const Run notNumber(empty, fs);
-        QCOMPARE(notNumber.outcome.stop, StopReason::BadStartNumber);
-        QCOMPARE(stopNumber(notNumber.outcome.stop), 13);
+        QVERIFY(notNumber.outcome == RenameOutcome(PlanRefusal{StopReason::BadStartNumber}));
+        QCOMPARE(stopNumber(notNumber.outcome), 13);
+        QCOMPARE(renamedCount(notNumber.outcome), 0);
         QCOMPARE(notNumber.message()->text, "開始番号を正しく入力してください.");
         const Run overflow(requestFor(Folder(), {"a.jpg", "b.jpg"}, "32767"), fs);
-        QCOMPARE(overflow.outcome.stop, StopReason::SerialOverflow);
-        QCOMPARE(stopNumber(overflow.outcome.stop), 6);
+        QVERIFY(overflow.outcome == RenameOutcome(PlanRefusal{StopReason::SerialOverflow}));
+        QCOMPARE(stopNumber(overflow.outcome), 6);
         QCOMPARE(overflow.message()->text, "連番が32767を超えるため処理できません.");
         QCOMPARE(fs.calls, 0);
     }
@@ -222,19 +229,23 @@ private slots:
         QTest::addColumn<int>("error");
         QTest::addColumn<bool>("removeDestination");
         QTest::addColumn<bool>("removeSource");
+        QTest::addColumn<StopReason>("stop");
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("reason");  // the message's last line
-        QTest::newRow("exists") << EEXIST << false << false << 58 << QString();
+        using R = StopReason;
+        QTest::newRow("exists") << EEXIST << false << false << R::NameTaken << 58 << QString();
         QTest::newRow("destination gone")
-            << ENOENT << true << false << 53 << "フォルダーが見つかりません";
-        QTest::newRow("file gone") << ENOENT << false << false << 75 << "ファイルが見つかりません";
+            << ENOENT << true << false << R::FolderMissing << 53 << "フォルダーが見つかりません";
+        QTest::newRow("file gone")
+            << ENOENT << false << false << R::AccessError << 75 << "ファイルが見つかりません";
         QTest::newRow("files' folder gone")
-            << ENOENT << false << true << 75 << "フォルダーが見つかりません";
+            << ENOENT << false << true << R::FolderGone << 75 << "フォルダーが見つかりません";
         QTest::newRow("both folders gone")
-            << ENOENT << true << true << 75 << "フォルダーが見つかりません";
+            << ENOENT << true << true << R::FolderGone << 75 << "フォルダーが見つかりません";
         QTest::newRow("no permission")
-            << EACCES << false << false << 75 << "アクセスが拒否されました";
-        QTest::newRow("unknown") << 4321 << false << false << 75 << "エラー番号 4321";
+            << EACCES << false << false << R::AccessError << 75 << "アクセスが拒否されました";
+        QTest::newRow("unknown") << 4321 << false << false << R::AccessError << 75
+                                 << "エラー番号 4321";
     }
     void failureMidway() {
         QFETCH(int, error);
@@ -258,10 +269,10 @@ private slots:
                 source.reset();
         };
         const Run run(request, fs);
-        QTEST(stopNumber(run.outcome.stop), "number");
-        QCOMPARE(run.outcome.error, error);
-        QCOMPARE(run.outcome.stoppedAt, 1);
-        QCOMPARE(run.outcome.renamed, 1);
+        QFETCH(StopReason, stop);
+        QVERIFY(run.outcome == RenameOutcome(RenameStopped{1, stop, error}));
+        QTEST(stopNumber(run.outcome), "number");
+        QCOMPARE(renamedCount(run.outcome), 1);
         QCOMPARE(fs.calls, 2);
         QVERIFY(run.message().has_value());
         // The file it stopped at, and why, below the first line.

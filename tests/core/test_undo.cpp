@@ -5,12 +5,12 @@
 
 #include <filesystem>
 
+#include "Inventory.h"
 #include "core/rename/BatchJournal.h"
-#include "core/rename/Preview.h"
 #include "core/rename/RenameCommand.h"
 #include "core/rename/Undo.h"
+#include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
-#include "faults/Inventory.h"
 #include "support/JournalWithRightSum.h"
 
 // The record of a batch and its undo, on real folders: the undo brings back
@@ -36,19 +36,16 @@ struct DyingFileSystem : SizeAndTimeFileSystem {
 };
 
 // The real file system, reading the journal at every rename: the journal in
-// place must be whole and name the file being renamed. With breakJournal, the
-// journals still to come cannot be written from the first rename on.
+// place must be whole and name the file being renamed (unless watch is off).
 struct JournalWatchingFileSystem : PosixFileSystem {
     QString journal;
-    bool breakJournal = false;
+    bool watch = true;
     int calls = 0;
     QStringList faults;
     int renameNoReplace(const QByteArray& from, const QByteArray& to) override {
-        if (calls == 0 && breakJournal)
-            QDir().mkdir(journalTemporaryPath(journal));
-        // Every rename to well past the first journal, then every 64th:
-        // thousands of readings of thousands of lines would take a while.
-        if (!breakJournal && (calls < 200 || calls % 64 == 0)) {
+        // The first 200 renames, then every 64th: thousands of readings of
+        // thousands of lines would take a while.
+        if (watch && (calls < 200 || calls % 64 == 0)) {
             const std::optional<BatchRecord> record = readJournal(journal);
             const QByteArray name = from.sliced(from.lastIndexOf('/') + 1);
             if (!record || qsizetype(record->entries.size()) <= calls ||
@@ -100,10 +97,9 @@ class TestUndo : public QObject {
         r.destination = r.folder;
         r.startNumber = QStringLiteral("1");
         r.prefix = prefix;
-        r.entries.assign(names.begin(), names.end());
-        // As the folder listing gives them.
+        // With their inode numbers, as the folder listing gives them.
         for (const QByteArray& name : names)
-            r.inodes.push_back(inodeOf(folder + '/' + name));
+            r.files.push_back({name, inodeOf(folder + '/' + name), {}});
         return r;
     }
 
@@ -181,81 +177,6 @@ private slots:
                                "target 12:/home/u/out/\ncount 2\ne 9333333333333333333 "));
     }
 
-    // The preview lines are the names the run gives, from the same plan.
-    void previewIsWhatTheRunGives_data() {
-        QTest::addColumn<bool>("ownName");
-        QTest::addColumn<bool>("destination");
-        QTest::addColumn<QByteArrayList>("entries");
-        QTest::newRow("serial") << false << false << QByteArrayList{"b.JPG", "a.jpg", "c.d.gif"};
-        QTest::newRow("own name") << true << false << QByteArrayList{"a.jpg", "README"};
-        QTest::newRow("destination, dotless") << false << true << QByteArrayList{"x", "y.png"};
-    }
-    void previewIsWhatTheRunGives() {
-        QFETCH(bool, ownName);
-        QFETCH(bool, destination);
-        QFETCH(QByteArrayList, entries);
-        const QByteArray source = folder("preview-src");
-        const QByteArray target = destination ? folder("preview-dst") : source;
-        for (const QByteArray& entry : entries)
-            writeWhole(source + '/' + entry, entry);
-        RenameRequest r = request(source, entries, QStringLiteral("旅"));
-        r.ownName = ownName;
-        r.moveToDestination = destination;
-        r.destination = fromNative(target);
-        PosixFileSystem fs;
-        const RenamePlan plan = RenamePlan::make(r, fs);
-        const QStringList lines = previewText(plan).split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(renameAll(plan, fs).renamed, entries.size());
-        QStringList given;
-        for (int k = 0; k < entries.size(); ++k) {
-            const QByteArray newName = plan.newName(k).toByteArray();
-            QVERIFY(QFile::exists(QFile::decodeName(target + '/' + newName)));
-            given << QString::fromUtf8(entries[k]) + " → " + QString::fromUtf8(newName);
-        }
-        QCOMPARE(lines, given);
-        std::filesystem::remove_all(source.toStdString());
-        std::filesystem::remove_all(target.toStdString());
-    }
-
-    void takenNames_data() {
-        QTest::addColumn<QByteArrayList>("present");  // in the target folder
-        QTest::addColumn<QByteArrayList>("entries");
-        QTest::addColumn<bool>("ignoresCase");
-        QTest::addColumn<QList<int>>("taken");
-        QTest::newRow("a file off the list holds a new name")
-            << QByteArrayList{"1.jpg", "a.jpg", "b.jpg"} << QByteArrayList{"a.jpg", "b.jpg"}
-            << false << QList<int>{0};
-        QTest::newRow("renamed away before its name is wanted")
-            << QByteArrayList{"2.jpg", "x.jpg"} << QByteArrayList{"2.jpg", "x.jpg"} << false
-            << QList<int>{};
-        QTest::newRow("wanted before it is renamed away")
-            << QByteArrayList{"a.jpg", "1.jpg"} << QByteArrayList{"a.jpg", "1.jpg"} << false
-            << QList<int>{0};
-        QTest::newRow("already so named")
-            << QByteArrayList{"1.jpg"} << QByteArrayList{"1.jpg"} << false << QList<int>{};
-        QTest::newRow("other case, told apart")
-            << QByteArrayList{"1.JPG", "a.jpg"} << QByteArrayList{"a.jpg"} << false << QList<int>{};
-        QTest::newRow("other case on a card")
-            << QByteArrayList{"1.JPG", "a.jpg"} << QByteArrayList{"a.jpg"} << true << QList<int>{0};
-    }
-    void takenNames() {
-        QFETCH(QByteArrayList, present);
-        QFETCH(QByteArrayList, entries);
-        QFETCH(bool, ignoresCase);
-        QFETCH(QList<int>, taken);
-        RenameRequest r;
-        r.folder = r.destination = QStringLiteral("/f");
-        r.startNumber = QStringLiteral("1");
-        r.entries.assign(entries.begin(), entries.end());
-        PosixFileSystem fs;
-        const RenamePlan plan = RenamePlan::make(r, fs);
-        const std::vector<int> found = takenNewNames(
-            plan, std::vector<QByteArray>(present.begin(), present.end()), ignoresCase);
-        QCOMPARE(QList<int>(found.begin(), found.end()), taken);
-        const QString text = previewText(plan, found);
-        QCOMPARE(text.startsWith(QStringLiteral("同じ名前のファイルがあるため")), !taken.isEmpty());
-    }
-
     void undo_data() {
         QTest::addColumn<Case>("c");
         QTest::newRow("whole batch") << Case{};
@@ -293,7 +214,7 @@ private slots:
                                                   : std::make_unique<PosixFileSystem>();
         const RenameOutcome run = renameAll(RenamePlan::make(r, *fs), *fs, nullptr, journal);
         const int renamed = c.blocker.isEmpty() ? 5 : 3;
-        QCOMPARE(run.renamed, renamed);
+        QCOMPARE(renamedCount(run), renamed);
 
         // Another program at work after the batch, on the third file (c.jpg, now 3.jpg).
         QByteArray prefix = c.destination ? "../undo-dst/" : "";
@@ -337,8 +258,7 @@ private slots:
             for (const auto& [path, bytes] : inventory(target))
                 now["../undo-dst/" + path] = bytes;
         }
-        const QStringList faults = accountFor(now, photos);
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+        VERIFY_ACCOUNTED_FOR(now, photos);
 
         // Once its old name is free, the undo that is left brings it back.
         if (c.act == Act::TakeThirdsName) {
@@ -353,38 +273,53 @@ private slots:
         QFile::remove(journal);
     }
 
-    // A large batch's journal grows while the renames go on, written by a
-    // thread of its own; whenever the program is killed, the journal in place
-    // covers every file renamed so far. Its journals failing part-way through
-    // leave the batch to run to its end without one.
-    void journalAheadOfTheRenames_data() {
+    // The journal is in place, whole, before the first rename, at every size
+    // of batch, so whenever the program is killed it covers every file renamed
+    // so far. A journal that cannot be written leaves none at all, never an
+    // older batch's (its files may carry other names by now); the batch runs
+    // to its end without one. A batch that renamed nothing leaves none.
+    void journalBeforeTheRenames_data() {
         QTest::addColumn<int>("files");
         QTest::addColumn<bool>("breakJournal");
-        QTest::newRow("small, written whole") << 100 << false;
-        QTest::newRow("large, past three journals") << 5000 << false;
-        QTest::newRow("large, journals failing") << 5000 << true;
+        QTest::addColumn<bool>("blockFirst");  // the first new name is taken
+        QTest::newRow("small") << 100 << false << false;
+        QTest::newRow("large") << 5000 << false << false;
+        QTest::newRow("large, the journal cannot be written") << 5000 << true << false;
+        QTest::newRow("nothing renamed") << 100 << false << true;
     }
-    void journalAheadOfTheRenames() {
+    void journalBeforeTheRenames() {
         QFETCH(int, files);
         QFETCH(bool, breakJournal);
+        QFETCH(bool, blockFirst);
         const QByteArray source = folder("ahead");
         QByteArrayList names;
         for (int k = 0; k < files; ++k) {
             names << "IMG_" + QByteArray::number(k) + ".JPG";
             writeWhole(source + '/' + names.back(), names.back());
         }
+        const RenameRequest r = request(source, names, QStringLiteral("n"));
         JournalWatchingFileSystem fs;
         fs.journal = root_.filePath(QStringLiteral("ahead.undo"));
-        fs.breakJournal = breakJournal;
-        const RenameOutcome run =
-            renameAll(RenamePlan::make(request(source, names, QStringLiteral("n")), fs), fs,
-                      nullptr, fs.journal);
-        QCOMPARE(run.renamed, files);
+        const RenamePlan plan = RenamePlan::make(r, fs);
+        if (blockFirst)
+            writeWhole(source + '/' + plan.newName(0).toByteArray(), "taken");
+        if (breakJournal) {
+            // An older batch's journal, and no room for the new one.
+            BatchRecord older{"/old/", "/old/", IdentityKind::Inode, 1, {}};
+            older.entries.push_back({"a.jpg", "1.jpg", FileIdentity{5, 42, -1, 0, 0}});
+            QVERIFY(rewriteJournal(fs.journal, older));
+            QVERIFY(QDir().mkdir(journalTemporaryPath(fs.journal)));
+            fs.watch = false;
+        }
+        const RenameOutcome run = renameAll(plan, fs, nullptr, fs.journal);
+        QCOMPARE(renamedCount(run), blockFirst ? 0 : files);
+        QCOMPARE(fs.calls, blockFirst ? 1 : files);
         QVERIFY2(fs.faults.isEmpty(), qPrintable(fs.faults.mid(0, 5).join(u'\n')));
-        // Afterwards: the whole batch, or (the journals failing) nothing at
-        // all, never part of it.
+        // Afterwards: the whole batch, or nothing at all, never part of it.
         const std::optional<BatchRecord> record = readJournal(fs.journal);
-        if (record || !breakJournal)
+        if (breakJournal || blockFirst)
+            QVERIFY(!QFile::exists(fs.journal));
+        else
             QVERIFY(record && int(record->entries.size()) == files);
         std::filesystem::remove_all(source.toStdString());
         QDir().rmdir(journalTemporaryPath(fs.journal));
@@ -428,8 +363,7 @@ private slots:
         const UndoOutcome outcome = undoBatch(*record, fs);
         QCOMPARE(outcome.restored, killBefore);
         QVERIFY(remainingAfter(*record, outcome).entries.empty());
-        const QStringList faults = accountFor(inventory(source), photos);
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+        VERIFY_ACCOUNTED_FOR(inventory(source), photos);
         std::filesystem::remove_all(source.toStdString());
         QFile::remove(journal);
     }

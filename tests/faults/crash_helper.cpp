@@ -98,16 +98,15 @@ int main(int argc, char** argv) {
     request.startNumber = args[4];
     request.prefix = args[5];
     request.suffix = args.size() > 6 ? args[6] : QString();
-    request.entries = files.names();
-    request.inodes = files.inodes();
-    say("listed " + QByteArray::number(qsizetype(request.entries.size())));
+    request.files = files.files();
+    say("listed " + QByteArray::number(qsizetype(request.files.size())));
 
     ReportingFileSystem fs;
     YesHost host(args[1]);
     const std::optional<RenameOutcome> outcome = runRenameCommand(request, fs, host);
     if (!outcome)
         return 2;
-    say("done " + QByteArray::number(outcome->renamed) + ' ' +
-        QByteArray::number(stopNumber(outcome->stop)));
-    return outcome->stop == StopReason::None ? 0 : 1;
+    say("done " + QByteArray::number(renamedCount(*outcome)) + ' ' +
+        QByteArray::number(stopNumber(*outcome)));
+    return stopNumber(*outcome) == 0 ? 0 : 1;
 }

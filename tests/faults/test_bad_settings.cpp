@@ -148,8 +148,7 @@ private slots:
         const QByteArray root = QFile::encodeName(work.path()) + '/';
         const std::vector<Photo> photos{{"first", "a.jpg", "ok-1.jpg"},
                                         {"second", "b.jpg", "ok-2.jpg"}};
-        for (const Photo& photo : photos)
-            writeWhole(root + photo.oldPath, photo.bytes);
+        writePhotos(root, photos);
 
         ScriptedMessageBox boxes;
         bool sawFirstRun = false;
@@ -178,8 +177,7 @@ private slots:
             d.prefix()->setText(QStringLiteral("ok-"));
             d.convert();
             QCOMPARE(boxes.shown.size(), 1);  // the question, and no failure
-            const QStringList faults = accountFor(inventory(root), photos);
-            QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+            VERIFY_ACCOUNTED_FOR(inventory(root), photos);
             QCOMPARE(movedCount(inventory(root), photos), 2);
             w.close();
         }

@@ -117,8 +117,7 @@ private slots:
             const QByteArray newPath = outcome == Outcome::Renamed ? toNative(name) : entries[k];
             photos.push_back({photoBytes(entries[k], k), entries[k], newPath});
         }
-        const QStringList faults = accountFor(inventory(root), photos);
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+        VERIFY_ACCOUNTED_FOR(inventory(root), photos);
 
         QStringList prompts = boxes.texts();
         switch (outcome) {
@@ -182,20 +181,20 @@ private slots:
         for (const QByteArray entry : {"a.jpg", "b.jpg"}) {
             writeWhole(root + entry, entry);
             photos.push_back({entry, entry, entry});
-            request.entries.push_back(entry);
+            request.files.push_back({entry, 0, {}});
         }
         PosixFileSystem fs;
         const RenamePlan plan = RenamePlan::make(request, fs);
         const RenameOutcome outcome = renameAll(plan, fs);
-        QCOMPARE(outcome.stop, StopReason::AccessError);
-        QTEST(outcome.error, "error");
-        QCOMPARE(outcome.renamed, 0);
+        QFETCH(int, error);
+        QVERIFY(outcome == RenameOutcome(PlanRefusal{StopReason::UnfitName, 0, error}));
+        QCOMPARE(stopNumber(outcome), 75);
         QFETCH(QString, reason);
         QCOMPARE(stopMessage(plan, outcome)->text,
                  QStringLiteral("エラーによって処理できませんでした.\r\n\r\n"
                                 "a.jpg より後のファイルが変換できませんでした.\r\n") +
                      reason + QStringLiteral("\r\nファイルは変換していません."));
-        QVERIFY(accountFor(inventory(root), photos).isEmpty());
+        VERIFY_ACCOUNTED_FOR(inventory(root), photos);
     }
 };
 

@@ -131,11 +131,7 @@ private slots:
                     {bytes[size_t(k)], names[size_t(k)], numbered(killedPrefix, k + 1, files)});
             photos.push_back({"notes", "notes.txt", "notes.txt"});
             Files now = inventory(root);
-            int lost = -1, overwritten = -1;
-            QStringList faults = accountFor(now, photos, &lost, &overwritten);
-            QVERIFY2(faults.isEmpty(), qPrintable(faults.mid(0, 20).join(u'\n')));
-            QCOMPARE(lost, 0);
-            QCOMPARE(overwritten, 0);
+            VERIFY_ACCOUNTED_FOR(now, photos);
             const int renamed = movedCount(now, photos);
             for (int k = 0; k < renamed; ++k)
                 QVERIFY2(now.count(photos[size_t(k)].newPath), "renamed out of list order");
@@ -156,8 +152,7 @@ private slots:
             for (Photo& photo : photos)
                 photo.newPath = photo.oldPath;
             now = inventory(root);
-            faults = accountFor(now, photos, &lost, &overwritten);
-            QVERIFY2(faults.isEmpty(), qPrintable(faults.mid(0, 20).join(u'\n')));
+            VERIFY_ACCOUNTED_FOR(now, photos);
             photos.pop_back();
 
             // A whole run over the folder as it is again.
@@ -172,8 +167,7 @@ private slots:
                     {bytes[size_t(k)], names[size_t(k)], numbered(againPrefix, k + 1, files)});
             photos.push_back({"notes", "notes.txt", "notes.txt"});
             now = inventory(root);
-            faults = accountFor(now, photos, &lost, &overwritten);
-            QVERIFY2(faults.isEmpty(), qPrintable(faults.mid(0, 20).join(u'\n')));
+            VERIFY_ACCOUNTED_FOR(now, photos);
             QCOMPARE(movedCount(now, photos), files);
             for (int k = 0; k < files; ++k)
                 names[size_t(k)] = photos[size_t(k)].newPath;

@@ -334,11 +334,7 @@ private slots:
         QCOMPARE(busy.calls, fault == Fault::NameTooLong ? 0 : moved + 1);
 
         const Files now = inventory(root);
-        int lost = -1, overwritten = -1;
-        const QStringList faults = accountFor(now, photos, &lost, &overwritten);
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
-        QCOMPARE(lost, 0);
-        QCOMPARE(overwritten, 0);
+        VERIFY_ACCOUNTED_FOR(now, photos);
         QCOMPARE(movedCount(now, photos), moved);
         for (int k = 0; k < moved; ++k)
             QVERIFY(now.count(photos[size_t(k)].newPath));

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "core/files/ListedFile.h"
+
+#include <QByteArrayList>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <filesystem>
+#include <vector>
 
 // Makes an empty file.
 inline void touch(const QString& path) {
@@ -23,3 +27,12 @@ struct ScratchFolder : QTemporaryDir {
         std::filesystem::remove_all(QFile::encodeName(path()).toStdString(), ignored);
     }
 };
+
+// Files by name alone, as a batch gets them where no listing told their
+// inode numbers.
+inline std::vector<ListedFile> filesNamed(const QByteArrayList& names) {
+    std::vector<ListedFile> files;
+    for (const QByteArray& name : names)
+        files.push_back({name, 0, {}});
+    return files;
+}

@@ -217,7 +217,7 @@ private slots:
         QCOMPARE(namesIn(*listOf(dialog)), (QStringList{"*.*", "*.jpg"}));
         QTest::mouseClick(findButton(dialog, "メインへ"), Qt::LeftButton);
         QCOMPARE(file_->pattern(), QString("*.jpg;*.*"));
-        QCOMPARE(int(file_->names().size()), 3);  // "*.*": every file
+        QCOMPARE(int(file_->files().size()), 3);  // "*.*": every file
         QVERIFY(boxes_->shown.isEmpty());
     }
 
@@ -230,7 +230,7 @@ private slots:
             QTest::mouseClick(findButton(dialog, "メインへ"), Qt::LeftButton);
         }));
         QCOMPARE(file_->pattern(), QString("*.ああ"));
-        QCOMPARE(int(file_->names().size()), 0);
+        QCOMPARE(int(file_->files().size()), 0);
         QVERIFY(!settings().contains(kKey.toUtf8()));  // the next start is a first run
         QCOMPARE(readSetting(Setting::LastFolder), QString("/home/taro"));
     }

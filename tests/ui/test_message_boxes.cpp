@@ -1,10 +1,10 @@
 #include <QtTest>
 
 #include "Doubles.h"
+#include "Inventory.h"
 #include "Modal.h"
 #include "WindowDriver.h"
 #include "core/settings/Settings.h"
-#include "faults/Inventory.h"
 #include "ui/services/MessageBoxes.h"
 #include "ui/windows/DestinationFolderDialog.h"
 #include "ui/windows/ExtensionListDialog.h"

@@ -7,11 +7,11 @@
 #include <thread>
 
 #include "Doubles.h"
+#include "Inventory.h"
 #include "Modal.h"
 #include "WindowDriver.h"
 #include "core/rename/FileSystem.h"
 #include "core/settings/Settings.h"
-#include "faults/Inventory.h"
 #include "ui/windows/ProgressWindow.h"
 
 // A batch seen from the window: its preview, a long run that shows its
@@ -154,8 +154,7 @@ private slots:
         std::vector<Photo> back = photos;
         for (Photo& photo : back)
             photo.newPath = photo.oldPath;
-        const QStringList faults = accountFor(inventory(QFile::encodeName(photos_.path())), back);
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+        VERIFY_ACCOUNTED_FOR(inventory(QFile::encodeName(photos_.path())), back);
         QVERIFY(!undo->isEnabled());
     }
 
@@ -280,8 +279,7 @@ private slots:
         QVERIFY(moved >= stopAfter && moved < 400);
         QVERIFY(stop.text.endsWith(QString::fromUtf8(photos[size_t(moved - 1)].oldPath) +
                                    QStringLiteral(" より後のファイルは変換していません.")));
-        const QStringList faults = accountFor(now, photos);
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+        VERIFY_ACCOUNTED_FOR(now, photos);
         for (int k = 0; k < moved; ++k)
             QVERIFY(now.count(photos[size_t(k)].newPath));
         QCOMPARE(d.conversionList()->count(), 400);  // reloaded: the folder as it is
@@ -309,7 +307,7 @@ private slots:
         const Files now = inventory(QFile::encodeName(photos_.path()));
         const int moved = movedCount(now, photos);
         QVERIFY(moved > 0 && moved < 300);
-        QVERIFY(accountFor(now, photos).isEmpty());
+        VERIFY_ACCOUNTED_FOR(now, photos);
         // The batch can still be undone.
         QVERIFY(readSetting(Setting::LastFolder).size() > 0);
         QVERIFY(QFile::exists(undoJournalPath()));

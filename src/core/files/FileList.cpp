@@ -37,7 +37,7 @@ void FileList::refresh() {
 void FileList::read() {
     int error = 0;
     const QByteArray folder = toNative(path_);
-    names_ = listMatchingFiles(folder, PatternSet(toNative(pattern_)), &error, &inodes_);
-    leaveOutProgramFiles(folder, names_, inodes_);
+    files_ = listMatchingFiles(folder, PatternSet(toNative(pattern_)), &error);
+    leaveOutProgramFiles(folder, files_);
     lastError_ = error;
 }

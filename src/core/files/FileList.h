@@ -1,17 +1,19 @@
 #pragma once
 
+#include "core/files/ListedFile.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
 #include <vector>
 
-// The files the conversion list is filled from: the plain names of the
-// regular, non-hidden files of one folder that match one of a ";"-separated
-// list of wildcard patterns, in natural order, the program's own files left
-// out (see ProgramFiles.h). It is never shown, so it is a
-// plain object that tools without a screen drive exactly as the window does.
-// Names stay the native bytes of the directory listing.
+// The files the conversion list is filled from: the regular, non-hidden files
+// of one folder that match one of a ";"-separated list of wildcard patterns,
+// in natural order, the program's own files left out (see ProgramFiles.h).
+// It is never shown, so it is a plain object that tools without a screen
+// drive exactly as the window does. Names stay the native bytes of the
+// directory listing.
 class FileList : public QObject {
     Q_OBJECT
 public:
@@ -30,9 +32,8 @@ public:
     // Reads the folder again with the current filter.
     void refresh();
 
-    const std::vector<QByteArray>& names() const { return names_; }
-    // Each name's inode number, as the folder listing gave it.
-    const std::vector<quint64>& inodes() const { return inodes_; }
+    // Each with its name and its inode number as the folder listing gave them.
+    const std::vector<ListedFile>& files() const { return files_; }
 
     // errno of the last read that failed, 0 when it succeeded.
     int lastError() const { return lastError_; }
@@ -46,8 +47,7 @@ private:
 
     QString path_;
     QString pattern_ = QStringLiteral("*.*");
-    std::vector<QByteArray> names_;
-    std::vector<quint64> inodes_;
+    std::vector<ListedFile> files_;
     int lastError_ = 0;
     bool justRead_ = false;
 };

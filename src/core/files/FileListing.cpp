@@ -178,15 +178,10 @@ unsigned char typeOf(const dirent& entry, int fd, bool followLinks) {
 
 }  // namespace
 
-std::vector<QByteArray> listMatchingFiles(const QByteArray& folder, const PatternSet& patterns,
-                                          int* error, std::vector<quint64>* inodes) {
-    // Sorted with their inode numbers beside them, so that each name keeps
-    // its own; the listing hands them over for nothing.
-    struct Listed {
-        QByteArray name;
-        quint64 inode;
-    };
-    std::vector<Listed> listed;
+std::vector<ListedFile> listMatchingFiles(const QByteArray& folder, const PatternSet& patterns,
+                                          int* error) {
+    // The listing hands over the inode numbers for nothing.
+    std::vector<ListedFile> listed;
     NameBlocks blocks;
     const int failure = scanFolder(
         folder,
@@ -200,29 +195,21 @@ std::vector<QByteArray> listMatchingFiles(const QByteArray& folder, const Patter
             // matching names only.
             if (entry.d_type == DT_UNKNOWN && typeOf(entry, fd, false) != DT_REG)
                 return;
-            listed.push_back({blocks.add(name), quint64(entry.d_ino)});
+            listed.push_back({blocks.add(name), quint64(entry.d_ino), {}});
         },
         &listed);
-    std::vector<QByteArray> names;
-    if (inodes)
-        inodes->clear();
     if (failure == 0) {
+        std::sort(listed.begin(), listed.end(), [](const ListedFile& x, const ListedFile& y) {
+            return naturalLess(x.name, y.name);
+        });
+    } else {
         // Half a folder would number the files wrongly: on failure nothing
         // at all is the honest answer.
-        std::sort(listed.begin(), listed.end(),
-                  [](const Listed& x, const Listed& y) { return naturalLess(x.name, y.name); });
-        names.reserve(listed.size());
-        if (inodes)
-            inodes->reserve(listed.size());
-        for (Listed& file : listed) {
-            names.push_back(std::move(file.name));
-            if (inodes)
-                inodes->push_back(file.inode);
-        }
+        listed.clear();
     }
     if (error)
         *error = failure;
-    return names;
+    return listed;
 }
 
 std::vector<QByteArray> listSubfolders(const QByteArray& folder) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/files/ListedFile.h"
+
 #include <QByteArray>
 
 #include <string_view>
@@ -20,13 +22,12 @@ private:
     std::vector<QByteArray> patterns_;
 };
 
-// The names of the regular, non-hidden files of folder that match patterns, in
-// natural order. On failure returns an empty list and sets *error to errno.
-// inodes, when given, receives each name's inode number as the listing told
-// it (the rename's undo knows its files by them where they last).
-std::vector<QByteArray> listMatchingFiles(const QByteArray& folder, const PatternSet& patterns,
-                                          int* error = nullptr,
-                                          std::vector<quint64>* inodes = nullptr);
+// The regular, non-hidden files of folder that match patterns, in natural
+// order of their names, each with its inode number as the listing told it
+// (the rename's undo knows its files by them where they last); no times yet.
+// On failure returns an empty list and sets *error to errno.
+std::vector<ListedFile> listMatchingFiles(const QByteArray& folder, const PatternSet& patterns,
+                                          int* error = nullptr);
 
 // The names of the subfolders of folder (symbolic links to folders included),
 // hidden ones left out, in natural order; empty when it cannot be read.

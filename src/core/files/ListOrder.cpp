@@ -15,28 +15,24 @@ std::vector<int> rows(size_t count) {
 
 }  // namespace
 
-std::vector<int> naturalOrder(const std::vector<QByteArray>& names) {
-    std::vector<int> order = rows(names.size());
-    std::stable_sort(order.begin(), order.end(), [&names](int a, int b) {
-        return naturalLess(names[size_t(a)], names[size_t(b)]);
+std::vector<int> naturalOrder(const std::vector<ListedFile>& files) {
+    std::vector<int> order = rows(files.size());
+    std::stable_sort(order.begin(), order.end(), [&files](int a, int b) {
+        return naturalLess(files[size_t(a)].name, files[size_t(b)].name);
     });
     return order;
 }
 
-std::vector<int> timeOrder(const std::vector<QByteArray>& names,
-                           const std::vector<std::optional<qint64>>& times) {
-    std::vector<int> order = rows(names.size());
-    const auto timeOf = [&times](int row) {
-        return size_t(row) < times.size() ? times[size_t(row)] : std::nullopt;
-    };
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const std::optional<qint64> ta = timeOf(a);
-        const std::optional<qint64> tb = timeOf(b);
-        if (ta.has_value() != tb.has_value())
-            return ta.has_value();
-        if (ta && *ta != *tb)
-            return *ta < *tb;
-        return naturalLess(names[size_t(a)], names[size_t(b)]);
+std::vector<int> timeOrder(const std::vector<ListedFile>& files) {
+    std::vector<int> order = rows(files.size());
+    std::stable_sort(order.begin(), order.end(), [&files](int a, int b) {
+        const ListedFile& fa = files[size_t(a)];
+        const ListedFile& fb = files[size_t(b)];
+        if (fa.time.isKnown() != fb.time.isKnown())
+            return fa.time.isKnown();
+        if (fa.time.isKnown() && fa.time.localMsecs != fb.time.localMsecs)
+            return fa.time.localMsecs < fb.time.localMsecs;
+        return naturalLess(fa.name, fb.name);
     });
     return order;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "core/files/ListedFile.h"
+
 #include <QByteArray>
 
-#include <optional>
 #include <vector>
 
 // New orders for the conversion list. Each is given as the old row of every
@@ -10,14 +11,12 @@
 // list, so each of these decides which file gets which number.
 
 // Natural name order (IMG_2 before IMG_10), as the folder listing gives it.
-std::vector<int> naturalOrder(const std::vector<QByteArray>& names);
+std::vector<int> naturalOrder(const std::vector<ListedFile>& files);
 
-// The order the files were taken in: earlier times first, equal times in
-// natural name order. Entries without a time (a file that could not be read
-// at all) come last, in natural name order. times: one per name, naive
-// wall-clock milliseconds.
-std::vector<int> timeOrder(const std::vector<QByteArray>& names,
-                           const std::vector<std::optional<qint64>>& times);
+// The order the files were taken in: earlier shooting times first, equal
+// times in natural name order. Files without a time (one that could not be
+// read at all) come last, in natural name order.
+std::vector<int> timeOrder(const std::vector<ListedFile>& files);
 
 // The selected rows, in their order, moved to stand before row destination
 // (0 to the row count); the others keep theirs. A drop at the place the

@@ -1,6 +1,5 @@
 #include "core/files/ProgramFiles.h"
 
-#include "core/rename/BatchJournal.h"
 #include "core/settings/InstallLayout.h"
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
@@ -43,10 +42,9 @@ std::vector<QByteArray> programFilePaths() {
     return paths;
 }
 
-void leaveOutProgramFiles(const QByteArray& folder, std::vector<QByteArray>& names,
-                          std::vector<quint64>& inodes) {
+void leaveOutProgramFiles(const QByteArray& folder, std::vector<ListedFile>& files) {
     // A few calls to the file system per listing, whatever the folder holds.
-    if (names.empty())
+    if (files.empty())
         return;
     struct stat listed;
     if (::stat(folder.constData(), &listed) != 0)
@@ -61,19 +59,7 @@ void leaveOutProgramFiles(const QByteArray& folder, std::vector<QByteArray>& nam
     }
     if (own.empty())
         return;
-    const bool withInodes = inodes.size() == names.size();
-    size_t kept = 0;
-    for (size_t k = 0; k < names.size(); ++k) {
-        if (std::find(own.begin(), own.end(), names[k]) != own.end())
-            continue;
-        if (kept != k) {
-            names[kept] = std::move(names[k]);
-            if (withInodes)
-                inodes[kept] = inodes[k];
-        }
-        ++kept;
-    }
-    names.resize(kept);
-    if (withInodes)
-        inodes.resize(kept);
+    std::erase_if(files, [&own](const ListedFile& file) {
+        return std::find(own.begin(), own.end(), file.name) != own.end();
+    });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/files/ListedFile.h"
+
 #include <QByteArray>
 
 #include <vector>
@@ -15,10 +17,8 @@
 // form while it is written.
 std::vector<QByteArray> programFilePaths();
 
-// Leaves out of names, the plain names of files in folder, those that are the
-// program's own files. The folder is recognised by its identity (device and
-// inode), so a link to it or another spelling of its path counts, and a file
-// of the same name in any other folder stays. inodes, when as many as names,
-// loses the same entries.
-void leaveOutProgramFiles(const QByteArray& folder, std::vector<QByteArray>& names,
-                          std::vector<quint64>& inodes);
+// Leaves out of files, listed in folder, those that are the program's own
+// files. The folder is recognised by its identity (device and inode), so a
+// link to it or another spelling of its path counts, and a file of the same
+// name in any other folder stays.
+void leaveOutProgramFiles(const QByteArray& folder, std::vector<ListedFile>& files);

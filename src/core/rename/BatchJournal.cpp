@@ -1,5 +1,7 @@
 #include "core/rename/BatchJournal.h"
 
+#include "core/rename/RenamePlan.h"
+#include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
 
 #include <QDir>
@@ -337,56 +339,111 @@ std::optional<BatchRecord> decodeBatchRecord(QByteArrayView bytes) {
     return record;
 }
 
-QString journalTemporaryPath(const QString& path) {
-    return path + QStringLiteral(".new");
+namespace {
+
+// The plan's entries as the journal reads them, each with the listing's inode
+// number on the batch's device.
+class PlanEntries : public JournalEntries {
+public:
+    PlanEntries(const RenamePlan& plan, quint64 device) : plan_(plan), device_(device) {}
+    int count() const override { return plan_.count(); }
+    QByteArrayView oldName(int k) const override { return plan_.entry(k); }
+    QByteArrayView newName(int k) const override { return plan_.newName(k); }
+    std::optional<FileIdentity> identity(int k) const override {
+        return FileIdentity{device_, plan_.inode(k), -1, 0, 0};
+    }
+
+private:
+    const RenamePlan& plan_;
+    quint64 device_;
+};
+
+bool writeWhole(int fd, const QByteArray& bytes) {
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        written += n;
+    }
+    return true;
 }
+
+}  // namespace
 
 JournalWriter::~JournalWriter() {
     if (fd_ >= 0)
         ::close(fd_);
 }
 
-bool JournalWriter::begin(const QString& path, const BatchHeading& heading,
-                          const JournalEntries& entries) {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+JournalState JournalWriter::begin(const QString& path, const RenamePlan& plan) {
+    path_ = path;
+    BatchHeading heading{plan.sourceFolder(), plan.targetFolder(),
+                         fs_.identityKind(plan.sourceFolder()), fileClockNow()};
+    quint64 device = 0;
+    if (heading.kind == IdentityKind::Inode) {
+        bool everyInodeKnown = true;
+        for (int k = 0; k < plan.count() && everyInodeKnown; ++k)
+            everyInodeKnown = plan.inode(k) != 0;
+        const std::optional<FileIdentity> first =
+            everyInodeKnown && plan.count() > 0
+                ? fs_.identify(plan.sourceFolder() + plan.entry(0).toByteArray())
+                : std::nullopt;
+        if (first && first->inode == plan.inode(0))
+            device = first->device;
+        else
+            heading.kind = IdentityKind::SizeAndTime;
     }
+    identityPerFile_ = heading.kind == IdentityKind::SizeAndTime;
+
     // A new file beside the old journal, renamed over it once whole: a crash
     // while it is written leaves the old journal or the new one, never a mix.
     const QByteArray target = toNative(path);
     const QByteArray temporary = toNative(journalTemporaryPath(path));
     QDir().mkpath(QFileInfo(path).absolutePath());
     const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    const QByteArray bytes = encodeBatch(heading, entries);
-    qsizetype written = 0;
-    while (fd >= 0 && written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        written += n;
-    }
-    if (fd < 0 || written != bytes.size() || ::rename(temporary.constData(), target.constData())) {
+    if (fd < 0 || !writeWhole(fd, encodeBatch(heading, PlanEntries(plan, device))) ||
+        ::rename(temporary.constData(), target.constData()) != 0) {
         if (fd >= 0)
             ::close(fd);
         ::unlink(temporary.constData());
         // No journal rather than one of an older batch, whose files may
         // carry other names by now.
         ::unlink(target.constData());
-        return false;
+        state_ = JournalState::Failed;
+        return state_;
     }
     fd_ = fd;
-    return true;
+    state_ = JournalState::Written;
+    return state_;
 }
 
-bool JournalWriter::recordIdentity(int index, const FileIdentity& identity) {
-    if (fd_ < 0)
-        return false;
-    const QByteArray line = encodeIdentity(index, identity);
-    // O_APPEND is not needed: only this writer writes, at the end.
-    return ::write(fd_, line.constData(), size_t(line.size())) == line.size();
+void JournalWriter::beforeRename(int k, const QByteArray& oldPath) {
+    if (!identityPerFile_ || fd_ < 0)
+        return;
+    if (const std::optional<FileIdentity> identity = fs_.identify(oldPath)) {
+        const QByteArray line = encodeIdentity(k, *identity);
+        // O_APPEND is not needed: only this writer writes, at the end. The
+        // reader takes identities up to the first torn line, so once one
+        // append fails, later ones would never be read.
+        if (::write(fd_, line.constData(), size_t(line.size())) != line.size()) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+}
+
+void JournalWriter::end(int renamed) {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (state_ == JournalState::Written && renamed == 0) {
+        removeJournal(path_);
+        state_ = JournalState::Removed;
+    }
 }
 
 std::optional<BatchRecord> readJournal(const QString& path) {

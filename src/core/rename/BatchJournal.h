@@ -9,13 +9,14 @@
 #include <optional>
 #include <vector>
 
+class RenamePlan;
+
 // The record of the last batch, kept beside the settings file, so that the
 // batch can be undone after the program was closed, crashed or was killed at
-// any moment of it. Whatever journal is in place is whole and names every
-// file renamed so far (a large batch's grows as the batch goes: see Journal
-// in RenameEngine.cpp); where files are known by size and time, each file's
-// identity is appended just before its rename, so a file renamed is always a
-// file recorded.
+// any moment of it: its format, its reader and its writer. A batch's journal
+// is in place, whole, before its first rename; where files are known by size
+// and time, each file's identity is appended just before its rename, so a
+// file renamed is always a file recorded.
 
 struct JournalEntry {
     QByteArray oldName;
@@ -67,27 +68,44 @@ QByteArray encodeIdentity(int index, const FileIdentity& identity);
 // does not fit, as a crash in the middle of an append leaves it.
 std::optional<BatchRecord> decodeBatchRecord(QByteArrayView bytes);
 
-// Writes the journal of a running batch: one write of the whole record, then
-// an append per identity. Nothing is synced: see README.md on a power cut.
+// Where the journal of a running batch stands.
+enum class JournalState {
+    NotKept,  // none was asked for
+    Written,  // the whole batch is recorded at its path
+    Failed,   // it could not be written, and no journal is left at its path at all
+    Removed,  // the batch renamed nothing, so it leaves none
+};
+
+// Writes the journal of one run of a plan: the whole batch in one buffered
+// write, in place before the first rename, for every size of batch; then,
+// where the files are known by size and time, an append per file just before
+// its rename. The renames never wait for anything else. Nothing is synced:
+// see README.md on a power cut.
 class JournalWriter {
 public:
-    JournalWriter() = default;
+    explicit JournalWriter(FileSystem& fs) : fs_(fs) {}
     JournalWriter(const JournalWriter&) = delete;
     JournalWriter& operator=(const JournalWriter&) = delete;
     ~JournalWriter();
 
-    // Puts record in place of whatever journal path held; false when it could
-    // not be written (then no journal is left there at all).
-    bool begin(const QString& path, const BatchHeading& heading, const JournalEntries& entries);
-    bool recordIdentity(int index, const FileIdentity& identity);
-    bool isOpen() const { return fd_ >= 0; }
+    // Records plan at path, in place of whatever journal was there. Files are
+    // known by the listing's inode numbers where the file system keeps them
+    // (checked on the first file: a listing through some layers gives numbers
+    // of its own), else by size and time.
+    JournalState begin(const QString& path, const RenamePlan& plan);
+    // Just before entry k, at oldPath, is renamed.
+    void beforeRename(int k, const QByteArray& oldPath);
+    // After the run, with the number of entries that carry their new names.
+    void end(int renamed);
+    JournalState state() const { return state_; }
 
 private:
+    FileSystem& fs_;
+    QString path_;
     int fd_ = -1;
+    bool identityPerFile_ = false;
+    JournalState state_ = JournalState::NotKept;
 };
-
-// Where a new journal is written before it takes the place of the one at path.
-QString journalTemporaryPath(const QString& path);
 
 // The journal at path; nothing when there is none or it cannot be used.
 std::optional<BatchRecord> readJournal(const QString& path);

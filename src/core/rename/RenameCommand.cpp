@@ -1,6 +1,6 @@
 #include "core/rename/RenameCommand.h"
 
-#include "core/rename/ErrorReasons.h"
+#include "core/common/ErrorReasons.h"
 #include "core/rename/NameChecks.h"
 #include "core/text/NativeName.h"
 
@@ -9,28 +9,57 @@ namespace {
 const QString kParagraph = QStringLiteral("\r\n\r\n");
 const QString kLine = QStringLiteral("\r\n");
 
-// The file the run stopped at, as the list shows it.
-QString stoppedEntry(const RenamePlan& plan, const RenameOutcome& outcome) {
-    const bool known = outcome.stoppedAt >= 0 && outcome.stoppedAt < plan.count();
-    return known ? displayName(plan.entry(outcome.stoppedAt).toByteArray()) : QString();
+// The entry a run stopped at, as the list shows it.
+QString entryAt(const RenamePlan& plan, int at) {
+    return at >= 0 && at < plan.count() ? displayName(plan.entry(at).toByteArray()) : QString();
 }
 
 // What follows the first line of a stop for an error: where the run stopped,
-// and why in the system's own terms. A plan refused for one name renamed no
-// file at all, though the name it refused may be far down the list.
-QString whereAndWhy(const RenamePlan& plan, const RenameOutcome& outcome, const QString& reason) {
-    QString text = kParagraph + stoppedEntry(plan, outcome) +
-                   QStringLiteral(" より後のファイルが変換できませんでした.") + kLine + reason;
-    if (plan.refusal() != StopReason::None)
-        text += kLine + QStringLiteral("ファイルは変換していません.");
-    return text;
+// and why in the system's own terms.
+QString whereAndWhy(const RenamePlan& plan, int at, const QString& reason) {
+    return kParagraph + entryAt(plan, at) +
+           QStringLiteral(" より後のファイルが変換できませんでした.") + kLine + reason;
+}
+
+Message stoppedMessage(const RenamePlan& plan, const RenameStopped& stopped) {
+    switch (stopped.reason) {
+        case StopReason::FolderMissing:
+            return Message{QStringLiteral("保存先フォルダーが存在しないので処理できませんでした.") +
+                           whereAndWhy(plan, stopped.at, missingFolderReason())};
+        case StopReason::NameTaken:
+            return Message{QStringLiteral("保存先に同じ名前が存在しています.") + kParagraph +
+                               entryAt(plan, stopped.at) +
+                               QStringLiteral(" より後のファイルが変換できませんでした."),
+                           kWarningTitle, Icon::Warning};
+        default:
+            break;
+    }
+    const QString reason = stopped.reason == StopReason::FolderGone ? missingFolderReason()
+                                                                    : reasonForError(stopped.error);
+    return Message{QStringLiteral("エラーによって処理できませんでした.") +
+                   whereAndWhy(plan, stopped.at, reason)};
+}
+
+Message refusedMessage(const RenamePlan& plan, const PlanRefusal& refusal) {
+    switch (refusal.reason) {
+        case StopReason::BadStartNumber:
+            return badStartNumberMessage();
+        case StopReason::SerialOverflow:
+            return serialOverflowMessage();
+        default:
+            // A plan refused for one name renamed no file at all, though the
+            // name it refused may be far down the list.
+            return Message{QStringLiteral("エラーによって処理できませんでした.") +
+                           whereAndWhy(plan, refusal.at, reasonForError(refusal.error)) + kLine +
+                           QStringLiteral("ファイルは変換していません.")};
+    }
 }
 
 }  // namespace
 
 std::optional<RenameOutcome> runRenameCommand(const RenameRequest& request, FileSystem& fs,
                                               RenameCommandHost& host) {
-    if (request.entries.empty()) {
+    if (request.files.empty()) {
         host.refuse({emptyListMessage(), std::nullopt});
         return std::nullopt;
     }
@@ -46,18 +75,14 @@ std::optional<RenameOutcome> runRenameCommand(const RenameRequest& request, File
     // A start number that cannot number this list stops here, before the
     // user is asked. A name the file system cannot hold is reported after
     // the question, as the run's stop, with nothing renamed.
-    if (plan.refusal() == StopReason::BadStartNumber) {
-        host.refuse({badStartNumberMessage(), std::nullopt});
-        return std::nullopt;
-    }
-    if (plan.refusal() == StopReason::SerialOverflow) {
-        host.refuse({serialOverflowMessage(), std::nullopt});
+    if (plan.refusal() && plan.refusal()->reason != StopReason::UnfitName) {
+        host.refuse({refusedMessage(plan, *plan.refusal()), std::nullopt});
         return std::nullopt;
     }
     if (!host.confirm(confirmationMessage(request), plan))
         return std::nullopt;
     const RenameOutcome outcome =
-        plan.refusal() == StopReason::None ? host.run(plan, fs) : renameAll(plan, fs);
+        plan.refusal() ? RenameOutcome(*plan.refusal()) : host.run(plan, fs);
     if (const std::optional<Message> stop = stopMessage(plan, outcome))
         host.report(*stop);
     return outcome;
@@ -105,33 +130,17 @@ Message confirmationMessage(const RenameRequest& request) {
 }
 
 std::optional<Message> stopMessage(const RenamePlan& plan, const RenameOutcome& outcome) {
-    switch (outcome.stop) {
-        case StopReason::None:
-            if (!outcome.cancelled)
-                return std::nullopt;
-            return Message(QStringLiteral("変換を中止しました.") + kParagraph +
-                               (outcome.renamed == 0
-                                    ? QStringLiteral("ファイルは変換していません.")
-                                    : displayName(plan.entry(outcome.renamed - 1).toByteArray()) +
-                                          QStringLiteral(" より後のファイルは変換していません.")),
-                           kWarningTitle, Icon::Warning);
-        case StopReason::BadStartNumber:
-            return badStartNumberMessage();
-        case StopReason::SerialOverflow:
-            return serialOverflowMessage();
-        case StopReason::FolderMissing:
-            return Message{QStringLiteral("保存先フォルダーが存在しないので処理できませんでした.") +
-                           whereAndWhy(plan, outcome, missingFolderReason())};
-        case StopReason::NameTaken:
-            return Message{QStringLiteral("保存先に同じ名前が存在しています.") + kParagraph +
-                               stoppedEntry(plan, outcome) +
-                               QStringLiteral(" より後のファイルが変換できませんでした."),
-                           kWarningTitle, Icon::Warning};
-        case StopReason::AccessError:
-            break;
+    if (const auto* cancelled = std::get_if<RenameCancelled>(&outcome)) {
+        return Message(QStringLiteral("変換を中止しました.") + kParagraph +
+                           (cancelled->renamed == 0
+                                ? QStringLiteral("ファイルは変換していません.")
+                                : entryAt(plan, cancelled->renamed - 1) +
+                                      QStringLiteral(" より後のファイルは変換していません.")),
+                       kWarningTitle, Icon::Warning);
     }
-    return Message{
-        QStringLiteral("エラーによって処理できませんでした.") +
-        whereAndWhy(plan, outcome,
-                    outcome.folderGone ? missingFolderReason() : reasonForError(outcome.error))};
+    if (const auto* stopped = std::get_if<RenameStopped>(&outcome))
+        return stoppedMessage(plan, *stopped);
+    if (const auto* refusal = std::get_if<PlanRefusal>(&outcome))
+        return refusedMessage(plan, *refusal);
+    return std::nullopt;
 }

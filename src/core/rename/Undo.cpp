@@ -1,6 +1,6 @@
 #include "core/rename/Undo.h"
 
-#include "core/rename/ErrorReasons.h"
+#include "core/common/ErrorReasons.h"
 #include "core/text/NativeName.h"
 
 #include <QStringList>
@@ -23,36 +23,31 @@ bool holds(FileSystem& fs, const QByteArray& path, const FileIdentity& id,
     return found && isSameFile(id, *found, record.kind, record.startedNs);
 }
 
-UndoResult undoOne(const BatchRecord& record, const JournalEntry& entry, FileSystem& fs,
-                   int* error) {
+EntryUndo undoOne(const BatchRecord& record, const JournalEntry& entry, FileSystem& fs) {
     const QByteArray oldPath = record.sourceFolder + entry.oldName;
     const QByteArray newPath = record.targetFolder + entry.newName;
     // A file the batch found already so named, or never came to.
     if (oldPath == newPath || !entry.identity)
-        return UndoResult::NotRenamed;
+        return {UndoResult::NotRenamed};
     if (holds(fs, newPath, *entry.identity, record)) {
-        *error = fs.renameNoReplace(newPath, oldPath);
-        if (*error == 0)
-            return UndoResult::Restored;
-        return *error == EEXIST ? UndoResult::OldNameTaken : UndoResult::Failed;
+        const int error = fs.renameNoReplace(newPath, oldPath);
+        if (error == 0)
+            return {UndoResult::Restored};
+        if (error == EEXIST)
+            return {UndoResult::OldNameTaken};
+        return {UndoResult::Failed, error};
     }
     if (holds(fs, oldPath, *entry.identity, record))
-        return UndoResult::NotRenamed;
-    return identityAt(fs, newPath) ? UndoResult::Replaced : UndoResult::Missing;
+        return {UndoResult::NotRenamed};
+    return {identityAt(fs, newPath) ? UndoResult::Replaced : UndoResult::Missing};
 }
 
 }  // namespace
 
-bool UndoOutcome::isLeft(int k) const {
-    const UndoResult result = results[size_t(k)];
-    return result != UndoResult::Restored && result != UndoResult::NotRenamed;
-}
-
 UndoOutcome undoBatch(const BatchRecord& record, FileSystem& fs, TaskProgress* progress) {
     const int count = int(record.entries.size());
     UndoOutcome outcome;
-    outcome.results.assign(size_t(count), UndoResult::NotReached);
-    outcome.errors.assign(size_t(count), 0);
+    outcome.entries.resize(size_t(count));
     // Last renamed first: a file may have taken the old name of one renamed
     // after it, which has to be free again first.
     for (int k = count - 1; k >= 0; --k) {
@@ -60,10 +55,9 @@ UndoOutcome undoBatch(const BatchRecord& record, FileSystem& fs, TaskProgress* p
             outcome.cancelled = true;
             break;
         }
-        const UndoResult result =
-            undoOne(record, record.entries[size_t(k)], fs, &outcome.errors[size_t(k)]);
-        outcome.results[size_t(k)] = result;
-        if (result == UndoResult::Restored)
+        const EntryUndo done = undoOne(record, record.entries[size_t(k)], fs);
+        outcome.entries[size_t(k)] = done;
+        if (done.result == UndoResult::Restored)
             ++outcome.restored;
         if (progress)
             progress->setDone(count - k);
@@ -74,9 +68,9 @@ UndoOutcome undoBatch(const BatchRecord& record, FileSystem& fs, TaskProgress* p
 BatchRecord remainingAfter(const BatchRecord& record, const UndoOutcome& outcome) {
     BatchRecord left = record;
     left.entries.clear();
-    for (int k = 0; k < int(record.entries.size()); ++k) {
-        if (outcome.isLeft(k))
-            left.entries.push_back(record.entries[size_t(k)]);
+    for (size_t k = 0; k < record.entries.size(); ++k) {
+        if (outcome.entries[k].isLeft())
+            left.entries.push_back(record.entries[k]);
     }
     return left;
 }
@@ -92,15 +86,16 @@ Message undoQuestion() {
 std::optional<Message> undoReport(const BatchRecord& record, const UndoOutcome& outcome) {
     QStringList lines;
     int left = 0;
-    for (int k = 0; k < int(record.entries.size()); ++k) {
-        if (!outcome.isLeft(k) || outcome.results[size_t(k)] == UndoResult::NotReached)
+    for (size_t k = 0; k < record.entries.size(); ++k) {
+        const EntryUndo& done = outcome.entries[k];
+        if (!done.isLeft() || done.result == UndoResult::NotReached)
             continue;
         ++left;
         if (left > kNamedInReport)
             continue;
-        const JournalEntry& entry = record.entries[size_t(k)];
+        const JournalEntry& entry = record.entries[k];
         QString why;
-        switch (outcome.results[size_t(k)]) {
+        switch (done.result) {
             case UndoResult::OldNameTaken:
                 why = QStringLiteral("元の名前のファイルがすでにあります");
                 break;
@@ -111,7 +106,7 @@ std::optional<Message> undoReport(const BatchRecord& record, const UndoOutcome& 
                 why = QStringLiteral("別のファイルがこの名前になっています");
                 break;
             default:
-                why = reasonForError(outcome.errors[size_t(k)]);
+                why = reasonForError(done.error);
                 break;
         }
         lines << displayName(entry.newName) + QStringLiteral(" → ") + displayName(entry.oldName) +

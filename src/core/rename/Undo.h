@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/TaskProgress.h"
+#include "core/common/Message.h"
+#include "core/common/TaskProgress.h"
 #include "core/rename/BatchJournal.h"
-#include "core/rename/Message.h"
 
 #include <optional>
 #include <vector>
@@ -21,15 +21,22 @@ enum class UndoResult {
     NotReached,    // the undo was stopped before it
 };
 
-struct UndoOutcome {
-    std::vector<UndoResult> results;  // one per entry of the record
-    std::vector<int> errors;          // the errno of each Failed entry, else 0
-    int restored = 0;
-    bool cancelled = false;
+// What the undo did with one entry of the record.
+struct EntryUndo {
+    UndoResult result = UndoResult::NotReached;
+    int error = 0;  // Failed: the errno of the refused rename; else 0
 
     // Whether the entry still waits for an undo: it could not go back, or
     // the undo did not reach it.
-    bool isLeft(int k) const;
+    bool isLeft() const {
+        return result != UndoResult::Restored && result != UndoResult::NotRenamed;
+    }
+};
+
+struct UndoOutcome {
+    std::vector<EntryUndo> entries;  // one per entry of the record, in its order
+    int restored = 0;
+    bool cancelled = false;
 };
 
 UndoOutcome undoBatch(const BatchRecord& record, FileSystem& fs, TaskProgress* progress = nullptr);

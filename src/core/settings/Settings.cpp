@@ -109,6 +109,10 @@ QString undoJournalPath() {
            QString::fromUtf16(kUndoJournalName);
 }
 
+QString journalTemporaryPath(const QString& journal) {
+    return journal + QStringLiteral(".new");
+}
+
 QString readSetting(Setting setting) {
     const std::optional<QByteArray> bytes = readSettingsFile(settingsFilePath());
     return bytes ? iniValue(*bytes, kSection, keyName(setting)) : QString();

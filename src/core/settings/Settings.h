@@ -38,6 +38,9 @@ inline constexpr char16_t kSettingsFileName[] = u"Tolvane.ini";
 // The journal of the last batch, for its undo: beside the settings file.
 QString undoJournalPath();
 inline constexpr char16_t kUndoJournalName[] = u"Tolvane.undo";
+// Where a new journal is written before it takes the place of the one at
+// journal: the program's file too, while it exists.
+QString journalTemporaryPath(const QString& journal);
 
 // For tests: the folder that applicationFolder reports (an empty text
 // restores the executable's folder), and the judgement whether a folder is

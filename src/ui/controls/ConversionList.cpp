@@ -24,23 +24,6 @@ QString timeLine(const ShootingTime& time) {
            formatShootingTime(time.localMsecs);
 }
 
-std::vector<QByteArray> namesOf(const std::vector<ListedFile>& files) {
-    std::vector<QByteArray> names;
-    names.reserve(files.size());
-    for (const ListedFile& file : files)
-        names.push_back(file.name);
-    return names;
-}
-
-std::vector<int> shootingOrder(const std::vector<ListedFile>& files) {
-    std::vector<std::optional<qint64>> times(files.size());
-    for (size_t k = 0; k < files.size(); ++k) {
-        if (files[k].time.isKnown())
-            times[k] = files[k].time.localMsecs;
-    }
-    return timeOrder(namesOf(files), times);
-}
-
 }  // namespace
 
 class ConversionListModel : public QAbstractListModel {
@@ -156,12 +139,12 @@ bool ConversionList::orderByTime(quint64 generation, std::vector<ListedFile> tim
     if (generation != model_->generation || timed.size() != model_->files.size())
         return false;
     model_->files = std::move(timed);
-    reorder(shootingOrder(model_->files));
+    reorder(timeOrder(model_->files));
     return true;
 }
 
 void ConversionList::orderByName() {
-    reorder(naturalOrder(namesOf(model_->files)));
+    reorder(naturalOrder(model_->files));
 }
 
 void ConversionList::setTimeReader(std::function<ShootingTime(const QByteArray&)> reader) {

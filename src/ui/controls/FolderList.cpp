@@ -1,7 +1,7 @@
 #include "ui/controls/FolderList.h"
 
+#include "core/common/ErrorReasons.h"
 #include "core/files/FileListing.h"
-#include "core/rename/ErrorReasons.h"
 #include "core/text/NativeName.h"
 #include "core/text/Paths.h"
 #include "ui/controls/Accessibility.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/rename/Message.h"
+#include "core/common/Message.h"
 
 #include <QObject>
 #include <QPointer>

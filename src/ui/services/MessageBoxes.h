@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/rename/Message.h"
+#include "core/common/Message.h"
 #include "ui/services/Replaceable.h"
 
 class QMessageBox;

@@ -1,6 +1,6 @@
 #include "ui/services/ShootingTimes.h"
 
-#include "core/TaskProgress.h"
+#include "core/common/TaskProgress.h"
 
 namespace {
 

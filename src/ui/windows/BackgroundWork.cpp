@@ -1,6 +1,6 @@
 #include "ui/windows/BackgroundWork.h"
 
-#include "core/TaskProgress.h"
+#include "core/common/TaskProgress.h"
 #include "ui/windows/ProgressWindow.h"
 
 #include <QElapsedTimer>

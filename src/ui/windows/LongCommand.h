@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/TaskProgress.h"
+#include "core/common/TaskProgress.h"
 
 #include <QObject>
 #include <QString>

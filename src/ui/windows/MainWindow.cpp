@@ -262,18 +262,6 @@ void MainWindow::applyOuterHeight(int twips) {
 
 // ---- browsing and the conversion list -------------------------------------
 
-namespace {
-
-// The files the list shows, one record each, from the folder's listing.
-std::vector<ListedFile> listedFiles(const FileList& list) {
-    std::vector<ListedFile> files(list.names().size());
-    for (size_t k = 0; k < files.size(); ++k)
-        files[k] = ListedFile{list.names()[k], list.inodes()[k], {}};
-    return files;
-}
-
-}  // namespace
-
 void MainWindow::reloadConversionList() {
     conversionList_->clearFiles();
     fileList_->refresh();
@@ -288,7 +276,7 @@ void MainWindow::reloadConversionList() {
             return;
     }
     conversionList_->setHiddenKeepingFocus(true);
-    conversionList_->setFiles(listedFiles(*fileList_));
+    conversionList_->setFiles(fileList_->files());
     conversionList_->setHiddenKeepingFocus(false);
 }
 
@@ -365,10 +353,7 @@ RenameRequest MainWindow::currentRequest() const {
     // run nothing. A number the file system gives again to a file made after
     // the batch began does not fool the undo, which asks each file when it
     // was made.
-    for (const ListedFile& file : conversionList_->files()) {
-        request.entries.push_back(file.name);
-        request.inodes.push_back(file.inode);
-    }
+    request.files = conversionList_->files();
     return request;
 }
 

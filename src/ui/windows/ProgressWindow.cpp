@@ -1,6 +1,6 @@
 #include "ui/windows/ProgressWindow.h"
 
-#include "core/TaskProgress.h"
+#include "core/common/TaskProgress.h"
 #include "ui/controls/Fonts.h"
 #include "ui/windows/WindowStyle.h"
 

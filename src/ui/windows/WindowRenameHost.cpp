@@ -1,6 +1,6 @@
 #include "ui/windows/WindowRenameHost.h"
 
-#include "core/TaskProgress.h"
+#include "core/common/TaskProgress.h"
 #include "core/rename/Preview.h"
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"

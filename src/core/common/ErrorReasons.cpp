@@ -1,4 +1,4 @@
-#include "core/rename/ErrorReasons.h"
+#include "core/common/ErrorReasons.h"
 
 #include <cerrno>
 

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 
 #include <filesystem>
 #include <fstream>
@@ -45,6 +46,12 @@ inline QByteArray photoBytes(const QByteArray& name, int index) {
     return "photo " + name + '\n' + QByteArray(index % 61, char('a' + index % 26));
 }
 
+// Puts each photo's bytes under its old path below root (which ends in "/").
+inline void writePhotos(const QByteArray& root, const std::vector<Photo>& photos) {
+    for (const Photo& photo : photos)
+        writeWhole(root + photo.oldPath, photo.bytes);
+}
+
 // Every regular file below root, with the raw bytes of its name: the standard
 // library, because Qt's listings skip names that are not UTF-8.
 inline Files inventory(const QByteArray& root) {
@@ -63,14 +70,12 @@ inline Files inventory(const QByteArray& root) {
 }
 
 // What is wrong with the folder now, one line per fault; empty when every
-// photo is accounted for. Counts go to *lost and *overwritten when given.
-inline QStringList accountFor(const Files& now, const std::vector<Photo>& photos,
-                              int* lost = nullptr, int* overwritten = nullptr) {
+// photo is accounted for.
+inline QStringList accountFor(const Files& now, const std::vector<Photo>& photos) {
     QStringList faults;
     std::map<QByteArray, std::vector<QByteArray>> pathsOf;  // bytes -> where they are now
     for (const auto& [path, bytes] : now)
         pathsOf[bytes].push_back(path);
-    int lostCount = 0, overwrittenCount = 0;
     std::map<QByteArray, bool> expected;
     for (const Photo& photo : photos) {
         expected[photo.oldPath] = true;
@@ -78,11 +83,10 @@ inline QStringList accountFor(const Files& now, const std::vector<Photo>& photos
         const auto found = pathsOf.find(photo.bytes);
         const QString name = QString::fromUtf8(photo.oldPath);
         if (found == pathsOf.end()) {
-            ++lostCount;
             // Its name still there with other bytes: something was written over it.
-            if (now.count(photo.oldPath) || now.count(photo.newPath))
-                ++overwrittenCount;
-            faults << QStringLiteral("lost: %1").arg(name);
+            const bool overwritten = now.count(photo.oldPath) || now.count(photo.newPath);
+            faults << (overwritten ? QStringLiteral("overwritten: %1") : QStringLiteral("lost: %1"))
+                          .arg(name);
             continue;
         }
         if (found->second.size() > 1)
@@ -98,12 +102,17 @@ inline QStringList accountFor(const Files& now, const std::vector<Photo>& photos
     }
     if (now.size() != photos.size())
         faults << QStringLiteral("%1 files for %2 photos").arg(now.size()).arg(photos.size());
-    if (lost)
-        *lost = lostCount;
-    if (overwritten)
-        *overwritten = overwrittenCount;
     return faults;
 }
+
+// Fails the calling test function unless every photo is accounted for in
+// now (see accountFor), naming the first faults.
+#define VERIFY_ACCOUNTED_FOR(now, photos)                                           \
+    do {                                                                            \
+        const QStringList accountingFaults_ = accountFor((now), (photos));          \
+        QVERIFY2(accountingFaults_.isEmpty(),                                       \
+                 qPrintable(accountingFaults_.mid(0, 20).join(QLatin1Char('\n')))); \
+    } while (false)
 
 // How many photos carry their new name (photos that must not move excluded).
 inline int movedCount(const Files& now, const std::vector<Photo>& photos) {
