@@ -310,7 +310,7 @@ private slots:
         QTest::addColumn<int>("error");
         QTest::addColumn<QString>("reason");
         QTest::newRow("no permission") << int(EACCES) << "アクセスが拒否されました";
-        QTest::newRow("read error") << int(EIO) << "読み書きできませんでした";
+        QTest::newRow("read error") << int(EIO) << "ドライブが取り外されたか、読み書きできません";
     }
     void unreadableFolderSaysSo() {
         QFETCH(int, error);
