@@ -10,9 +10,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <ctime>
 #include <optional>
+#include <thread>
 
 #include "core/photo/ShootingTime.h"
 
@@ -30,6 +32,8 @@ enum class Make {
     JpegOwnXmp,    // the same with a namespace of its own in the packet
     JpegStripped,  // had Exif, then lost it
     Tiff,          // a TIFF with Exif, what most raw formats are built on
+    TiffFarOn,     // the same with its directories 128 KiB into the file
+    JpegFarOn,     // a JPEG whose Exif segment follows 128 KiB of other segments
     PngWithExif,
     PngPlain,
     Garbage,
@@ -124,6 +128,49 @@ bool makeTiff(const QString& path) {
                                        26));
 }
 
+void appendLittleEndian(QByteArray& bytes, quint32 value, int size) {
+    for (int k = 0; k < size; ++k)
+        bytes += char(value >> (8 * k));
+}
+
+// One directory entry: tag, type, count and a value or offset.
+void appendEntry(QByteArray& bytes, quint16 tag, quint16 type, quint32 count, quint32 value) {
+    appendLittleEndian(bytes, tag, 2);
+    appendLittleEndian(bytes, type, 2);
+    appendLittleEndian(bytes, count, 4);
+    appendLittleEndian(bytes, value, 4);
+}
+
+// A TIFF whose directories lie behind a gap, as a writer that puts them after
+// the image data leaves them: the first directory holds the width and the
+// Exif directory's place, which holds DateTimeOriginal.
+QByteArray tiffWithDirectoriesAt(quint32 at, const QByteArray& dateTime) {
+    QByteArray bytes("II*\0", 4);
+    appendLittleEndian(bytes, at, 4);
+    bytes.append(qsizetype(at) - bytes.size(), '\0');
+    const quint32 exifAt = at + 2 + 2 * 12 + 4;
+    const quint32 textAt = exifAt + 2 + 12 + 4;
+    appendLittleEndian(bytes, 2, 2);
+    appendEntry(bytes, 0x0100, 3, 1, 8);       // width, SHORT
+    appendEntry(bytes, 0x8769, 4, 1, exifAt);  // the Exif directory, LONG
+    appendLittleEndian(bytes, 0, 4);           // no next directory
+    appendLittleEndian(bytes, 1, 2);
+    appendEntry(bytes, 0x9003, 2, 20, textAt);  // DateTimeOriginal, ASCII
+    appendLittleEndian(bytes, 0, 4);
+    return bytes + dateTime.leftJustified(19, ' ', true) + '\0';
+}
+
+// jpeg with at least size bytes of other segments between its start and its
+// Exif segment, each as long as a segment can be.
+QByteArray withSegmentsFirst(const QByteArray& jpeg, int size) {
+    QByteArray segments;
+    while (segments.size() < size) {
+        segments += "\xFF\xE2\xFF\xFF";  // APP2, where colour profiles go; its length
+        segments += QByteArray(0xFFFF - 2, 'p');
+    }
+    return jpeg.left(2) + segments + jpeg.mid(2);
+}
+
 bool setModified(const QString& path, const QDateTime& when) {
     QFile file(path);
     return file.open(QIODevice::ReadWrite) &&
@@ -168,6 +215,7 @@ QByteArray stderrOf(Call call) {
 
 Q_DECLARE_METATYPE(Make)
 Q_DECLARE_METATYPE(std::optional<qint64>)
+Q_DECLARE_METATYPE(TimeSource)
 
 class TestShootingTime : public QObject {
     Q_OBJECT
@@ -211,6 +259,11 @@ private:
                 return writeImage(path, "JPG") && setExif(path, photoTimes) && stripExif(path);
             case Make::Tiff:
                 return makeTiff(path) && setExif(path, photoTimes);
+            case Make::TiffFarOn:
+                return writeBytes(path, tiffWithDirectoriesAt(128 * 1024, dateTime));
+            case Make::JpegFarOn:
+                return writeImage(path, "JPG") && setExif(path, photoTimes) &&
+                       writeBytes(path, withSegmentsFirst(readAll(native(path)), 128 * 1024));
             case Make::PngWithExif:
                 return writeImage(path, "PNG") && setExif(path, photoTimes);
             case Make::PngPlain:
@@ -331,6 +384,12 @@ private slots:
             << std::optional(base);
         QTest::newRow("tiff named as raw") << Make::Tiff << QByteArray("DSC_0001.NEF") << when
                                            << QByteArray("07") << std::optional(base + 70);
+        QTest::newRow("tiff with its directories far on")
+            << Make::TiffFarOn << QByteArray("a.dng") << when << QByteArray()
+            << std::optional(base);
+        QTest::newRow("jpeg with its exif far on")
+            << Make::JpegFarOn << QByteArray("a.jpg") << when << QByteArray("250")
+            << std::optional(base + 250);
         QTest::newRow("png with exif") << Make::PngWithExif << QByteArray("a.png") << when
                                        << QByteArray() << std::optional(base);
         QTest::newRow("shift-jis name") << Make::Jpeg << QByteArray("\x8e\xca\x90\x5e.jpg") << when
@@ -392,34 +451,46 @@ private slots:
     }
 
     // Named pipes, folders and missing files never reach the metadata
-    // library: a pipe would block the reader for good.
+    // library: a pipe would block the reader for good. A file that cannot be
+    // read says why, as a card pulled out does.
     void notRegularFiles_data() {
         QTest::addColumn<QString>("what");
-        QTest::addColumn<bool>("valid");
-        QTest::newRow("named pipe") << "fifo" << true;
-        QTest::newRow("folder") << "folder" << true;
-        QTest::newRow("missing") << "missing" << false;
-        QTest::newRow("dangling link") << "link" << false;
+        QTest::addColumn<TimeSource>("source");
+        QTest::addColumn<int>("error");
+        QTest::newRow("named pipe") << "fifo" << TimeSource::FileModified << 0;
+        QTest::newRow("folder") << "folder" << TimeSource::FileModified << 0;
+        QTest::newRow("missing") << "missing" << TimeSource::None << ENOENT;
+        QTest::newRow("dangling link") << "link" << TimeSource::None << ENOENT;
+        // A regular file whose every read fails: nothing is mapped at address 0.
+        QTest::newRow("read fails") << "/proc/self/mem" << TimeSource::FileModified << EIO;
     }
     void notRegularFiles() {
         QFETCH(QString, what);
-        QFETCH(bool, valid);
-        const QString path = freshPath("x.jpg");
+        QFETCH(TimeSource, source);
+        QFETCH(int, error);
+        QString path = freshPath("x.jpg");
         if (what == "fifo")
             QVERIFY(make(path, Make::Fifo, {}, {}));
         else if (what == "folder")
             QVERIFY(QDir().mkpath(path));
         else if (what == "link")
             QVERIFY(QFile::link(path + ".gone", path));
-        if (valid) {
+        else if (what.startsWith(u'/'))
+            path = what;
+        const bool stamped = source == TimeSource::FileModified && !what.startsWith(u'/');
+        if (stamped) {
             const timespec times[2] = {{0, UTIME_OMIT}, {kModified.toSecsSinceEpoch(), 678000000}};
             QCOMPARE(utimensat(AT_FDCWD, native(path).constData(), times, 0), 0);
         }
-        const ShootingTime time = shootingTime(native(path));
-        QCOMPARE(time.source, valid ? TimeSource::FileModified : TimeSource::None);
-        if (valid)
+        int readError = -1;
+        const ShootingTime time = shootingTime(native(path), &readError);
+        QCOMPARE(time.source, source);
+        QCOMPARE(readError, error);
+        if (stamped)
             QCOMPARE(time.localMsecs, kModifiedInJapan);
-        QCOMPARE(exifShootingTime(native(path)), std::nullopt);
+        readError = -1;
+        QCOMPARE(exifShootingTime(native(path), &readError), std::nullopt);
+        QCOMPARE(readError, error);
     }
 
     void unreadableFile() {
@@ -463,6 +534,37 @@ private slots:
         }
         // The whole file does have it: the loop above did not pass by luck.
         QCOMPARE(shootingTime(native(source)).source, TimeSource::Exif);
+    }
+
+    // A card pulled out mid-read: the file shrinks under the reader. A file
+    // mapped into memory would end the process (SIGBUS) as soon as the
+    // metadata library touched a page past the new end; a read just comes up
+    // short. A TIFF, because the library maps those; cut and written again
+    // without a pause, so that some reads land mid-cut.
+    void fileCutWhileRead() {
+        const QString path = freshPath("cut.tif");
+        QVERIFY(make(path, Make::Tiff, "2024:05:12 10:31:07", {}));
+        QByteArray whole = readAll(native(path));
+        whole += QByteArray(16 * 1024, '\0');  // pages for a cut to take away
+        QVERIFY(writeBytes(path, whole));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        std::atomic<bool> done = false;
+        std::atomic<bool> cut = true;
+        std::thread cutter([&] {
+            while (!done && cut) {
+                cut = ::ftruncate(file.handle(), 0) == 0 &&
+                      ::pwrite(file.handle(), whole.constData(), size_t(whole.size()), 0) ==
+                          whole.size();
+            }
+        });
+        int withExif = 0;
+        for (int k = 0; k < 20000; ++k)
+            withExif += shootingTime(native(path)).source == TimeSource::Exif ? 1 : 0;
+        done = true;
+        cutter.join();
+        QVERIFY(cut);
+        QVERIFY(withExif > 0);  // the file was whole now and then
     }
 
     // Two cameras in one folder: their names sort apart, their shots
