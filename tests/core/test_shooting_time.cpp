@@ -26,14 +26,15 @@ namespace {
 
 // What the table asks a file to be made of.
 enum class Make {
-    Jpeg,          // a JPEG with the given Exif times
-    JpegImageIfd,  // the time in the first directory only, as TIFF/EP files keep it
-    JpegWithXmp,   // Exif plus an XMP packet, so that the XMP parser runs too
-    JpegOwnXmp,    // the same with a namespace of its own in the packet
-    JpegStripped,  // had Exif, then lost it
-    Tiff,          // a TIFF with Exif, what most raw formats are built on
-    TiffFarOn,     // the same with its directories 128 KiB into the file
-    JpegFarOn,     // a JPEG whose Exif segment follows 128 KiB of other segments
+    Jpeg,            // a JPEG with the given Exif times
+    JpegImageIfd,    // the time in the first directory only, as TIFF/EP files keep it
+    JpegWithXmp,     // Exif plus an XMP packet, so that the XMP parser runs too
+    JpegOwnXmp,      // the same with a namespace of its own in the packet
+    JpegStripped,    // had Exif, then lost it
+    Tiff,            // a TIFF with Exif, what most raw formats are built on
+    TiffFarOn,       // the same with its directories 128 KiB into the file
+    TiffDateAcross,  // the date text crossing the 64 KiB mark, its directory before it
+    JpegFarOn,       // a JPEG whose Exif segment follows 128 KiB of other segments
     PngWithExif,
     PngPlain,
     Garbage,
@@ -261,6 +262,8 @@ private:
                 return makeTiff(path) && setExif(path, photoTimes);
             case Make::TiffFarOn:
                 return writeBytes(path, tiffWithDirectoriesAt(128 * 1024, dateTime));
+            case Make::TiffDateAcross:
+                return writeBytes(path, tiffWithDirectoriesAt(64 * 1024 - 56, dateTime));
             case Make::JpegFarOn:
                 return writeImage(path, "JPG") && setExif(path, photoTimes) &&
                        writeBytes(path, withSegmentsFirst(readAll(native(path)), 128 * 1024));
@@ -386,6 +389,9 @@ private slots:
                                            << QByteArray("07") << std::optional(base + 70);
         QTest::newRow("tiff with its directories far on")
             << Make::TiffFarOn << QByteArray("a.dng") << when << QByteArray()
+            << std::optional(base);
+        QTest::newRow("tiff with its date across 64 KiB")
+            << Make::TiffDateAcross << QByteArray("a.nef") << when << QByteArray()
             << std::optional(base);
         QTest::newRow("jpeg with its exif far on")
             << Make::JpegFarOn << QByteArray("a.jpg") << when << QByteArray("250")

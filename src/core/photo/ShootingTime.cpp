@@ -74,11 +74,20 @@ void lockXmp(void* data, bool lock) {
         mutex->unlock();
 }
 
+// Set when the library reports an error while it reads, such as a directory
+// or an entry that points past the end of the bytes it was given; the
+// messages themselves are dropped (the library would write them to stderr).
+thread_local bool metadataErrorMet = false;
+
+void noteMetadataError(int /*level*/, const char* /*message*/) {
+    metadataErrorMet = true;
+}
+
 std::once_flag initialized;
 
 void initializeOnce() {
-    Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-    Exiv2::LogMsg::setHandler(nullptr);
+    Exiv2::LogMsg::setLevel(Exiv2::LogMsg::error);
+    Exiv2::LogMsg::setHandler(noteMetadataError);
     // The lock covers the namespaces the XMP parser registers while it reads
     // a photo's packet, in case anything else in the process reads XMP too.
     Exiv2::XmpParser::initialize(lockXmp, &xmpMutex);
@@ -158,10 +167,9 @@ void forgetXmpNamespaces() noexcept {
 // A file's first bytes, handed to the metadata library in place of the file.
 // The library's own file reader maps TIFF-based raw files into memory, and a
 // mapped file whose card is pulled out ends the process with SIGBUS; a read
-// only fails. The stream notes when the library wanted bytes past the end
-// of what it was given: a read or seek that met the end, or a request for
-// the whole buffer (a TIFF parser then reads wherever the directories point,
-// and what it missed cannot be told).
+// only fails. The stream notes a read or seek that met the end of the bytes.
+// (The TIFF parsers take the bytes as one block instead, and report an
+// error for a directory or entry past its end.)
 class FileStartIo : public Exiv2::MemIo {
 public:
     FileStartIo(const char* data, size_t size)
@@ -189,10 +197,6 @@ public:
         noteEnd();
         return failed;
     }
-    Exiv2::byte* mmap(bool writeable) override {
-        ranOut_ = true;
-        return MemIo::mmap(writeable);
-    }
 
 private:
     void noteEnd() { ranOut_ = ranOut_ || eof(); }
@@ -209,6 +213,7 @@ struct ExifRead {
 // files, and std::bad_alloc and friends on hostile sizes.
 ExifRead readExifTime(const char* data, size_t size) noexcept {
     ExifRead read;
+    metadataErrorMet = false;
     try {
         auto* io = new FileStartIo(data, size);
         Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(Exiv2::BasicIo::AutoPtr(io));
@@ -218,12 +223,11 @@ ExifRead readExifTime(const char* data, size_t size) noexcept {
             } catch (...) {
                 read.wantedMore = true;
             }
-            // A parse that stopped part-way keeps what it had decoded, and
-            // each datum is whole: a JPEG's Exif segment is read in full
-            // before it is decoded, and the TIFF parser drops an entry that
-            // points outside the bytes.
+            // A parse that stopped part-way keeps what it had decoded: a
+            // JPEG's Exif segment is read in full before it is decoded, and
+            // a date that the end of the bytes cut short is no date.
             read.time = shootingTimeOf(image->exifData());
-            read.wantedMore = read.wantedMore || io->ranOut();
+            read.wantedMore = read.wantedMore || io->ranOut() || metadataErrorMet;
         }
     } catch (...) {
     }
