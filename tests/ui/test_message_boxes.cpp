@@ -3,11 +3,14 @@
 #include "Doubles.h"
 #include "Modal.h"
 #include "WindowDriver.h"
+#include "core/TaskProgress.h"
 #include "core/settings/Settings.h"
 #include "faults/Inventory.h"
+#include "ui/controls/ProgramIcon.h"
 #include "ui/services/MessageBoxes.h"
 #include "ui/windows/DestinationFolderDialog.h"
 #include "ui/windows/ExtensionListDialog.h"
+#include "ui/windows/ProgressWindow.h"
 
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -104,6 +107,61 @@ private slots:
         QCOMPARE(box.defaultButton()->text().remove(QLatin1Char('&')), defaultButton);
         QVERIFY(box.escapeButton());
         QCOMPARE(box.escapeButton()->text().remove(QLatin1Char('&')), escapeButton);
+    }
+
+    // Questions, reports and the progress window cannot be minimised, which
+    // would leave the window they block with nothing on show, nor maximised;
+    // each has the program's icon, also over a dialog that has none.
+    void boxFrames_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("owner");
+        const auto row = [](const char* name, const char* box, const char* owner) {
+            QTest::newRow(name) << QString::fromUtf8(box) << QString::fromUtf8(owner);
+        };
+        row("report", "report", "main window");
+        row("question", "question", "main window");
+        row("question with details", "details", "main window");
+        row("retry", "retry", "main window");
+        row("report over a dialog", "report", "dialog");
+        row("progress window", "progress", "main window");
+    }
+    void boxFrames() {
+        QFETCH(QString, box);
+        QFETCH(QString, owner);
+        MainWindow w;
+        QDialog dialog(&w);  // as the extension dialog, without an icon of its own
+        QPixmap blank(16, 16);
+        blank.fill(Qt::transparent);
+        dialog.setWindowIcon(QIcon(blank));
+        QWidget* parent = owner == "dialog" ? static_cast<QWidget*>(&dialog) : &w;
+        TaskProgress progress;
+        std::unique_ptr<QWidget> window;
+        if (box == "progress") {
+            window = std::make_unique<ProgressWindow>(
+                parent, QStringLiteral("撮影日時の読み取り"), 10, progress,
+                [](int) { return QString(); }, [] { return false; });
+        } else {
+            Message message = box == "report"  ? kind(Icon::Warning, Buttons::Ok)
+                              : box == "retry" ? kind(Icon::None, Buttons::RetryCancel)
+                                               : kind(Icon::Question, Buttons::OkCancel, true);
+            if (box == "details")
+                message.details = [] { return QStringLiteral("a.jpg → 1.jpg"); };
+            auto messageBox = std::make_unique<QMessageBox>(parent);
+            QtMessageBoxService::prepare(*messageBox, message);
+            window = std::move(messageBox);
+        }
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const Qt::WindowFlags flags = window->windowHandle()->flags();
+        QCOMPARE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                          Qt::WindowFullscreenButtonHint),
+                 Qt::WindowFlags());
+        // Without it the desktop takes its own choice of buttons.
+        QVERIFY(flags.testFlag(Qt::CustomizeWindowHint));
+        QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+        QCOMPARE(window->windowIcon().pixmap(32).toImage(), programIcon().pixmap(32).toImage());
+        if (auto* dialogBox = qobject_cast<QDialog*>(window.get()))
+            dialogBox->done(0);
     }
 
     void answers_data() {

@@ -1,5 +1,7 @@
 #include "ui/services/MessageBoxes.h"
 
+#include "ui/controls/ProgramIcon.h"
+
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -49,6 +51,14 @@ Answer showMessage(QWidget* owner, const Message& message) {
     return MessageBoxService::current().show(window, message);
 }
 
+void setBoxFrame(QWidget& window) {
+    // The system menu hint keeps the icon on the desktops that draw one.
+    window.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint);
+    window.setWindowIcon(programIcon());
+}
+
 Answer QtMessageBoxService::show(QWidget* owner, const Message& message) {
     QMessageBox box(owner);
     prepare(box, message);
@@ -57,6 +67,7 @@ Answer QtMessageBoxService::show(QWidget* owner, const Message& message) {
 }
 
 void QtMessageBoxService::prepare(QMessageBox& box, const Message& message) {
+    setBoxFrame(box);
     box.setWindowTitle(message.title.isEmpty() ? QStringLiteral("Tolvane") : message.title);
     box.setText(message.text);
     box.setTextFormat(Qt::PlainText);
