@@ -1,5 +1,6 @@
 #include "ui/services/MessageBoxes.h"
 
+#include "ui/controls/Accessibility.h"
 #include "ui/controls/ProgramIcon.h"
 
 #include <QFontMetrics>
@@ -100,6 +101,10 @@ void QtMessageBoxService::prepare(QMessageBox& box, const Message& message) {
             detailsText->setFocusPolicy(Qt::StrongFocus);
             detailsText->setTextInteractionFlags(Qt::TextSelectableByKeyboard |
                                                  Qt::TextSelectableByMouse);
+            // Heard by what it holds rather than as "read only text": the one
+            // question with details is the rename's, whose details are the
+            // new names.
+            detailsText->setAccessibleName(QStringLiteral("変換後の名前"));
         }
         for (QPushButton* button : box.findChildren<QPushButton*>()) {
             if (detailsText && button->text() == QMessageBox::tr("Show Details...")) {
@@ -109,6 +114,16 @@ void QtMessageBoxService::prepare(QMessageBox& box, const Message& message) {
                         detailsText->setPlainText(makeDetails());
                     },
                     Qt::SingleShotConnection);
+                // Only the button's caption changes when the details open,
+                // and a screen reader said nothing of it. Queued: the box
+                // shows or hides them after this click's other handlers.
+                QObject::connect(
+                    button, &QPushButton::clicked, detailsText,
+                    [detailsText] {
+                        if (detailsText->isVisible())
+                            announce(detailsText, QStringLiteral("変換後の名前を表示しました"));
+                    },
+                    Qt::QueuedConnection);
             }
         }
     }
