@@ -6,13 +6,9 @@
 #include <map>
 #include <memory>
 
-#include <csignal>
-
 #include <unistd.h>
 
 #include "Inventory.h"
-#include "core/photo/ShootingTime.h"
-#include "core/rename/ErrorReasons.h"
 #include "core/rename/RenameEngine.h"
 
 // Renames on camera cards: exFAT and FAT32 images mounted through FUSE by the
@@ -66,21 +62,6 @@ struct Card {
     }
 };
 
-// The FUSE driver serving the card at folder: the process that has the
-// folder among its arguments.
-pid_t driverOf(const QByteArray& folder) {
-    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString& process : processes) {
-        bool isNumber = false;
-        const pid_t pid = process.toInt(&isNumber);
-        QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(process));
-        if (isNumber && pid != ::getpid() && commandLine.open(QIODevice::ReadOnly) &&
-            commandLine.readAll().split('\0').contains(folder))
-            return pid;
-    }
-    return 0;
-}
-
 struct Row {
     QByteArrayList entries;  // renamed, in this order, to IMG0001.jpg and on
     QByteArray other;        // a file not renamed, or nothing
@@ -105,27 +86,6 @@ class TestCard : public QObject {
 
 private slots:
     void cleanupTestCase() { cards.clear(); }
-
-    // A card pulled out: its FUSE driver goes, and every question about a
-    // file on it fails. The shooting-time reader tells the error, and its
-    // reason is the drive's.
-    void cardPulledOutUnderTheTimeReader() {
-        Card on(QStringLiteral("exfat"));
-        if (!on.why.isEmpty())
-            QSKIP(qPrintable(on.why));
-        const QByteArray photo = on.folder + "/IMG_0001.JPG";
-        writeWhole(photo, photoBytes("IMG_0001.JPG", 1));
-        int error = -1;
-        QVERIFY(shootingTime(photo, &error).isKnown());
-        QCOMPARE(error, 0);
-        const pid_t driver = driverOf(on.folder);
-        QVERIFY(driver > 0);
-        QCOMPARE(::kill(driver, SIGKILL), 0);
-        QTRY_COMPARE((shootingTime(photo, &error), error), int(ENOTCONN));
-        QVERIFY(isDriveFailure(error));
-        QCOMPARE(reasonForError(error),
-                 QStringLiteral("ドライブが取り外されたか、読み書きできません"));
-    }
 
     void renames_data() {
         QTest::addColumn<QString>("kind");
