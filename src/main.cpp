@@ -1,6 +1,6 @@
 #include "core/settings/Settings.h"
 #include "ui/controls/Fonts.h"
-#include "ui/controls/ProgramIcon.h"
+#include "ui/services/ProgramIcon.h"
 #include "ui/services/SessionEnd.h"
 #include "ui/startup/CommandLine.h"
 #include "ui/startup/FolderHandOff.h"

@@ -10,9 +10,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <ctime>
 #include <optional>
+#include <thread>
 
 #include "core/photo/ShootingTime.h"
 
@@ -30,6 +32,8 @@ enum class Make {
     JpegOwnXmp,    // the same with a namespace of its own in the packet
     JpegStripped,  // had Exif, then lost it
     Tiff,          // a TIFF with Exif, what most raw formats are built on
+    TiffFarOn,     // its directories 128 KiB into the file
+    TiffDateCut,   // its date crossing the 64 KiB mark, the directories before it
     PngWithExif,
     PngPlain,
     Garbage,
@@ -124,6 +128,23 @@ bool makeTiff(const QString& path) {
                                        26));
 }
 
+// A TIFF whose directories lie at offset at, as writers that put them after
+// the image data leave them: the first holds the width and the place of the
+// Exif directory, which holds DateTimeOriginal.
+QByteArray tiffWithDirectoriesAt(quint32 at, const QByteArray& dateTime) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint16(0x4949) << quint16(42) << at;
+    out.writeRawData(QByteArray(int(at) - 8, '\0').constData(), int(at) - 8);
+    out << quint16(2) << quint16(0x100) << quint16(3) << quint32(1) << quint32(8)  // SHORT
+        << quint16(0x8769) << quint16(4) << quint32(1) << quint32(at + 30) << quint32(0);
+    out << quint16(1) << quint16(0x9003) << quint16(2) << quint32(20) << quint32(at + 48)
+        << quint32(0);
+    out.writeRawData(dateTime.leftJustified(19, ' ', true).constData(), 19);
+    return bytes + '\0';
+}
+
 bool setModified(const QString& path, const QDateTime& when) {
     QFile file(path);
     return file.open(QIODevice::ReadWrite) &&
@@ -168,6 +189,7 @@ QByteArray stderrOf(Call call) {
 
 Q_DECLARE_METATYPE(Make)
 Q_DECLARE_METATYPE(std::optional<qint64>)
+Q_DECLARE_METATYPE(TimeSource)
 
 class TestShootingTime : public QObject {
     Q_OBJECT
@@ -211,6 +233,10 @@ private:
                 return writeImage(path, "JPG") && setExif(path, photoTimes) && stripExif(path);
             case Make::Tiff:
                 return makeTiff(path) && setExif(path, photoTimes);
+            case Make::TiffFarOn:
+                return writeBytes(path, tiffWithDirectoriesAt(128 * 1024, dateTime));
+            case Make::TiffDateCut:
+                return writeBytes(path, tiffWithDirectoriesAt(64 * 1024 - 56, dateTime));
             case Make::PngWithExif:
                 return writeImage(path, "PNG") && setExif(path, photoTimes);
             case Make::PngPlain:
@@ -331,6 +357,12 @@ private slots:
             << std::optional(base);
         QTest::newRow("tiff named as raw") << Make::Tiff << QByteArray("DSC_0001.NEF") << when
                                            << QByteArray("07") << std::optional(base + 70);
+        QTest::newRow("tiff with its directories far on")
+            << Make::TiffFarOn << QByteArray("a.dng") << when << QByteArray()
+            << std::optional(base);
+        QTest::newRow("tiff with its date across 64 KiB")
+            << Make::TiffDateCut << QByteArray("a.nef") << when << QByteArray()
+            << std::optional(base);
         QTest::newRow("png with exif") << Make::PngWithExif << QByteArray("a.png") << when
                                        << QByteArray() << std::optional(base);
         QTest::newRow("shift-jis name") << Make::Jpeg << QByteArray("\x8e\xca\x90\x5e.jpg") << when
@@ -392,34 +424,46 @@ private slots:
     }
 
     // Named pipes, folders and missing files never reach the metadata
-    // library: a pipe would block the reader for good.
+    // library: a pipe would block the reader for good. A file that cannot be
+    // read says why, as a card pulled out does.
     void notRegularFiles_data() {
         QTest::addColumn<QString>("what");
-        QTest::addColumn<bool>("valid");
-        QTest::newRow("named pipe") << "fifo" << true;
-        QTest::newRow("folder") << "folder" << true;
-        QTest::newRow("missing") << "missing" << false;
-        QTest::newRow("dangling link") << "link" << false;
+        QTest::addColumn<TimeSource>("source");
+        QTest::addColumn<int>("error");
+        QTest::newRow("named pipe") << "fifo" << TimeSource::FileModified << 0;
+        QTest::newRow("folder") << "folder" << TimeSource::FileModified << 0;
+        QTest::newRow("missing") << "missing" << TimeSource::None << ENOENT;
+        QTest::newRow("dangling link") << "link" << TimeSource::None << ENOENT;
+        // A regular file whose every read fails: nothing is mapped at address 0.
+        QTest::newRow("read fails") << "/proc/self/mem" << TimeSource::FileModified << EIO;
     }
     void notRegularFiles() {
         QFETCH(QString, what);
-        QFETCH(bool, valid);
-        const QString path = freshPath("x.jpg");
+        QFETCH(TimeSource, source);
+        QFETCH(int, error);
+        QString path = freshPath("x.jpg");
         if (what == "fifo")
             QVERIFY(make(path, Make::Fifo, {}, {}));
         else if (what == "folder")
             QVERIFY(QDir().mkpath(path));
         else if (what == "link")
             QVERIFY(QFile::link(path + ".gone", path));
-        if (valid) {
+        else if (what.startsWith(u'/'))
+            path = what;
+        const bool stamped = source == TimeSource::FileModified && !what.startsWith(u'/');
+        if (stamped) {
             const timespec times[2] = {{0, UTIME_OMIT}, {kModified.toSecsSinceEpoch(), 678000000}};
             QCOMPARE(utimensat(AT_FDCWD, native(path).constData(), times, 0), 0);
         }
-        const ShootingTime time = shootingTime(native(path));
-        QCOMPARE(time.source, valid ? TimeSource::FileModified : TimeSource::None);
-        if (valid)
+        int readError = -1;
+        const ShootingTime time = shootingTime(native(path), &readError);
+        QCOMPARE(time.source, source);
+        QCOMPARE(readError, error);
+        if (stamped)
             QCOMPARE(time.localMsecs, kModifiedInJapan);
-        QCOMPARE(exifShootingTime(native(path)), std::nullopt);
+        readError = -1;
+        QCOMPARE(exifShootingTime(native(path), &readError), std::nullopt);
+        QCOMPARE(readError, error);
     }
 
     void unreadableFile() {
@@ -463,6 +507,30 @@ private slots:
         }
         // The whole file does have it: the loop above did not pass by luck.
         QCOMPARE(shootingTime(native(source)).source, TimeSource::Exif);
+    }
+
+    // A card pulled out mid-read: a TIFF (the library maps those) shrinks
+    // under the reader. A mapped file ends the process with SIGBUS.
+    void fileCutWhileRead() {
+        const QString path = freshPath("cut.tif");
+        QVERIFY(make(path, Make::Tiff, "2024:05:12 10:31:07", {}));
+        QByteArray whole = readAll(native(path));
+        whole += QByteArray(16 * 1024, '\0');  // pages for a cut to take away
+        QVERIFY(writeBytes(path, whole));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        std::atomic<bool> done = false;
+        std::thread cutter([&] {
+            while (!done && ::ftruncate(file.handle(), 0) == 0 &&
+                   ::pwrite(file.handle(), whole.constData(), size_t(whole.size()), 0) > 0) {
+            }
+        });
+        int withExif = 0;
+        for (int k = 0; k < 20000; ++k)
+            withExif += shootingTime(native(path)).source == TimeSource::Exif ? 1 : 0;
+        done = true;
+        cutter.join();
+        QVERIFY(withExif > 0);  // the file was whole now and then
     }
 
     // Two cameras in one folder: their names sort apart, their shots

@@ -155,6 +155,8 @@ private slots:
         QTest::newRow("another file system")
             << F::OtherFileSystem << -1 << 0 << true << 0
             << accessError("a.jpg", QStringLiteral("別のドライブへは移動できません"));
+        // What a card pulled out, or a failing drive, brings.
+        const char* const kDriveGone = "ドライブが取り外されたか、読み書きできません";
         struct Refusal {
             const char* name;
             int error;
@@ -166,7 +168,12 @@ private slots:
                                          {"busy file", EBUSY, "ファイルが使用中です"},
                                          {"busy program file", ETXTBSY, "ファイルが使用中です"},
                                          {"medium full", ENOSPC, "ディスクの空きが足りません"},
-                                         {"input/output error", EIO, "読み書きできませんでした"},
+                                         {"input/output error", EIO, kDriveGone},
+                                         {"card's driver gone", ENOTCONN, kDriveGone},
+                                         {"no such device", ENODEV, kDriveGone},
+                                         {"device unplugged", ENXIO, kDriveGone},
+                                         {"stale handle", ESTALE, kDriveGone},
+                                         {"transport shut down", ESHUTDOWN, kDriveGone},
                                          {"too many links", EMLINK, nullptr},
                                          {"unknown error", 1234, nullptr}};
 #ifdef EDQUOT

@@ -8,6 +8,9 @@
 #include "core/settings/Settings.h"
 #include "ui/windows/ExtensionListDialog.h"
 
+#include <QMessageBox>
+#include <QTextEdit>
+
 #include <functional>
 
 namespace {
@@ -100,6 +103,12 @@ private slots:
                 QCOMPARE(lastFocus(said).name, focused);
             QCOMPARE(notifications(said), notified);
             QCOMPARE(brokenHeld(held), QStringList());
+            // No folder entry says it has the focus that another control has
+            // (after clear, a screen reader asking for the focus got two).
+            QAccessibleInterface* folders = iface(s.d.folders());
+            for (int k = 0; k < folders->childCount() && !s.d.folders()->hasFocus(); ++k)
+                QVERIFY2(!folders->child(k)->state().focused,
+                         qPrintable(folders->child(k)->text(QAccessible::Name)));
         };
         DriveList* drives = s.d.drives();
         // The focus is on the drive list: only the drive is said.
@@ -150,12 +159,21 @@ private slots:
                 ExtensionListDialog::openForFirstRun(&s.w, *s.d.files());
             },
             "ﾘｽﾄから削除", {"*.png"});
+        // The question: its details opened by keyboard are said to have
+        // opened, and they are heard by their name. Closed unanswered.
+        QString detailsName;
         heardAfter(
             [&] {
-                s.inNextDialog([](QWidget&) {});  // the question, closed unanswered
+                s.inNextDialog([&detailsName](QWidget& dialog) {
+                    detailsName = iface(findOnly<QTextEdit>(dialog))->text(QAccessible::Name);
+                    focus(findButton(dialog, QMessageBox::tr("Show Details...")));
+                    key(Qt::Key_Space);
+                });
+                s.d.startNumber()->setText("1");  // the refused letter left it empty
                 s.d.convertButton()->click();
             },
-            "*");
+            "*", {"変換後の名前を表示しました"});
+        QCOMPARE(detailsName, "変換後の名前");
         QCOMPARE(s.d.listed(), (QStringList{"a.jpg", "c.jpg"}));  // nothing renamed
     }
 

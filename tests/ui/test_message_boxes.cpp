@@ -4,10 +4,13 @@
 #include "Inventory.h"
 #include "Modal.h"
 #include "WindowDriver.h"
+#include "core/common/TaskProgress.h"
 #include "core/settings/Settings.h"
+#include "ui/services/ProgramIcon.h"
 #include "ui/services/MessageBoxes.h"
 #include "ui/windows/DestinationFolderDialog.h"
 #include "ui/windows/ExtensionListDialog.h"
+#include "ui/windows/ProgressWindow.h"
 
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -25,6 +28,15 @@ Message kind(Icon icon, Buttons buttons, bool cancelIsDefault = false) {
     Message message(QStringLiteral("本文"), QString(), icon, buttons);
     message.cancelIsDefault = cancelIsDefault;
     return message;
+}
+
+// No minimise or maximise button, nor any a desktop would add (a minimised box
+// left its window blocked with nothing to answer), and the program's icon.
+bool hasBoxFrame(const QWidget& window) {
+    const Qt::WindowFlags flags = window.windowFlags();
+    return flags.testFlag(Qt::CustomizeWindowHint) &&
+           !(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)) &&
+           window.windowIcon().pixmap(32).toImage() == programIcon().pixmap(32).toImage();
 }
 
 // The ways a box comes up, one for each place in the program that shows one.
@@ -104,6 +116,15 @@ private slots:
         QCOMPARE(box.defaultButton()->text().remove(QLatin1Char('&')), defaultButton);
         QVERIFY(box.escapeButton());
         QCOMPARE(box.escapeButton()->text().remove(QLatin1Char('&')), escapeButton);
+        QVERIFY(hasBoxFrame(box));
+    }
+
+    void progressWindowHasTheBoxFrame() {
+        TaskProgress progress;
+        const ProgressWindow window(
+            nullptr, QStringLiteral("ファイル名変更"), 1, progress, [](int) { return QString(); },
+            [] { return false; });
+        QVERIFY(hasBoxFrame(window));
     }
 
     void answers_data() {

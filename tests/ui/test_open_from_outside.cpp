@@ -169,6 +169,9 @@ private slots:
         QCOMPARE(whileOpen, path(u"start"_s));
         QTRY_COMPARE(d.folders()->path(), path(u"photos"_s));
         QCOMPARE(d.listed(), (QStringList{u"p1.jpg"_s, u"p2.jpg"_s}));
+        // The tree's selection is the open folder, not the one it was on.
+        const QList<QTreeWidgetItem*> selected = d.folders()->selectedItems();
+        QVERIFY(selected.size() == 1 && selected.front()->text(0) == u"photos"_s);
     }
 
     // A folder handed over while a rename asks for confirmation opens after

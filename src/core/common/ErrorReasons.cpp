@@ -2,7 +2,23 @@
 
 #include <cerrno>
 
+bool isDriveFailure(int error) {
+    switch (error) {
+        case EIO:
+        case ENOTCONN:  // a FUSE driver whose card went away
+        case ENODEV:
+        case ENXIO:
+        case ESTALE:
+        case ESHUTDOWN:
+            return true;
+        default:
+            return false;
+    }
+}
+
 QString reasonForError(int error) {
+    if (isDriveFailure(error))
+        return QStringLiteral("ドライブが取り外されたか、読み書きできません");
     switch (error) {
         case EACCES:
         case EPERM:
@@ -26,8 +42,6 @@ QString reasonForError(int error) {
         case EBUSY:
         case ETXTBSY:
             return QStringLiteral("ファイルが使用中です");
-        case EIO:
-            return QStringLiteral("読み書きできませんでした");
         case EINVAL:
             return QStringLiteral("名前に使えない文字があります");
         default:

@@ -6,12 +6,15 @@
 
 #include <exiv2/exiv2.hpp>
 
-#include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <climits>
-#include <filesystem>
 #include <mutex>
 #include <string>
-#include <system_error>
 
 // exiv2 0.27 hands out its images and streams as std::auto_ptr, which clang
 // marks deprecated in C++20; there is no other way to call it.
@@ -71,11 +74,20 @@ void lockXmp(void* data, bool lock) {
         mutex->unlock();
 }
 
+// Set when the library reports an error while it reads, such as a directory
+// or an entry that points past the end of the bytes it was given; the
+// messages themselves are dropped (the library would write them to stderr).
+thread_local bool metadataErrorMet = false;
+
+void noteMetadataError(int /*level*/, const char* /*message*/) {
+    metadataErrorMet = true;
+}
+
 std::once_flag initialized;
 
 void initializeOnce() {
-    Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-    Exiv2::LogMsg::setHandler(nullptr);
+    Exiv2::LogMsg::setLevel(Exiv2::LogMsg::error);
+    Exiv2::LogMsg::setHandler(noteMetadataError);
     // The lock covers the namespaces the XMP parser registers while it reads
     // a photo's packet, in case anything else in the process reads XMP too.
     Exiv2::XmpParser::initialize(lockXmp, &xmpMutex);
@@ -152,25 +164,75 @@ void forgetXmpNamespaces() noexcept {
     }
 }
 
+// A file's first bytes, handed to the metadata library in place of the file.
+// The library's own file reader maps TIFF-based raw files into memory, and a
+// mapped file whose card is pulled out ends the process with SIGBUS; a read
+// only fails. The stream notes a read or seek that met the end of the bytes.
+// (The TIFF parsers take the bytes as one block instead, and report an
+// error for a directory or entry past its end.)
+class FileStartIo : public Exiv2::MemIo {
+public:
+    FileStartIo(const char* data, size_t size)
+        : MemIo(reinterpret_cast<const Exiv2::byte*>(data), long(size)) {}
+
+    bool ranOut() const { return ranOut_; }
+
+    long read(Exiv2::byte* buffer, long count) override {
+        const long got = MemIo::read(buffer, count);
+        noteEnd();
+        return got;
+    }
+    Exiv2::DataBuf read(long count) override {
+        Exiv2::DataBuf bytes = MemIo::read(count);
+        noteEnd();
+        return bytes;
+    }
+    int getb() override {
+        const int byte = MemIo::getb();
+        noteEnd();
+        return byte;
+    }
+    int seek(long offset, Position from) override {
+        const int failed = MemIo::seek(offset, from);
+        noteEnd();
+        return failed;
+    }
+
+private:
+    void noteEnd() { ranOut_ = ranOut_ || eof(); }
+
+    bool ranOut_ = false;
+};
+
+struct ExifRead {
+    std::optional<qint64> time;
+    bool wantedMore = false;  // the bytes may have ended before the metadata did
+};
+
 // Every exception stays in here: the library throws its own errors on bad
 // files, and std::bad_alloc and friends on hostile sizes.
-template <typename MakeIo>
-std::optional<qint64> readExifTime(MakeIo makeIo) noexcept {
-    std::optional<qint64> time;
+ExifRead readExifTime(const char* data, size_t size) noexcept {
+    ExifRead read;
+    metadataErrorMet = false;
     try {
-        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(makeIo());
+        auto* io = new FileStartIo(data, size);
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(Exiv2::BasicIo::AutoPtr(io));
         if (image.get() && !isVideo(image->imageType())) {
-            image->readMetadata();
-            time = shootingTimeOf(image->exifData());
+            try {
+                image->readMetadata();
+            } catch (...) {
+                read.wantedMore = true;
+            }
+            // A parse that stopped part-way keeps what it had decoded: a
+            // JPEG's Exif segment is read in full before it is decoded, and
+            // a date that the end of the bytes cut short is no date.
+            read.time = shootingTimeOf(image->exifData());
+            read.wantedMore = read.wantedMore || io->ranOut() || metadataErrorMet;
         }
     } catch (...) {
     }
     forgetXmpNamespaces();
-    return time;
-}
-
-std::filesystem::path nativePath(const QByteArray& path) {
-    return std::filesystem::path(std::string(path.constData(), size_t(path.size())));
+    return read;
 }
 
 bool usablePath(const QByteArray& path) {
@@ -178,20 +240,70 @@ bool usablePath(const QByteArray& path) {
     return !path.isEmpty() && !path.contains('\0');
 }
 
-// Only regular files are opened: opening a named pipe blocks until a writer
-// comes, which may be never.
-bool isRegularFile(const std::filesystem::path& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
+// The first read covers the metadata of every common format: a JPEG's Exif
+// segment comes first and is at most 64 KiB, and raw files keep their
+// directories near the start. Past that the read grows eightfold while the
+// library runs out, up to a limit that the largest raw files stay under.
+constexpr qint64 kFirstRead = 64 * 1024;
+constexpr qint64 kGrowth = 8;
+constexpr qint64 kMostRead = 128 * 1024 * 1024;
+
+// Reads into bytes from its end up to wanted bytes, or fewer at the file's
+// end; false with *error set when a read fails.
+bool readMore(int file, QByteArray& bytes, qint64 wanted, int* error) {
+    qint64 got = bytes.size();
+    bytes.resize(wanted);
+    while (got < wanted) {
+        const ssize_t n = ::pread(file, bytes.data() + got, size_t(wanted - got), off_t(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            *error = errno;
+            return false;
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    bytes.resize(got);
+    return true;
 }
 
-std::optional<qint64> exifOfRegularFile(const QByteArray& path) {
-    // A FileIo of its own rather than opening by name: the library takes
-    // names such as "-" or "http://..." for standard input or the network.
-    return readExifTime([&path] {
-        return Exiv2::BasicIo::AutoPtr(
-            new Exiv2::FileIo(std::string(path.constData(), size_t(path.size()))));
-    });
+std::optional<qint64> exifOfOpenFile(int file, qint64 fileSize, int* error) {
+    QByteArray bytes;
+    // One byte past the size the system gave, so that the first read already
+    // meets the end of a small file.
+    qint64 wanted = std::min(kFirstRead, std::max<qint64>(fileSize, 0) + 1);
+    for (;;) {
+        if (!readMore(file, bytes, wanted, error))
+            return std::nullopt;
+        if (bytes.isEmpty())
+            return std::nullopt;
+        const bool whole = bytes.size() < wanted;
+        const ExifRead read = readExifTime(bytes.constData(), size_t(bytes.size()));
+        // A time found is taken as it is: a first directory's time whose Exif
+        // directory lay further on could differ from it, which no camera
+        // writes, and reading a whole raw file for that would cost far more.
+        if (read.time || whole || !read.wantedMore || wanted >= kMostRead)
+            return read.time;
+        wanted = std::min(std::max(wanted, kFirstRead) * kGrowth, kMostRead);
+    }
+}
+
+// The file's Exif time. Only regular files are opened: opening a named pipe
+// blocks until a writer comes, which may be never (and it is opened without
+// waiting, in case one took the file's place since info was read).
+std::optional<qint64> exifOfFile(const QByteArray& path, const struct stat& info, int* error) {
+    if (!S_ISREG(info.st_mode))
+        return std::nullopt;
+    const int file = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (file < 0) {
+        *error = errno;
+        return std::nullopt;
+    }
+    const std::optional<qint64> time = exifOfOpenFile(file, qint64(info.st_size), error);
+    ::close(file);
+    return time;
 }
 
 }  // namespace
@@ -219,46 +331,50 @@ std::optional<qint64> exifTimeFromText(std::string_view dateTime, std::string_vi
     return naiveMsecs(date, time);
 }
 
-std::optional<qint64> exifShootingTime(const QByteArray& path) {
+std::optional<qint64> exifShootingTime(const QByteArray& path, int* readError) {
     initializePhotoMetadata();
-    if (!usablePath(path) || !isRegularFile(nativePath(path)))
-        return std::nullopt;
-    return exifOfRegularFile(path);
+    int error = 0;
+    std::optional<qint64> time;
+    struct stat info {};
+    if (usablePath(path)) {
+        if (::stat(path.constData(), &info) != 0)
+            error = errno;
+        else
+            time = exifOfFile(path, info, &error);
+    }
+    if (readError)
+        *readError = error;
+    return time;
 }
 
 std::optional<qint64> exifShootingTimeFromBytes(const char* data, size_t size) {
     initializePhotoMetadata();
     if (!data || size == 0 || size > size_t(LONG_MAX))
         return std::nullopt;
-    return readExifTime([data, size] {
-        return Exiv2::BasicIo::AutoPtr(
-            new Exiv2::MemIo(reinterpret_cast<const Exiv2::byte*>(data), long(size)));
-    });
+    return readExifTime(data, size).time;
 }
 
-ShootingTime shootingTime(const QByteArray& path) {
+ShootingTime shootingTime(const QByteArray& path, int* readError) {
     initializePhotoMetadata();
     ShootingTime result;
-    if (!usablePath(path))
-        return result;
-    const std::filesystem::path file = nativePath(path);
-    if (isRegularFile(file)) {
-        if (const std::optional<qint64> exif = exifOfRegularFile(path)) {
-            result.localMsecs = *exif;
-            result.source = TimeSource::Exif;
-            return result;
-        }
+    int error = 0;
+    struct stat info {};
+    if (!usablePath(path)) {
+        // no such file, and no system call to say so
+    } else if (::stat(path.constData(), &info) != 0) {
+        error = errno;
+    } else if (const std::optional<qint64> exif = exifOfFile(path, info, &error)) {
+        result.localMsecs = *exif;
+        result.source = TimeSource::Exif;
+    } else {
+        // The seconds round down, also before 1970: the nanoseconds count up.
+        const qint64 msecs = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+        const QDateTime local = QDateTime::fromMSecsSinceEpoch(msecs, Qt::LocalTime);
+        result.localMsecs = naiveMsecs(local.date(), local.time());
+        result.source = TimeSource::FileModified;
     }
-    std::error_code error;
-    const std::filesystem::file_time_type modified = std::filesystem::last_write_time(file, error);
-    if (error)
-        return result;
-    const qint64 msecs = std::chrono::floor<std::chrono::milliseconds>(
-                             std::chrono::file_clock::to_sys(modified).time_since_epoch())
-                             .count();
-    const QDateTime local = QDateTime::fromMSecsSinceEpoch(msecs, Qt::LocalTime);
-    result.localMsecs = naiveMsecs(local.date(), local.time());
-    result.source = TimeSource::FileModified;
+    if (readError)
+        *readError = error;
     return result;
 }
 

@@ -28,23 +28,29 @@ void initializePhotoMetadata();
 // The Exif DateTimeOriginal (with SubSecTimeOriginal when present; in TIFF/EP
 // files the first directory's DateTimeOriginal) of the file at path, given as
 // native bytes. Reads only the metadata, never the image data, and never the
-// file's name. Nothing when the file has no such time or is not a regular
-// file, unreadable, truncated, corrupt or hostile: it never throws and never
-// writes to stderr. Safe to call from one worker thread while
-// the GUI thread runs, once initializePhotoMetadata() has returned. Each read
-// ends by dropping the XMP namespaces the library registered meanwhile (see
-// ShootingTime.cpp), so nothing else in the process may rely on a namespace
-// registered with exiv2. The library maps TIFF-based raw files into memory:
-// a file that shrinks while it is read (a card pulled out) ends the process
-// with SIGBUS; nothing here guards against that.
-std::optional<qint64> exifShootingTime(const QByteArray& path);
+// file's name: the file's first bytes (64 KiB at most), and more only where
+// the format keeps its metadata further in. The file is read, never mapped
+// into memory, so a card pulled out mid-read fails the read and nothing
+// else. Nothing when the file has no such time or is not a regular file,
+// unreadable, truncated, corrupt or hostile: it never throws and never
+// writes to stderr. When readError is given, it is set to the error of the
+// first system call on the file that failed (finding, opening or reading
+// it), or to 0; a read that failed for the drive's sake (see isDriveFailure
+// in core/common/ErrorReasons.h) means that the drive went away or is
+// failing. Safe to call from one worker thread while the GUI thread runs,
+// once initializePhotoMetadata() has returned. Each read ends by dropping
+// the XMP namespaces the library registered meanwhile (see ShootingTime.cpp),
+// so nothing else in the process may rely on a namespace registered with
+// exiv2.
+std::optional<qint64> exifShootingTime(const QByteArray& path, int* readError = nullptr);
 
 // The same on a file's bytes already in memory.
 std::optional<qint64> exifShootingTimeFromBytes(const char* data, size_t size);
 
 // The Exif time, or else the file's modification time in local wall-clock time;
-// TimeSource::None when neither can be read.
-ShootingTime shootingTime(const QByteArray& path);
+// TimeSource::None when neither can be read. readError as above: set even
+// when the modification time stood in for an Exif time that could not be read.
+ShootingTime shootingTime(const QByteArray& path, int* readError = nullptr);
 
 // An Exif date and time as stored, "YYYY:MM:DD HH:MM:SS" (trailing NULs and
 // spaces allowed), with the sub-second digits of its companion tag ("250" is

@@ -2,7 +2,33 @@
 
 #include "core/text/Characters.h"
 
+#include <QList>
 #include <QStringDecoder>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+// Names that are not UTF-8 come mostly from old Japanese cameras and Windows
+// archives, in code page 932; ICU's Shift_JIS is that code page. Nothing when
+// the bytes are not valid there either: such a name shows as it always did.
+std::optional<QString> fromShiftJis(const QByteArray& bytes) {
+    // Stateless: a lead byte at the very end is an error, not a character
+    // waiting for more input.
+    QStringDecoder decoder("Shift_JIS", QStringConverter::Flag::Stateless);
+    QString text = decoder(bytes);
+    if (!decoder.isValid() || decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+bool hasEscapedByte(QStringView text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF; });
+}
+
+}  // namespace
 
 bool isValidUtf8(const QByteArray& bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
@@ -80,7 +106,23 @@ QByteArray toNative(const QString& text) {
 }
 
 QString displayText(const QString& text) {
-    QString out = text;
+    // Each name of a path on its own: an old card's folder may be named in
+    // Shift-JIS under a mount point in UTF-8.
+    QString out;
+    out.reserve(text.size());
+    bool first = true;
+    for (const QStringView name : QStringView(text).split(u'/')) {
+        if (!first)
+            out += u'/';
+        first = false;
+        if (hasEscapedByte(name)) {
+            if (const std::optional<QString> decoded = fromShiftJis(toNative(name.toString()))) {
+                out += *decoded;
+                continue;
+            }
+        }
+        out += name;
+    }
     for (qsizetype at = 0; at < out.size(); ++at) {
         if (isSurrogatePairAt(out, at)) {
             ++at;
@@ -92,5 +134,9 @@ QString displayText(const QString& text) {
 }
 
 QString displayName(const QByteArray& bytes) {
+    if (!isValidUtf8(bytes)) {
+        if (const std::optional<QString> decoded = fromShiftJis(bytes))
+            return *decoded;
+    }
     return QString::fromUtf8(bytes);
 }

@@ -16,7 +16,11 @@ QByteArray toNative(const QString& text);
 // Text for native bytes; toNative(fromNative(b)) == b for every b.
 QString fromNative(const QByteArray& bytes);
 
-// Text fit to show: the escaped bytes of fromNative appear as U+FFFD.
+// Text fit to show, never to be taken back to bytes. A name that is not UTF-8
+// but is valid Shift-JIS (code page 932, what old Japanese cameras and
+// Windows archives wrote) shows decoded as such; any other byte that is not
+// part of valid UTF-8 shows as U+FFFD. displayText takes the names of a path
+// one by one.
 QString displayText(const QString& text);
 QString displayName(const QByteArray& bytes);
 

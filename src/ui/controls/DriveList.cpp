@@ -2,7 +2,7 @@
 
 #include "core/text/NativeName.h"
 #include "core/text/Paths.h"
-#include "ui/controls/Accessibility.h"
+#include "ui/services/Accessibility.h"
 
 #include <QAbstractItemView>
 #include <QDir>

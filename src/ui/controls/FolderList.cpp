@@ -4,7 +4,7 @@
 #include "core/files/FileListing.h"
 #include "core/text/NativeName.h"
 #include "core/text/Paths.h"
-#include "ui/controls/Accessibility.h"
+#include "ui/services/Accessibility.h"
 #include "ui/services/MessageBoxes.h"
 
 #include <QDir>
@@ -131,8 +131,8 @@ void FolderList::openNearestExisting(const QString& folder) {
 }
 
 QString FolderList::highlightedFolder() const {
-    const QTreeWidgetItem* item = currentItem();
-    return item && item->isSelected() ? item->data(0, kPathRole).toString() : path_;
+    const QList<QTreeWidgetItem*> highlighted = selectedItems();
+    return highlighted.isEmpty() ? path_ : highlighted.first()->data(0, kPathRole).toString();
 }
 
 void FolderList::keyPressEvent(QKeyEvent* event) {
@@ -146,6 +146,14 @@ void FolderList::keyPressEvent(QKeyEvent* event) {
 }
 
 void FolderList::focusInEvent(QFocusEvent* event) {
+    // Back to where the keyboard left off, or to the open folder.
+    if (!currentIndex().isValid()) {
+        QModelIndex caret = resumeAt_;
+        if (!caret.isValid() && openEntry_)
+            caret = indexFromItem(openEntry_);
+        if (caret.isValid())
+            selectionModel()->setCurrentIndex(caret, QItemSelectionModel::NoUpdate);
+    }
     QTreeWidget::focusInEvent(event);
     // Qt reports the current folder before it reports the list itself as
     // focused, so a screen reader heard "tree" and not the open folder:
@@ -159,6 +167,18 @@ void FolderList::focusInEvent(QFocusEvent* event) {
         Qt::QueuedConnection);
 }
 
+void FolderList::focusOutEvent(QFocusEvent* event) {
+    QTreeWidget::focusOutEvent(event);
+    // Screen readers take the current entry of a list for the focused object
+    // whether the list has the focus or not (Qt 6.4 reports it so), and
+    // after clear Orca heard two objects with the focus. Without the focus
+    // the list has no current entry; it takes it back with the focus.
+    if (currentIndex().isValid()) {
+        resumeAt_ = currentIndex();
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    }
+}
+
 void FolderList::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     // QTreeView tells screen readers that a new current folder has the focus
     // even while another control has it (after clear, a drive change, or
@@ -170,6 +190,18 @@ void FolderList::currentChanged(const QModelIndex& current, const QModelIndex& p
         // The view's own work, without its report.
         // NOLINTNEXTLINE(bugprone-parent-virtual-call)
         QAbstractItemView::currentChanged(current, previous);
+}
+
+void FolderList::selectionChanged(const QItemSelection& selected,
+                                  const QItemSelection& deselected) {
+    // As above: an entry selected while another control has the focus is
+    // not news to a screen reader, and the entry may be gone before the
+    // list gets the focus, leaving the reader holding a broken object.
+    if (hasFocus())
+        QTreeWidget::selectionChanged(selected, deselected);
+    else
+        // NOLINTNEXTLINE(bugprone-parent-virtual-call)
+        QAbstractItemView::selectionChanged(selected, deselected);
 }
 
 void FolderList::resizeEvent(QResizeEvent* event) {
@@ -255,7 +287,7 @@ void FolderList::rebuild() {
     };
 
     setUpdatesEnabled(false);
-    clearSelection();  // a rebuild forgets a highlight
+    clearSelection();  // a rebuild forgets a highlight: the open folder takes it below
     const bool opened = builtPath_ != path_;
     builtPath_ = path_;
     // An entry that stays on show is kept, not made anew: Qt 6.4 leaves the
@@ -297,9 +329,14 @@ void FolderList::rebuild() {
         // What the bold type tells the eye.
         open->setData(0, Qt::AccessibleTextRole,
                       open->text(0) + QStringLiteral("（開いているフォルダー）"));
-        // Current without a highlight: a highlight is the user's.
+        // The open folder is the selected one, and current where the list
+        // has the focus; otherwise where the keyboard starts when it comes.
+        const QModelIndex openIndex = indexFromItem(open);
         const QModelIndex before = currentIndex();
-        selectionModel()->setCurrentIndex(indexFromItem(open), QItemSelectionModel::NoUpdate);
+        resumeAt_ = openIndex;
+        selectionModel()->select(openIndex, QItemSelectionModel::ClearAndSelect);
+        selectionModel()->setCurrentIndex(hasFocus() ? openIndex : QModelIndex(),
+                                          QItemSelectionModel::NoUpdate);
         // Enter opens the current entry, which stays current: no report, and
         // Qt 6.4 does not pass the expanded state on either. Say it.
         if (opened && currentIndex() == before && hasFocus())

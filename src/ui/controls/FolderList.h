@@ -48,8 +48,11 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override;
     // The chain is always open: no expand and collapse marks.
     void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
 
@@ -67,6 +70,7 @@ private:
     QString path_;
     QString builtPath_;                     // the folder the entries show as open
     QTreeWidgetItem* openEntry_ = nullptr;  // its entry
+    QPersistentModelIndex resumeAt_;        // the current entry while the list lacks the focus
     std::vector<QByteArray> shownSubfolders_;
     QHash<QString, QString> driveFolders_;
     QFileSystemWatcher* watcher_ = nullptr;

@@ -1,7 +1,7 @@
 #include "ui/controls/PathStrip.h"
 
 #include "core/text/NativeName.h"
-#include "ui/controls/Accessibility.h"
+#include "ui/services/Accessibility.h"
 #include "ui/controls/Twips.h"
 
 #include <QAccessible>

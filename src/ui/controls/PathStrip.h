@@ -13,6 +13,8 @@ class QLabel;
 // whose content is the path.
 class PathStrip : public QFrame {
     Q_OBJECT
+    // What a screen reader reads as the strip's text.
+    Q_PROPERTY(QString path READ path NOTIFY pathChanged)
 public:
     explicit PathStrip(QWidget* parent = nullptr);
 

@@ -1,5 +1,8 @@
 #include "ui/services/MessageBoxes.h"
 
+#include "ui/services/Accessibility.h"
+#include "ui/services/ProgramIcon.h"
+
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -49,6 +52,14 @@ Answer showMessage(QWidget* owner, const Message& message) {
     return MessageBoxService::current().show(window, message);
 }
 
+void setBoxFrame(QWidget& window) {
+    // The system menu hint keeps the icon on the desktops that draw one.
+    window.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint);
+    window.setWindowIcon(programIcon());
+}
+
 Answer QtMessageBoxService::show(QWidget* owner, const Message& message) {
     QMessageBox box(owner);
     prepare(box, message);
@@ -57,6 +68,7 @@ Answer QtMessageBoxService::show(QWidget* owner, const Message& message) {
 }
 
 void QtMessageBoxService::prepare(QMessageBox& box, const Message& message) {
+    setBoxFrame(box);
     box.setWindowTitle(message.title.isEmpty() ? QStringLiteral("Tolvane") : message.title);
     box.setText(message.text);
     box.setTextFormat(Qt::PlainText);
@@ -89,6 +101,10 @@ void QtMessageBoxService::prepare(QMessageBox& box, const Message& message) {
             detailsText->setFocusPolicy(Qt::StrongFocus);
             detailsText->setTextInteractionFlags(Qt::TextSelectableByKeyboard |
                                                  Qt::TextSelectableByMouse);
+            // Heard by what it holds rather than as "read only text": the one
+            // question with details is the rename's, whose details are the
+            // new names.
+            detailsText->setAccessibleName(QStringLiteral("変換後の名前"));
         }
         for (QPushButton* button : box.findChildren<QPushButton*>()) {
             if (detailsText && button->text() == QMessageBox::tr("Show Details...")) {
@@ -98,6 +114,16 @@ void QtMessageBoxService::prepare(QMessageBox& box, const Message& message) {
                         detailsText->setPlainText(makeDetails());
                     },
                     Qt::SingleShotConnection);
+                // Only the button's caption changes when the details open,
+                // and a screen reader said nothing of it. Queued: the box
+                // shows or hides them after this click's other handlers.
+                QObject::connect(
+                    button, &QPushButton::clicked, detailsText,
+                    [detailsText] {
+                        if (detailsText->isVisible())
+                            announce(detailsText, QStringLiteral("変換後の名前を表示しました"));
+                    },
+                    Qt::QueuedConnection);
             }
         }
     }

@@ -25,6 +25,12 @@ Answer showMessage(QWidget* owner, const Message& message);
 // for; a window that names itself here takes itself back when it goes.
 void setMainWindowForMessages(QWidget* window);
 
+// Gives window the frame of the program's boxes (its questions, reports and
+// progress window): a title, the program's icon and a close button, and no
+// minimise or maximise button. A minimised box would leave the window it
+// blocks with nothing on show to answer.
+void setBoxFrame(QWidget& window);
+
 // The real service, on QMessageBox.
 class QtMessageBoxService : public MessageBoxService {
 public:

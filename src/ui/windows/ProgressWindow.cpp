@@ -2,6 +2,7 @@
 
 #include "core/common/TaskProgress.h"
 #include "ui/controls/Fonts.h"
+#include "ui/services/MessageBoxes.h"
 #include "ui/windows/WindowStyle.h"
 
 #include <QLabel>
@@ -25,6 +26,7 @@ ProgressWindow::ProgressWindow(QWidget* owner, const QString& title, int total,
     setObjectName(QStringLiteral("progressWindow"));
     setModal(true);
     setUpFixedDialog(*this, title, 4200, 1500);
+    setBoxFrame(*this);  // a box, unlike the dialogs: the program's icon
     setFont(proportionalGothic(9.75));
 
     count_ = new QLabel(this);

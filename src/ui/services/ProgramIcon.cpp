@@ -1,4 +1,4 @@
-#include "ui/controls/ProgramIcon.h"
+#include "ui/services/ProgramIcon.h"
 
 // Resources of a static library are registered only when asked for.
 static void registerIcons() {

@@ -1,7 +1,6 @@
-#include "ui/controls/Accessibility.h"
+#include "ui/services/Accessibility.h"
 
 #include "core/text/NativeName.h"
-#include "ui/controls/PathStrip.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -100,12 +99,9 @@ private:
 // no text interface: the strip is a read-only text whose content is the path.
 class PathStripAccessible : public ReadOnlyText {
 public:
-    explicit PathStripAccessible(PathStrip* strip)
-        : ReadOnlyText(strip, QAccessible::EditableText) {}
+    explicit PathStripAccessible(QWidget* strip) : ReadOnlyText(strip, QAccessible::EditableText) {}
 
-    QString content() const override {
-        return displayText(static_cast<const PathStrip*>(object())->path());
-    }
+    QString content() const override { return displayText(object()->property("path").toString()); }
     QAccessible::State state() const override {
         QAccessible::State state = ReadOnlyText::state();
         state.readOnly = true;
@@ -165,7 +161,7 @@ QAccessibleInterface* factory(const QString& className, QObject* object) {
     if (className == u"DriveList")
         return new DriveListAccessible(static_cast<QComboBox*>(object));
     if (className == u"PathStrip")
-        return new PathStripAccessible(static_cast<PathStrip*>(object));
+        return new PathStripAccessible(static_cast<QWidget*>(object));
     if (className == u"QPushButton" && object->property(kDefaultButtonProperty).isValid())
         return new CommandButtonAccessible(static_cast<QPushButton*>(object));
     if (className == u"QWidget" && object->property(kAnnouncementProperty).isValid())
