@@ -6,9 +6,11 @@
 #include <functional>
 #include <map>
 
+#include "core/rename/BatchJournal.h"
 #include "core/rename/RenameCommand.h"
 #include "core/rename/RenameEngine.h"
 #include "core/rename/RenameFallback.h"
+#include "core/rename/Undo.h"
 #include "core/text/NativeName.h"
 
 #include "TestFiles.h"
@@ -77,9 +79,36 @@ struct FailingFileSystem : PosixFileSystem {
     }
 };
 
+// overlaps: the files may take each other's names; steps: the renames the
+// plan takes, when not one an entry.
 void addBatch(const char* name, bool ownName, const QString& start, const QString& prefix,
-              const QString& suffix, const QByteArrayList& entries, const QByteArrayList& names) {
-    QTest::newRow(name) << ownName << start << prefix << suffix << entries << names;
+              const QString& suffix, const QByteArrayList& entries, const QByteArrayList& names,
+              bool overlaps = false, int steps = -1) {
+    QTest::newRow(name) << ownName << start << prefix << suffix << entries << names << overlaps
+                        << (steps < 0 ? int(entries.size()) : steps);
+}
+
+// The real file system, asking the run to stop (中止) once it has renamed
+// stopAfter times.
+struct StoppingFileSystem : PosixFileSystem {
+    TaskProgress progress;
+    int stopAfter = -1, calls = 0;
+    int renameNoReplace(const QByteArray& from, const QByteArray& to) override {
+        const int error = PosixFileSystem::renameNoReplace(from, to);
+        if (++calls == stopAfter)
+            progress.stopRequested = true;
+        return error;
+    }
+};
+
+// "name<original": the file under name holds the bytes first called original.
+Contents holding(const QByteArrayList& pairs) {
+    Contents files;
+    for (const QByteArray& pair : pairs) {
+        const qsizetype at = pair.indexOf('<');
+        files[pair.first(at)] = pair.sliced(at + 1);
+    }
+    return files;
 }
 
 const QString folderMissing =
@@ -92,6 +121,7 @@ const QString otherDrive =
 }  // namespace
 
 Q_DECLARE_METATYPE(StopReason)
+Q_DECLARE_METATYPE(RenameStopped)
 Q_DECLARE_METATYPE(std::optional<StopReason>)
 
 class TestRenameEngine : public QObject {
@@ -104,6 +134,8 @@ private slots:
         QTest::addColumn<QString>("suffix");
         QTest::addColumn<QByteArrayList>("entries");
         QTest::addColumn<QByteArrayList>("names");
+        QTest::addColumn<bool>("overlaps");
+        QTest::addColumn<int>("steps");
         const QByteArrayList photos{"a.JPG", "b.jpg", "c.d.gif"};
         const QByteArrayList five{"p.jpg", "q.jpg", "r.jpg", "s.jpg", "t.jpg"};
         addBatch("serial", false, "9", "trip-", "-x", photos,
@@ -124,6 +156,39 @@ private slots:
                  {"\x8e\xca\x90\x5e"
                   "1.jpg"});
         addBatch("Japanese prefix", false, "1", "写真", "", {"\x8e\xca.jpg"}, {"写真1.jpg"});
+        // Names the batch itself frees, where the files may take them: a
+        // chain runs from its free end, a ring takes one spare name.
+        addBatch("shift by one", false, "2", "trip", "", {"trip1.jpg", "trip2.jpg", "trip3.jpg"},
+                 {"trip2.jpg", "trip3.jpg", "trip4.jpg"}, true);
+        addBatch("shift by many", false, "4", "s", "", {"s1.jpg", "s2.jpg", "s3.jpg", "s4.jpg"},
+                 {"s4.jpg", "s5.jpg", "s6.jpg", "s7.jpg"}, true);
+        addBatch("put in another order", false, "1", "trip", "",
+                 {"trip3.jpg", "trip1.jpg", "trip5.jpg", "trip2.jpg", "trip4.jpg"},
+                 {"trip1.jpg", "trip2.jpg", "trip3.jpg", "trip4.jpg", "trip5.jpg"}, true, 6);
+        addBatch("reversed", false, "1", "p", "",
+                 {"p6.jpg", "p5.jpg", "p4.jpg", "p3.jpg", "p2.jpg", "p1.jpg"},
+                 {"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg", "p6.jpg"}, true, 9);
+        addBatch("reversed, one in the middle stays", false, "1", "p", "",
+                 {"p5.jpg", "p4.jpg", "p3.jpg", "p2.jpg", "p1.jpg"},
+                 {"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg"}, true, 7);
+        addBatch("swap of two", false, "1", "", "", {"2.jpg", "1.jpg"}, {"1.jpg", "2.jpg"}, true,
+                 3);
+        addBatch("some names overlap", false, "1", "", "", {"a.jpg", "3.jpg", "b.jpg", "1.jpg"},
+                 {"1.jpg", "2.jpg", "3.jpg", "4.jpg"}, true);
+        addBatch("own names in a chain", true, "1", "", "", {"a.jpg", "a1.jpg"},
+                 {"a1.jpg", "a12.jpg"}, true);
+        addBatch("not UTF-8, swapped", false, "1", fromNative("\x8e\xca"), "",
+                 {"\x8e\xca"
+                  "2.jpg",
+                  "\x8e\xca"
+                  "1.jpg"},
+                 {"\x8e\xca"
+                  "1.jpg",
+                  "\x8e\xca"
+                  "2.jpg"},
+                 true, 3);
+        addBatch("no overlap, allowed", false, "1", "x", "", photos, {"x1.JPG", "x2.jpg", "x3.gif"},
+                 true);
     }
     void batches() {
         QFETCH(bool, ownName);
@@ -138,9 +203,12 @@ private slots:
         request.ownName = ownName;
         request.prefix = prefix;
         request.suffix = suffix;
+        QFETCH(bool, overlaps);
+        request.allowNameOverlaps = overlaps;
         PosixFileSystem fs;
         const Run run(request, fs);
         QVERIFY(run.outcome == RenameOutcome(RenameFinished{int(entries.size())}));
+        QTEST(run.plan.stepCount(), "steps");
         QCOMPARE(stopNumber(run.outcome), 0);
         QVERIFY(!run.message());
         QCOMPARE(folder.contents(), renamedTo(entries, names));
@@ -199,7 +267,7 @@ private slots:
         folder.create(entries);
         PosixFileSystem fs;
         const Run run(requestFor(folder, entries, "1"), fs);
-        QVERIFY(run.outcome == RenameOutcome(RenameStopped{1, StopReason::NameTaken, EEXIST}));
+        QVERIFY(run.outcome == RenameOutcome(RenameStopped{1, StopReason::NameTaken, EEXIST, 1}));
         QCOMPARE(renamedCount(run.outcome), 1);
         QCOMPARE(run.plan.entry(1), "b.jpg");
         QCOMPARE(run.plan.newName(1), "2.jpg");
@@ -270,7 +338,7 @@ private slots:
         };
         const Run run(request, fs);
         QFETCH(StopReason, stop);
-        QVERIFY(run.outcome == RenameOutcome(RenameStopped{1, stop, error}));
+        QVERIFY(run.outcome == RenameOutcome(RenameStopped{1, stop, error, 1}));
         QTEST(stopNumber(run.outcome), "number");
         QCOMPARE(renamedCount(run.outcome), 1);
         QCOMPARE(fs.calls, 2);
@@ -288,6 +356,166 @@ private slots:
             QCOMPARE(destination->contents(), renamedTo({"a.jpg"}, {"1.jpg"}));
         if (!removeSource)
             QCOMPARE(source->contents(), renamedTo(entries.sliced(1), entries.sliced(1)));
+    }
+
+    // Where the files may take each other's names, a name held outside the
+    // batch, or a rename that fails, still stops the run at its entry; what
+    // ran before stays renamed, a ring half done is taken back, and the undo
+    // brings back every name. Into another folder, and with the item off,
+    // everything stops as in list order.
+    void stopsWhereNamesOverlap_data() {
+        QTest::addColumn<bool>("overlaps");
+        QTest::addColumn<bool>("destination");  // into another folder, which holds `outside`
+        QTest::addColumn<QByteArrayList>("entries");
+        QTest::addColumn<QByteArrayList>("outside");  // files of the folder off the list
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<int>("failAt");  // the rename that fails with EACCES; -1: none
+        QTest::addColumn<RenameStopped>("stopped");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QByteArrayList>("after");  // see holding()
+        const QString taken = "保存先に同じ名前が存在しています.\r\n\r\n";
+        const QString failed = "エラーによって処理できませんでした.\r\n\r\n";
+        const QByteArrayList trips{"t1.jpg", "t2.jpg", "t3.jpg"};
+        QTest::newRow("shift, held at its free end")
+            << true << false << trips << QByteArrayList{"t4.jpg"} << "2" << "t" << -1
+            << RenameStopped{2, StopReason::NameTaken, EEXIST, 0}
+            << taken + "t3.jpg が変換できませんでした.\r\n"
+                       "変換したファイルは 0 個、変換していないファイルは 3 個です."
+            << QByteArrayList{"t1.jpg<t1.jpg", "t2.jpg<t2.jpg", "t3.jpg<t3.jpg", "t4.jpg<t4.jpg"};
+        QTest::newRow("a ring done, then a chain held")
+            << true << false << QByteArrayList{"p2.jpg", "p1.jpg", "a.jpg", "b.jpg"}
+            << QByteArrayList{"p4.jpg"} << "1" << "p" << -1
+            << RenameStopped{3, StopReason::NameTaken, EEXIST, 3}
+            << taken + "b.jpg が変換できませんでした.\r\n"
+                       "変換したファイルは 3 個、変換していないファイルは 1 個です."
+            << QByteArrayList{"p1.jpg<p2.jpg", "p2.jpg<p1.jpg", "p3.jpg<a.jpg", "b.jpg<b.jpg",
+                              "p4.jpg<p4.jpg"};
+        QTest::newRow("a chain failing half-way")
+            << true << false << QByteArrayList{"s1.jpg", "s2.jpg", "s3.jpg", "s4.jpg"}
+            << QByteArrayList{} << "2" << "s" << 2
+            << RenameStopped{1, StopReason::AccessError, EACCES, 2}
+            << failed + "s2.jpg が変換できませんでした.\r\nアクセスが拒否されました\r\n"
+                        "変換したファイルは 2 個、変換していないファイルは 2 個です."
+            << QByteArrayList{"s1.jpg<s1.jpg", "s2.jpg<s2.jpg", "s4.jpg<s3.jpg", "s5.jpg<s4.jpg"};
+        QTest::newRow("a ring failing half-way: taken back")
+            << true << false << QByteArrayList{"p3.jpg", "p1.jpg", "p2.jpg"} << QByteArrayList{}
+            << "1" << "p" << 2 << RenameStopped{1, StopReason::AccessError, EACCES, 0}
+            << failed + "p1.jpg が変換できませんでした.\r\nアクセスが拒否されました\r\n"
+                        "変換したファイルは 0 個、変換していないファイルは 3 個です."
+            << QByteArrayList{"p1.jpg<p1.jpg", "p2.jpg<p2.jpg", "p3.jpg<p3.jpg"};
+        QTest::newRow("item off: the first file stops")
+            << false << false << trips << QByteArrayList{} << "2" << "t" << -1
+            << RenameStopped{0, StopReason::NameTaken, EEXIST, 0}
+            << taken + "t1.jpg より後のファイルが変換できませんでした."
+            << QByteArrayList{"t1.jpg<t1.jpg", "t2.jpg<t2.jpg", "t3.jpg<t3.jpg"};
+        QTest::newRow("into another folder")
+            << true << true << QByteArrayList{"a.jpg", "2.jpg", "1.jpg"}
+            << QByteArrayList{"2.jpg"} << "1" << "" << -1
+            << RenameStopped{1, StopReason::NameTaken, EEXIST, 1}
+            << taken + "2.jpg より後のファイルが変換できませんでした."
+            << QByteArrayList{"1.jpg<a.jpg", "2.jpg<2.jpg"};
+    }
+    void stopsWhereNamesOverlap() {
+        QFETCH(bool, destination);
+        QFETCH(QByteArrayList, entries);
+        QFETCH(QByteArrayList, outside);
+        QFETCH(RenameStopped, stopped);
+        QFETCH(QByteArrayList, after);
+        Folder folder;
+        Folder elsewhere;
+        folder.create(entries);
+        (destination ? elsewhere : folder).create(outside);
+        QFETCH(QString, start);
+        RenameRequest request = requestFor(folder, entries, start);
+        QFETCH(QString, prefix);
+        request.prefix = prefix;
+        QFETCH(bool, overlaps);
+        request.allowNameOverlaps = overlaps;
+        request.moveToDestination = destination;
+        request.destination = fromNative(elsewhere.path());
+        FailingFileSystem fs;
+        // Known by their inode numbers, as the listing gives them: a file
+        // off the list, made in the same moment with the same bytes, is
+        // never taken for one of them.
+        for (ListedFile& file : request.files)
+            file.inode = fs.identify(folder.path() + '/' + file.name)->inode;
+        QFETCH(int, failAt);
+        fs.failAt = failAt;
+        fs.error = EACCES;
+        const ScratchFolder settings;
+        const QString journal = settings.filePath(QStringLiteral("Tolvane.undo"));
+        const RenamePlan plan = RenamePlan::make(request, fs);
+        const RenameOutcome outcome = renameAll(plan, fs, nullptr, journal);
+        QVERIFY(outcome == RenameOutcome(stopped));
+        QTEST(stopMessage(plan, outcome)->text, "message");
+        QCOMPARE(destination ? elsewhere.contents() : folder.contents(), holding(after));
+
+        // Every name back, nothing left over.
+        const std::optional<BatchRecord> record = readJournal(journal);
+        QCOMPARE(record.has_value(), stopped.renamed > 0);
+        if (record) {
+            fs.failAt = -1;
+            QVERIFY(remainingAfter(*record, undoBatch(*record, fs)).entries.empty());
+        }
+        QCOMPARE(folder.contents(), renamedTo(entries + (destination ? QByteArrayList{} : outside),
+                                              entries + (destination ? QByteArrayList{} : outside)));
+    }
+
+    // 中止 while a file is under a spare name: the ring is finished or taken
+    // back, whichever takes fewer renames, and the report tells how many
+    // files took their new names.
+    void cancelInARing_data() {
+        QTest::addColumn<QByteArrayList>("entries");  // prefix "p", start 1
+        QTest::addColumn<int>("stopAfter");           // renames made when 中止 is pressed
+        QTest::addColumn<int>("renamed");
+        QTest::addColumn<int>("calls");  // renames made in all
+        QTest::addColumn<QString>("message");
+        const QByteArrayList rotated{"p3.jpg", "p1.jpg", "p5.jpg", "p2.jpg", "p4.jpg", "x.jpg"};
+        const QString cancelled = "変換を中止しました.\r\n\r\n";
+        QTest::newRow("swap, one file aside: taken back")
+            << QByteArrayList{"p2.jpg", "p1.jpg"} << 1 << 0 << 2
+            << cancelled + "ファイルは変換していません.";
+        QTest::newRow("ring of five, just opened: taken back")
+            << rotated << 1 << 0 << 2 << cancelled + "ファイルは変換していません.";
+        QTest::newRow("ring of five, half done: finished")
+            << rotated << 3 << 5 << 6
+            << cancelled + "変換したファイルは 5 個、変換していないファイルは 1 個です.";
+        QTest::newRow("between two rings")
+            << QByteArrayList{"p2.jpg", "p1.jpg", "p4.jpg", "p3.jpg"} << 3 << 2 << 3
+            << cancelled + "変換したファイルは 2 個、変換していないファイルは 2 個です.";
+        QTest::newRow("in list order: as ever")
+            << QByteArrayList{"a.jpg", "b.jpg", "c.jpg"} << 1 << 1 << 1
+            << cancelled + "a.jpg より後のファイルは変換していません.";
+    }
+    void cancelInARing() {
+        QFETCH(QByteArrayList, entries);
+        QFETCH(int, renamed);
+        Folder folder;
+        folder.create(entries);
+        RenameRequest request = requestFor(folder, entries, "1");
+        request.prefix = "p";
+        request.allowNameOverlaps = true;
+        StoppingFileSystem fs;
+        QFETCH(int, stopAfter);
+        fs.stopAfter = stopAfter;
+        const RenamePlan plan = RenamePlan::make(request, fs);
+        const RenameOutcome outcome = renameAll(plan, fs, &fs.progress);
+        QVERIFY(outcome == RenameOutcome(RenameCancelled{renamed}));
+        QTEST(fs.calls, "calls");
+        QTEST(stopMessage(plan, outcome)->text, "message");
+        // The first `renamed` to take their names did, and no file is
+        // anywhere else.
+        Contents expected = renamedTo(entries, entries);
+        for (int done = 0; done < renamed; ++done) {
+            const int k = plan.entryInTurn(done);
+            expected.erase(entries[k]);
+        }
+        for (int done = 0; done < renamed; ++done) {
+            const int k = plan.entryInTurn(done);
+            expected[plan.newName(k).toByteArray()] = entries[k];
+        }
+        QCOMPARE(folder.contents(), expected);
     }
 
     // Each way of renaming moves to a free name and refuses a taken one, even

@@ -96,7 +96,7 @@ private slots:
         const Row caseOnly{{"img0001.jpg", "img0002.jpg", "img0003.jpg"}, {}, RenameFinished{3}, 3};
         // b.jpg's new name is taken by img0002.jpg, a file just like it (size, time).
         const Row twoFiles{
-            {"a.jpg", "b.jpg"}, "img0002.jpg", RenameStopped{1, StopReason::NameTaken, EEXIST}, 1};
+            {"a.jpg", "b.jpg"}, "img0002.jpg", RenameStopped{1, StopReason::NameTaken, EEXIST, 1}, 1};
         for (const char* kind : {"exfat", "vfat"}) {
             QTest::addRow("%s: case only", kind) << QString(kind) << caseOnly;
             QTest::addRow("%s: another file's name in other case", kind)
