@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 
+#include "CrashHelper.h"
 #include "Inventory.h"
 
 // A run killed with SIGKILL part-way through, again and again on one folder:
@@ -26,66 +27,16 @@ QByteArray numbered(const QByteArray& prefix, int serial, int files) {
     return prefix + QByteArray::number(serial).rightJustified(width, '0') + ".jpg";
 }
 
-struct Run {
-    bool killed = false;
-    int exitCode = -1;
-    QByteArray lastLine;
-};
-
-// Runs the helper over folder with the given prefix and start number 1. With
-// killAfter >= 0 it is killed as soon as it reports that many renames (0: as
-// soon as it has read the folder), after a further pause of jitterMicroseconds.
-// reversed: the list reversed, the files allowed to take each other's names.
-Run runHelper(const QString& journal, const QString& folder, const QByteArray& prefix,
-              int killAfter, unsigned long jitterMicroseconds = 0, bool reversed = false) {
-    Run run;
-    QProcess helper;
+// The helper over folder with the given prefix and start number 1, killed as
+// runHelper says. reversed: the list reversed, the files allowed to take each
+// other's names.
+HelperRun runRename(const QString& journal, const QString& folder, const QByteArray& prefix,
+                    int killAfter, unsigned long jitterMicroseconds = 0, bool reversed = false) {
     QStringList args{journal, folder, QStringLiteral("*.jpg"), QStringLiteral("1"),
                      QString::fromUtf8(prefix)};
     if (reversed)
         args = QStringList{QStringLiteral("--overlaps"), QStringLiteral("--reverse")} + args;
-    helper.start(QStringLiteral(TOLVANE_CRASH_HELPER), args);
-    if (!helper.waitForStarted())
-        return run;
-    QByteArray pending;
-    while (helper.state() != QProcess::NotRunning) {
-        if (!helper.waitForReadyRead(30000))
-            break;
-        pending += helper.readAllStandardOutput();
-        qsizetype end;
-        while ((end = pending.indexOf('\n')) >= 0) {
-            run.lastLine = pending.left(end);
-            pending.remove(0, end + 1);
-        }
-        // The first line is "listed N": from then on the count is known.
-        const bool listed = !run.lastLine.isEmpty();
-        const int count = run.lastLine.startsWith("listed") ? 0 : run.lastLine.toInt();
-        if (killAfter >= 0 && listed && count >= killAfter) {
-            // A moment anywhere in the rename that follows, not only right
-            // after the report.
-            QThread::usleep(jitterMicroseconds);
-            helper.kill();
-            break;
-        }
-    }
-    helper.waitForFinished(120000);
-    pending += helper.readAllStandardOutput();
-    for (const QByteArray& line : pending.split('\n')) {
-        if (!line.isEmpty())
-            run.lastLine = line;
-    }
-    run.killed = helper.exitStatus() == QProcess::CrashExit;
-    run.exitCode = helper.exitCode();
-    return run;
-}
-
-// The undo of the journal's batch; its "undone RESTORED LEFT" line.
-QByteArray undoWithHelper(const QString& journal) {
-    QProcess helper;
-    helper.start(QStringLiteral(TOLVANE_CRASH_HELPER), {journal, QStringLiteral("--undo")});
-    if (!helper.waitForFinished(120000) || helper.exitCode() != 0)
-        return "exit " + QByteArray::number(helper.exitCode());
-    return helper.readAllStandardOutput().trimmed();
+    return runHelper(args, killAfter, jitterMicroseconds);
 }
 
 }  // namespace
@@ -139,7 +90,7 @@ private slots:
             const int target = kill == 1 ? 0 : from + int(random.bounded(to - from));
             const QByteArray killedPrefix =
                 reversed ? QByteArray("r0-") : 'k' + QByteArray::number(kill) + '-';
-            const Run killed = runHelper(journal, dir.path(), killedPrefix, target,
+            const HelperRun killed = runRename(journal, dir.path(), killedPrefix, target,
                                          random.bounded(400u), reversed);
 
             const auto newName = [&](const QByteArray& prefix, int k) {
@@ -150,22 +101,8 @@ private slots:
                 photos.push_back({bytes[size_t(k)], names[size_t(k)], newName(killedPrefix, k)});
             photos.push_back({"notes", "notes.txt", "notes.txt"});
             Files now = inventory(root);
-            // A file under a spare name, its bytes whole, is accounted for
-            // there: its old name may be another's new one by then.
-            int aside = 0;
             std::vector<Photo> notAside = photos;
-            for (auto it = now.begin(); it != now.end();) {
-                const auto photo =
-                    std::find_if(notAside.begin(), notAside.end(),
-                                 [&](const Photo& p) { return p.bytes == it->second; });
-                if (!it->first.startsWith('~') || photo == notAside.end()) {
-                    ++it;
-                    continue;
-                }
-                ++aside;
-                notAside.erase(photo);
-                it = now.erase(it);
-            }
+            const int aside = takeOutSpareNamed(now, notAside);
             QVERIFY(aside <= (reversed ? 1 : 0));
             VERIFY_ACCOUNTED_FOR(now, notAside);
             const int renamed = movedCount(now, photos);
@@ -198,7 +135,7 @@ private slots:
             // A whole run over the folder as it is again.
             const QByteArray againPrefix =
                 reversed ? QByteArray("r0-") : 'r' + QByteArray::number(kill) + '-';
-            const Run again = runHelper(journal, dir.path(), againPrefix, -1, 0, reversed);
+            const HelperRun again = runRename(journal, dir.path(), againPrefix, -1, 0, reversed);
             QVERIFY(!again.killed);
             QCOMPARE(again.exitCode, 0);
             QCOMPARE(again.lastLine, "done " + QByteArray::number(files) + " 0");
