@@ -85,35 +85,23 @@ private slots:
         QTest::newRow("wanted before it is renamed away")
             << QByteArrayList{"a.jpg", "1.jpg"} << QByteArrayList{"a.jpg", "1.jpg"} << false
             << false << QList<int>{0} << true;
-        QTest::newRow("wanted before it is renamed away, overlaps allowed")
-            << QByteArrayList{"a.jpg", "1.jpg"} << QByteArrayList{"a.jpg", "1.jpg"} << false
-            << true << QList<int>{} << false;
-        QTest::newRow("swap") << QByteArrayList{"1.jpg", "2.jpg"}
-                              << QByteArrayList{"2.jpg", "1.jpg"} << false << false
-                              << QList<int>{0, 1} << true;
-        QTest::newRow("swap, overlaps allowed")
-            << QByteArrayList{"1.jpg", "2.jpg"} << QByteArrayList{"2.jpg", "1.jpg"} << false
-            << true << QList<int>{} << false;
         // Only the file off the list is in the way: the ring before it is not.
         QTest::newRow("swap, then a file off the list, overlaps allowed")
             << QByteArrayList{"1.jpg", "2.jpg", "b.jpg", "3.jpg"}
-            << QByteArrayList{"2.jpg", "1.jpg", "b.jpg"} << false << true << QList<int>{2}
-            << false;
+            << QByteArrayList{"2.jpg", "1.jpg", "b.jpg"} << false << true << QList<int>{2} << false;
         // A chain whose free end is held off the list: it stops there, first;
         // the files behind it are only held up, by names of the batch.
         QTest::newRow("shift into a file off the list, overlaps allowed")
             << QByteArrayList{"a.jpg", "1.jpg", "2.jpg", "3.jpg"}
-            << QByteArrayList{"a.jpg", "1.jpg", "2.jpg"}
-            << false << true << QList<int>{2} << false;
-        QTest::newRow("already so named")
-            << QByteArrayList{"1.jpg"} << QByteArrayList{"1.jpg"} << false << false << QList<int>{}
-            << false;
-        QTest::newRow("other case, told apart") << QByteArrayList{"1.JPG", "a.jpg"}
-                                                << QByteArrayList{"a.jpg"} << false << false
-                                                << QList<int>{} << false;
-        QTest::newRow("other case on a card") << QByteArrayList{"1.JPG", "a.jpg"}
-                                              << QByteArrayList{"a.jpg"} << true << false
-                                              << QList<int>{0} << false;
+            << QByteArrayList{"a.jpg", "1.jpg", "2.jpg"} << false << true << QList<int>{2} << false;
+        QTest::newRow("already so named") << QByteArrayList{"1.jpg"} << QByteArrayList{"1.jpg"}
+                                          << false << false << QList<int>{} << false;
+        QTest::newRow("other case, told apart")
+            << QByteArrayList{"1.JPG", "a.jpg"} << QByteArrayList{"a.jpg"} << false << false
+            << QList<int>{} << false;
+        QTest::newRow("other case on a card")
+            << QByteArrayList{"1.JPG", "a.jpg"} << QByteArrayList{"a.jpg"} << true << false
+            << QList<int>{0} << false;
     }
     void takenNames() {
         QFETCH(QByteArrayList, present);
@@ -137,18 +125,14 @@ private slots:
             entriesFound << name.entry;
         QCOMPARE(entriesFound, taken);
         QCOMPARE(!found.empty() && found.front().byBatchFile, byBatchFile);
-        // The first line names the first of them, and the item that lets
-        // the run go on where a file of the batch is in its way.
-        const QString firstLine = previewText(plan, found).section(u'\n', 0, 0);
-        if (taken.isEmpty())
-            QVERIFY(!firstLine.contains(QStringLiteral("止まります")));
-        else
-            QVERIFY(firstLine.endsWith(QString::fromUtf8(entries[taken[0]]) + " → " +
-                                       QString::fromUtf8(plan.newName(taken[0]).toByteArray())));
-        QCOMPARE(firstLine.startsWith(QStringLiteral("同じ名前のファイルがあるため")),
+        // Where a file of the batch is in the way, the first line names the
+        // item that lets the run go on.
+        const QString text = previewText(plan, found);
+        QCOMPARE(text.startsWith(QStringLiteral("同じ名前のファイルがあるため")),
                  !taken.isEmpty() && !byBatchFile);
-        QCOMPARE(firstLine.contains(QStringLiteral("「変換するファイル同士の名前の重なりを許す」")),
-                 byBatchFile);
+        QCOMPARE(
+            text.section(u'\n', 0, 0).contains(u"「変換するファイル同士の名前の重なりを許す」"),
+            byBatchFile);
     }
 };
 

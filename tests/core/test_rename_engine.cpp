@@ -67,15 +67,18 @@ struct Run {
     std::optional<Message> message() const { return stopMessage(plan, outcome); }
 };
 
-// The real file system, except that the failAt-th rename fails with error.
+// The real file system, except that the failAt-th rename fails with error;
+// with error 0 it goes through, and then 中止 is pressed.
 struct FailingFileSystem : PosixFileSystem {
     int failAt = -1, error = 0, calls = 0;
     std::function<void()> beforeFailing = [] {};
+    TaskProgress progress;
     int renameNoReplace(const QByteArray& from, const QByteArray& to) override {
         if (calls++ != failAt)
             return PosixFileSystem::renameNoReplace(from, to);
+        progress.stopRequested = error == 0;
         beforeFailing();
-        return error;
+        return error == 0 ? PosixFileSystem::renameNoReplace(from, to) : error;
     }
 };
 
@@ -88,29 +91,6 @@ void addBatch(const char* name, bool ownName, const QString& start, const QStrin
                         << (steps < 0 ? int(entries.size()) : steps);
 }
 
-// The real file system, asking the run to stop (中止) once it has renamed
-// stopAfter times.
-struct StoppingFileSystem : PosixFileSystem {
-    TaskProgress progress;
-    int stopAfter = -1, calls = 0;
-    int renameNoReplace(const QByteArray& from, const QByteArray& to) override {
-        const int error = PosixFileSystem::renameNoReplace(from, to);
-        if (++calls == stopAfter)
-            progress.stopRequested = true;
-        return error;
-    }
-};
-
-// "name<original": the file under name holds the bytes first called original.
-Contents holding(const QByteArrayList& pairs) {
-    Contents files;
-    for (const QByteArray& pair : pairs) {
-        const qsizetype at = pair.indexOf('<');
-        files[pair.first(at)] = pair.sliced(at + 1);
-    }
-    return files;
-}
-
 const QString folderMissing =
     "保存先フォルダーが存在しないので処理できませんでした.\r\n\r\na.jpg "
     "より後のファイルが変換できませんでした.\r\nフォルダーが見つかりません";
@@ -121,7 +101,7 @@ const QString otherDrive =
 }  // namespace
 
 Q_DECLARE_METATYPE(StopReason)
-Q_DECLARE_METATYPE(RenameStopped)
+Q_DECLARE_METATYPE(RenameOutcome)
 Q_DECLARE_METATYPE(std::optional<StopReason>)
 
 class TestRenameEngine : public QObject {
@@ -158,37 +138,22 @@ private slots:
         addBatch("Japanese prefix", false, "1", "写真", "", {"\x8e\xca.jpg"}, {"写真1.jpg"});
         // Names the batch itself frees, where the files may take them: a
         // chain runs from its free end, a ring takes one spare name.
-        addBatch("shift by one", false, "2", "trip", "", {"trip1.jpg", "trip2.jpg", "trip3.jpg"},
-                 {"trip2.jpg", "trip3.jpg", "trip4.jpg"}, true);
-        addBatch("shift by many", false, "4", "s", "", {"s1.jpg", "s2.jpg", "s3.jpg", "s4.jpg"},
-                 {"s4.jpg", "s5.jpg", "s6.jpg", "s7.jpg"}, true);
+        const QByteArrayList trips{"trip1.jpg", "trip2.jpg", "trip3.jpg", "trip4.jpg", "trip5.jpg"};
+        const QByteArray sj = "\x8e\xca";
+        addBatch("shift by one", false, "2", "trip", "", trips.first(3), trips.sliced(1, 3), true);
+        addBatch("shift by many", false, "3", "trip", "", trips.first(3), trips.sliced(2), true);
         addBatch("put in another order", false, "1", "trip", "",
-                 {"trip3.jpg", "trip1.jpg", "trip5.jpg", "trip2.jpg", "trip4.jpg"},
-                 {"trip1.jpg", "trip2.jpg", "trip3.jpg", "trip4.jpg", "trip5.jpg"}, true, 6);
-        addBatch("reversed", false, "1", "p", "",
-                 {"p6.jpg", "p5.jpg", "p4.jpg", "p3.jpg", "p2.jpg", "p1.jpg"},
-                 {"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg", "p6.jpg"}, true, 9);
-        addBatch("reversed, one in the middle stays", false, "1", "p", "",
-                 {"p5.jpg", "p4.jpg", "p3.jpg", "p2.jpg", "p1.jpg"},
-                 {"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg"}, true, 7);
+                 {"trip3.jpg", "trip1.jpg", "trip5.jpg", "trip2.jpg", "trip4.jpg"}, trips, true, 6);
+        addBatch("reversed", false, "1", "trip", "",
+                 {"trip5.jpg", "trip4.jpg", "trip3.jpg", "trip2.jpg", "trip1.jpg"}, trips, true, 7);
         addBatch("swap of two", false, "1", "", "", {"2.jpg", "1.jpg"}, {"1.jpg", "2.jpg"}, true,
                  3);
         addBatch("some names overlap", false, "1", "", "", {"a.jpg", "3.jpg", "b.jpg", "1.jpg"},
                  {"1.jpg", "2.jpg", "3.jpg", "4.jpg"}, true);
         addBatch("own names in a chain", true, "1", "", "", {"a.jpg", "a1.jpg"},
                  {"a1.jpg", "a12.jpg"}, true);
-        addBatch("not UTF-8, swapped", false, "1", fromNative("\x8e\xca"), "",
-                 {"\x8e\xca"
-                  "2.jpg",
-                  "\x8e\xca"
-                  "1.jpg"},
-                 {"\x8e\xca"
-                  "1.jpg",
-                  "\x8e\xca"
-                  "2.jpg"},
-                 true, 3);
-        addBatch("no overlap, allowed", false, "1", "x", "", photos, {"x1.JPG", "x2.jpg", "x3.gif"},
-                 true);
+        addBatch("not UTF-8, swapped", false, "1", fromNative(sj), "", {sj + "2.jpg", sj + "1.jpg"},
+                 {sj + "1.jpg", sj + "2.jpg"}, true, 3);
     }
     void batches() {
         QFETCH(bool, ownName);
@@ -358,164 +323,105 @@ private slots:
             QCOMPARE(source->contents(), renamedTo(entries.sliced(1), entries.sliced(1)));
     }
 
-    // Where the files may take each other's names, a name held outside the
-    // batch, or a rename that fails, still stops the run at its entry; what
-    // ran before stays renamed, a ring half done is taken back, and the undo
-    // brings back every name. Into another folder, and with the item off,
-    // everything stops as in list order.
-    void stopsWhereNamesOverlap_data() {
-        QTest::addColumn<bool>("overlaps");
-        QTest::addColumn<bool>("destination");  // into another folder, which holds `outside`
+    // Where the files may take each other's names, a name held off the list
+    // or a failing rename still stops the run at its entry, a ring half done
+    // is taken back, and 中止 finishes or takes back a ring, whichever is
+    // shorter; the report counts the files renamed. Into another folder it
+    // all goes as in list order. The undo brings every name back.
+    void interrupted_data() {
         QTest::addColumn<QByteArrayList>("entries");
-        QTest::addColumn<QByteArrayList>("outside");  // files of the folder off the list
-        QTest::addColumn<QString>("start");
-        QTest::addColumn<QString>("prefix");
-        QTest::addColumn<int>("failAt");  // the rename that fails with EACCES; -1: none
-        QTest::addColumn<RenameStopped>("stopped");
+        QTest::addColumn<QByteArrayList>("outside");  // off the list, in the target folder
+        QTest::addColumn<QString>("start");           // the prefix is "p"
+        QTest::addColumn<bool>("destination");
+        QTest::addColumn<int>("failAt");  // the rename that fails with EACCES, or after which
+        QTest::addColumn<int>("error");   // 中止 is pressed (error 0)
+        QTest::addColumn<RenameOutcome>("outcome");
         QTest::addColumn<QString>("message");
-        QTest::addColumn<QByteArrayList>("after");  // see holding()
         const QString taken = "保存先に同じ名前が存在しています.\r\n\r\n";
         const QString failed = "エラーによって処理できませんでした.\r\n\r\n";
-        const QByteArrayList trips{"t1.jpg", "t2.jpg", "t3.jpg"};
-        QTest::newRow("shift, held at its free end")
-            << true << false << trips << QByteArrayList{"t4.jpg"} << "2" << "t" << -1
-            << RenameStopped{2, StopReason::NameTaken, EEXIST, 0}
-            << taken + "t3.jpg が変換できませんでした.\r\n"
-                       "変換したファイルは 0 個、変換していないファイルは 3 個です."
-            << QByteArrayList{"t1.jpg<t1.jpg", "t2.jpg<t2.jpg", "t3.jpg<t3.jpg", "t4.jpg<t4.jpg"};
-        QTest::newRow("a ring done, then a chain held")
-            << true << false << QByteArrayList{"p2.jpg", "p1.jpg", "a.jpg", "b.jpg"}
-            << QByteArrayList{"p4.jpg"} << "1" << "p" << -1
-            << RenameStopped{3, StopReason::NameTaken, EEXIST, 3}
-            << taken + "b.jpg が変換できませんでした.\r\n"
-                       "変換したファイルは 3 個、変換していないファイルは 1 個です."
-            << QByteArrayList{"p1.jpg<p2.jpg", "p2.jpg<p1.jpg", "p3.jpg<a.jpg", "b.jpg<b.jpg",
-                              "p4.jpg<p4.jpg"};
-        QTest::newRow("a chain failing half-way")
-            << true << false << QByteArrayList{"s1.jpg", "s2.jpg", "s3.jpg", "s4.jpg"}
-            << QByteArrayList{} << "2" << "s" << 2
-            << RenameStopped{1, StopReason::AccessError, EACCES, 2}
-            << failed + "s2.jpg が変換できませんでした.\r\nアクセスが拒否されました\r\n"
-                        "変換したファイルは 2 個、変換していないファイルは 2 個です."
-            << QByteArrayList{"s1.jpg<s1.jpg", "s2.jpg<s2.jpg", "s4.jpg<s3.jpg", "s5.jpg<s4.jpg"};
+        const QString cancelled = "変換を中止しました.\r\n\r\n";
+        const QString denied = "アクセスが拒否されました\r\n";
+        const auto counts = [](int done, int left) {
+            return QString("変換したファイルは %1 個、変換していないファイルは %2 個です.")
+                .arg(done)
+                .arg(left);
+        };
+        const QByteArrayList three{"p1.jpg", "p2.jpg", "p3.jpg"};
+        const QByteArrayList ring{"p3.jpg", "p1.jpg", "p5.jpg", "p2.jpg", "p4.jpg", "x.jpg"};
+        using R = StopReason;
+        QTest::newRow("shift held at its free end")
+            << three << QByteArrayList{"p4.jpg"} << "2" << false << -1 << 0
+            << RenameOutcome(RenameStopped{2, R::NameTaken, EEXIST, 0})
+            << taken + "p3.jpg が変換できませんでした.\r\n" + counts(0, 3);
+        QTest::newRow("a ring, then a chain held")
+            << QByteArrayList{"p2.jpg", "p1.jpg", "a.jpg", "b.jpg"} << QByteArrayList{"p4.jpg"}
+            << "1" << false << -1 << 0 << RenameOutcome(RenameStopped{3, R::NameTaken, EEXIST, 3})
+            << taken + "b.jpg が変換できませんでした.\r\n" + counts(3, 1);
         QTest::newRow("a ring failing half-way: taken back")
-            << true << false << QByteArrayList{"p3.jpg", "p1.jpg", "p2.jpg"} << QByteArrayList{}
-            << "1" << "p" << 2 << RenameStopped{1, StopReason::AccessError, EACCES, 0}
-            << failed + "p1.jpg が変換できませんでした.\r\nアクセスが拒否されました\r\n"
-                        "変換したファイルは 0 個、変換していないファイルは 3 個です."
-            << QByteArrayList{"p1.jpg<p1.jpg", "p2.jpg<p2.jpg", "p3.jpg<p3.jpg"};
-        QTest::newRow("item off: the first file stops")
-            << false << false << trips << QByteArrayList{} << "2" << "t" << -1
-            << RenameStopped{0, StopReason::NameTaken, EEXIST, 0}
-            << taken + "t1.jpg より後のファイルが変換できませんでした."
-            << QByteArrayList{"t1.jpg<t1.jpg", "t2.jpg<t2.jpg", "t3.jpg<t3.jpg"};
+            << ring << QByteArrayList{} << "1" << false << 2 << EACCES
+            << RenameOutcome(RenameStopped{4, R::AccessError, EACCES, 0})
+            << failed + "p4.jpg が変換できませんでした.\r\n" + denied + counts(0, 6);
         QTest::newRow("into another folder")
-            << true << true << QByteArrayList{"a.jpg", "2.jpg", "1.jpg"}
-            << QByteArrayList{"2.jpg"} << "1" << "" << -1
-            << RenameStopped{1, StopReason::NameTaken, EEXIST, 1}
-            << taken + "2.jpg より後のファイルが変換できませんでした."
-            << QByteArrayList{"1.jpg<a.jpg", "2.jpg<2.jpg"};
+            << QByteArrayList{"a.jpg", "p2.jpg"} << QByteArrayList{"p2.jpg"} << "1" << true << -1
+            << 0 << RenameOutcome(RenameStopped{1, R::NameTaken, EEXIST, 1})
+            << taken + "p2.jpg より後のファイルが変換できませんでした.";
+        QTest::newRow("中止, one file aside: taken back")
+            << QByteArrayList{"p2.jpg", "p1.jpg"} << QByteArrayList{} << "1" << false << 0 << 0
+            << RenameOutcome(RenameCancelled{0}) << cancelled + "ファイルは変換していません.";
+        QTest::newRow("中止, a ring of five half done: finished")
+            << ring << QByteArrayList{} << "1" << false << 2 << 0
+            << RenameOutcome(RenameCancelled{5}) << cancelled + counts(5, 1);
     }
-    void stopsWhereNamesOverlap() {
-        QFETCH(bool, destination);
+    void interrupted() {
         QFETCH(QByteArrayList, entries);
         QFETCH(QByteArrayList, outside);
-        QFETCH(RenameStopped, stopped);
-        QFETCH(QByteArrayList, after);
+        QFETCH(bool, destination);
         Folder folder;
         Folder elsewhere;
+        const Folder& target = destination ? elsewhere : folder;
         folder.create(entries);
-        (destination ? elsewhere : folder).create(outside);
+        target.create(outside);
         QFETCH(QString, start);
         RenameRequest request = requestFor(folder, entries, start);
-        QFETCH(QString, prefix);
-        request.prefix = prefix;
-        QFETCH(bool, overlaps);
-        request.allowNameOverlaps = overlaps;
+        request.prefix = "p";
+        request.allowNameOverlaps = true;
         request.moveToDestination = destination;
-        request.destination = fromNative(elsewhere.path());
+        request.destination = fromNative(target.path());
         FailingFileSystem fs;
-        // Known by their inode numbers, as the listing gives them: a file
-        // off the list, made in the same moment with the same bytes, is
-        // never taken for one of them.
+        QFETCH(int, failAt);
+        QFETCH(int, error);
+        fs.failAt = failAt;
+        fs.error = error;
+        // Known by inode, as listed: a file off the list that looks alike
+        // is never taken for one of them.
         for (ListedFile& file : request.files)
             file.inode = fs.identify(folder.path() + '/' + file.name)->inode;
-        QFETCH(int, failAt);
-        fs.failAt = failAt;
-        fs.error = EACCES;
         const ScratchFolder settings;
         const QString journal = settings.filePath(QStringLiteral("Tolvane.undo"));
         const RenamePlan plan = RenamePlan::make(request, fs);
-        const RenameOutcome outcome = renameAll(plan, fs, nullptr, journal);
-        QVERIFY(outcome == RenameOutcome(stopped));
+        const RenameOutcome outcome = renameAll(plan, fs, &fs.progress, journal);
+        QTEST(outcome, "outcome");
         QTEST(stopMessage(plan, outcome)->text, "message");
-        QCOMPARE(destination ? elsewhere.contents() : folder.contents(), holding(after));
+        // The first to take their new names in the plan's order have them.
+        Contents there = renamedTo(outside, outside);
+        Contents here = renamedTo(entries, entries);
+        for (int done = 0; done < renamedCount(outcome); ++done) {
+            const int k = plan.entryInTurn(done);
+            here.erase(entries[k]);
+            there[plan.newName(k).toByteArray()] = entries[k];
+        }
+        if (!destination)
+            here.merge(there);
+        QCOMPARE(folder.contents(), here);
+        if (destination)
+            QCOMPARE(elsewhere.contents(), there);
 
-        // Every name back, nothing left over.
-        const std::optional<BatchRecord> record = readJournal(journal);
-        QCOMPARE(record.has_value(), stopped.renamed > 0);
-        if (record) {
-            fs.failAt = -1;
+        fs.failAt = -1;
+        if (const std::optional<BatchRecord> record = readJournal(journal))
             QVERIFY(remainingAfter(*record, undoBatch(*record, fs)).entries.empty());
-        }
-        QCOMPARE(folder.contents(), renamedTo(entries + (destination ? QByteArrayList{} : outside),
-                                              entries + (destination ? QByteArrayList{} : outside)));
-    }
-
-    // 中止 while a file is under a spare name: the ring is finished or taken
-    // back, whichever takes fewer renames, and the report tells how many
-    // files took their new names.
-    void cancelInARing_data() {
-        QTest::addColumn<QByteArrayList>("entries");  // prefix "p", start 1
-        QTest::addColumn<int>("stopAfter");           // renames made when 中止 is pressed
-        QTest::addColumn<int>("renamed");
-        QTest::addColumn<int>("calls");  // renames made in all
-        QTest::addColumn<QString>("message");
-        const QByteArrayList rotated{"p3.jpg", "p1.jpg", "p5.jpg", "p2.jpg", "p4.jpg", "x.jpg"};
-        const QString cancelled = "変換を中止しました.\r\n\r\n";
-        QTest::newRow("swap, one file aside: taken back")
-            << QByteArrayList{"p2.jpg", "p1.jpg"} << 1 << 0 << 2
-            << cancelled + "ファイルは変換していません.";
-        QTest::newRow("ring of five, just opened: taken back")
-            << rotated << 1 << 0 << 2 << cancelled + "ファイルは変換していません.";
-        QTest::newRow("ring of five, half done: finished")
-            << rotated << 3 << 5 << 6
-            << cancelled + "変換したファイルは 5 個、変換していないファイルは 1 個です.";
-        QTest::newRow("between two rings")
-            << QByteArrayList{"p2.jpg", "p1.jpg", "p4.jpg", "p3.jpg"} << 3 << 2 << 3
-            << cancelled + "変換したファイルは 2 個、変換していないファイルは 2 個です.";
-        QTest::newRow("in list order: as ever")
-            << QByteArrayList{"a.jpg", "b.jpg", "c.jpg"} << 1 << 1 << 1
-            << cancelled + "a.jpg より後のファイルは変換していません.";
-    }
-    void cancelInARing() {
-        QFETCH(QByteArrayList, entries);
-        QFETCH(int, renamed);
-        Folder folder;
-        folder.create(entries);
-        RenameRequest request = requestFor(folder, entries, "1");
-        request.prefix = "p";
-        request.allowNameOverlaps = true;
-        StoppingFileSystem fs;
-        QFETCH(int, stopAfter);
-        fs.stopAfter = stopAfter;
-        const RenamePlan plan = RenamePlan::make(request, fs);
-        const RenameOutcome outcome = renameAll(plan, fs, &fs.progress);
-        QVERIFY(outcome == RenameOutcome(RenameCancelled{renamed}));
-        QTEST(fs.calls, "calls");
-        QTEST(stopMessage(plan, outcome)->text, "message");
-        // The first `renamed` to take their names did, and no file is
-        // anywhere else.
-        Contents expected = renamedTo(entries, entries);
-        for (int done = 0; done < renamed; ++done) {
-            const int k = plan.entryInTurn(done);
-            expected.erase(entries[k]);
-        }
-        for (int done = 0; done < renamed; ++done) {
-            const int k = plan.entryInTurn(done);
-            expected[plan.newName(k).toByteArray()] = entries[k];
-        }
-        QCOMPARE(folder.contents(), expected);
+        QCOMPARE(folder.contents(),
+                 renamedTo(entries + (destination ? QByteArrayList{} : outside),
+                           entries + (destination ? QByteArrayList{} : outside)));
     }
 
     // Each way of renaming moves to a free name and refuses a taken one, even

@@ -122,36 +122,6 @@ private slots:
         QCOMPARE(readSetting(Setting::Extensions), QString());
     }
 
-    // A switch is on only where the file says "1": missing, empty or
-    // mistyped, it is off.
-    void switches_data() {
-        QTest::addColumn<QByteArray>("content");  // null: no file at all
-        QTest::addColumn<bool>("on");
-        QTest::newRow("no file") << QByteArray() << false;
-        QTest::newRow("no key") << QByteArray("[Data]\nパス=/x\n") << false;
-        QTest::newRow("on") << QByteArray("[Data]\n名前の重なり=1\n") << true;
-        QTest::newRow("on, spaced") << QByteArray("[Data]\n名前の重なり = 1\r\n") << true;
-        QTest::newRow("off") << QByteArray("[Data]\n名前の重なり=0\n") << false;
-        QTest::newRow("empty") << QByteArray("[Data]\n名前の重なり=\n") << false;
-        QTest::newRow("a word") << QByteArray("[Data]\n名前の重なり=true\n") << false;
-        QTest::newRow("another number") << QByteArray("[Data]\n名前の重なり=2\n") << false;
-        QTest::newRow("in another section") << QByteArray("[Other]\n名前の重なり=1\n") << false;
-    }
-    void switches() {
-        QFETCH(QByteArray, content);
-        if (!content.isNull())
-            put(content);
-        QTEST(readSwitch(Setting::NameOverlaps), "on");
-        // Turned over and back, the file says so, and keeps the rest.
-        for (const bool on : {true, false}) {
-            QVERIFY(writeSwitch(Setting::NameOverlaps, on));
-            QCOMPARE(readSwitch(Setting::NameOverlaps), on);
-            QCOMPARE(readSetting(Setting::NameOverlaps), on ? u"1"_s : u"0"_s);
-        }
-        if (content.contains("パス"))
-            QCOMPARE(readSetting(Setting::LastFolder), u"/x"_s);
-    }
-
     void applicationFolderEndsInOneSlash_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("expected");

@@ -91,7 +91,7 @@ private slots:
             const QByteArray killedPrefix =
                 reversed ? QByteArray("r0-") : 'k' + QByteArray::number(kill) + '-';
             const HelperRun killed = runRename(journal, dir.path(), killedPrefix, target,
-                                         random.bounded(400u), reversed);
+                                               random.bounded(400u), reversed);
 
             const auto newName = [&](const QByteArray& prefix, int k) {
                 return numbered(prefix, reversed ? files + 1 - serials[size_t(k)] : k + 1, files);

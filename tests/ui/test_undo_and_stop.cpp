@@ -158,65 +158,6 @@ private slots:
         QVERIFY(!undo->isEnabled());
     }
 
-    // A series renumbered in place from the window: with the 設定 item on,
-    // p1..p3 shifted by one hold the first, second and third file's bytes,
-    // and the undo brings every name back; with it off (the default) the run
-    // stops at the first file, and the details said why and which item lets
-    // it go on. The item keeps its state for the next window.
-    void renumberInPlace_data() {
-        QTest::addColumn<bool>("allowed");
-        QTest::newRow("item off") << false;
-        QTest::newRow("item on") << true;
-    }
-    void renumberInPlace() {
-        QFETCH(bool, allowed);
-        QFile::remove(settingsFilePath());
-        ScriptedMessageBox boxes;
-        auto w = std::make_unique<MainWindow>();
-        MainWindowDriver d(*w);
-        QAction* item = d.menuItem(QStringLiteral("変換するファイル同士の名前の重なりを許す"));
-        QVERIFY(item->isCheckable() && !item->isChecked());
-        if (allowed)
-            item->trigger();
-        std::vector<Photo> photos = makePhotos(3, "p");
-        for (size_t k = 0; k < photos.size(); ++k)
-            photos[k].newPath = "p" + QByteArray::number(int(k) + 2) + ".jpg";
-        open(d);
-        d.prefix()->setText(QStringLiteral("p"));
-        d.startNumber()->setText(QStringLiteral("2"));
-        d.convert();
-        const QString details = boxes.shown[0].details.section(u'\n', 0, 0);
-        Files now = inventory(QFile::encodeName(photos_.path()));
-        if (allowed) {
-            QCOMPARE(boxes.shown.size(), 1);
-            QVERIFY(!details.contains(QStringLiteral("止まります")));
-            QCOMPARE(movedCount(now, photos), 3);
-            QCOMPARE(d.listed(), (QStringList{"p2.jpg", "p3.jpg", "p4.jpg"}));
-            boxes.shown.clear();
-            d.menuItem(QStringLiteral("変換を元に戻す"))->trigger();
-            QCOMPARE(boxes.shown.size(), 1);  // the question, and no report
-            now = inventory(QFile::encodeName(photos_.path()));
-        } else {
-            QCOMPARE(boxes.shown.size(), 2);
-            QCOMPARE(details, QStringLiteral(
-                                  "変換するファイルの中に同じ名前のものがあるため、次の行で変換が"
-                                  "止まります (設定の「変換するファイル同士の名前の重なりを許す」"
-                                  "を選ぶと、この行で止まらずに変換できます): p1.jpg → p2.jpg"));
-            QCOMPARE(boxes.shown[1].message.text,
-                     QStringLiteral("保存先に同じ名前が存在しています.\r\n\r\np1.jpg "
-                                    "より後のファイルが変換できませんでした."));
-        }
-        for (Photo& photo : photos)
-            photo.newPath = photo.oldPath;
-        VERIFY_ACCOUNTED_FOR(now, photos);
-
-        w = std::make_unique<MainWindow>();
-        QCOMPARE(MainWindowDriver(*w)
-                     .menuItem(QStringLiteral("変換するファイル同士の名前の重なりを許す"))
-                     ->isChecked(),
-                 allowed);
-    }
-
     // Ctrl+Z in a text box undoes the typing there, even with nothing left
     // to undo; anywhere else it asks to undo the last batch.
     void ctrlZ_data() {

@@ -88,7 +88,8 @@ int unlessTakenByItself(int error, const QByteArray& from, const QByteArray& to)
     QByteArray spare;
     int aside = EEXIST;
     for (int attempt = 0; attempt < kSpareAttempts && aside == EEXIST; ++attempt) {
-        spare = from.first(slash) + spareName(QByteArrayView(from).sliced(slash), attempt, NAME_MAX);
+        spare =
+            from.first(slash) + spareName(QByteArrayView(from).sliced(slash), attempt, NAME_MAX);
         aside = noReplace(from, spare);
     }
     if (aside != 0)

@@ -65,9 +65,10 @@ QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken)
     text.reserve(qsizetype(plan.count()) * 40);
     if (!taken.empty()) {
         text += taken.front().byBatchFile
-                    ? QStringLiteral("変換するファイルの中に同じ名前のものがあるため、次の行で変換が"
-                                     "止まります (設定の「変換するファイル同士の名前の重なりを許"
-                                     "す」を選ぶと、この行で止まらずに変換できます): ")
+                    ? QStringLiteral(
+                          "変換するファイルの中に同じ名前のものがあるため、次の行で変換が止まり"
+                          "ます (設定の「変換するファイル同士の名前の重なりを許す」を選ぶと、"
+                          "この行で止まらずに変換できます): ")
                     : QStringLiteral("同じ名前のファイルがあるため、次の行で変換が止まります: ");
         appendLine(text, plan, taken.front().entry);
         text += QStringLiteral("\n\n");

@@ -67,8 +67,8 @@ Message refusedMessage(const RenamePlan& plan, const PlanRefusal& refusal) {
             // A plan refused for one name renamed no file at all, though the
             // name it refused may be far down the list.
             return Message{QStringLiteral("エラーによって処理できませんでした.") +
-                           whereAndWhy(plan, refusal.at, 0, reasonForError(refusal.error)) +
-                           kLine + QStringLiteral("ファイルは変換していません.")};
+                           whereAndWhy(plan, refusal.at, 0, reasonForError(refusal.error)) + kLine +
+                           QStringLiteral("ファイルは変換していません.")};
     }
 }
 

@@ -95,8 +95,8 @@ RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* pr
     if (!journalPath.isEmpty())
         journal.begin(journalPath, plan);
 
-    int done = 0;      // entries that carry their new names
-    int inEffect = 0;  // renames made and not taken back
+    int done = 0;         // entries that carry their new names
+    int inEffect = 0;     // renames made and not taken back
     int ringOpened = -1;  // the step that took a file to a spare name, while it is there
     bool stopWhenRingCloses = false;
     // Takes back the renames of the open ring up to step end, last first. One

@@ -11,7 +11,7 @@
 enum class Setting {
     Extensions,    // "拡張子": the extension patterns, joined by ";"
     LastFolder,    // "パス": the folder open when the program was last closed
-    NameOverlaps,  // "名前の重なり": a switch, 1 when the files of a batch may take each other's names
+    NameOverlaps,  // "名前の重なり": a switch, on when a batch's files may swap names
 };
 
 // The stored value, or the empty text when the file or the key is missing.

@@ -7,17 +7,17 @@
 #include "core/rename/Undo.h"
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
-#include "ui/services/Accessibility.h"
 #include "ui/controls/ConversionList.h"
 #include "ui/controls/DriveChange.h"
 #include "ui/controls/DriveList.h"
 #include "ui/controls/FolderList.h"
 #include "ui/controls/Fonts.h"
 #include "ui/controls/PathStrip.h"
-#include "ui/services/ProgramIcon.h"
 #include "ui/controls/TextFilters.h"
 #include "ui/controls/Twips.h"
+#include "ui/services/Accessibility.h"
 #include "ui/services/MessageBoxes.h"
+#include "ui/services/ProgramIcon.h"
 #include "ui/services/ShootingTimes.h"
 #include "ui/windows/DestinationFolderDialog.h"
 #include "ui/windows/ExtensionListDialog.h"
@@ -201,7 +201,8 @@ void MainWindow::buildMenus() {
             &MainWindow::editExtensions);
     // Off unless the user turned it on: renumbering a series in place moves
     // files in an order other than the list's, through spare names.
-    nameOverlapsAction_ = settings->addAction(QStringLiteral("変換するファイル同士の名前の重なりを許す"));
+    nameOverlapsAction_ =
+        settings->addAction(QStringLiteral("変換するファイル同士の名前の重なりを許す"));
     nameOverlapsAction_->setCheckable(true);
     nameOverlapsAction_->setChecked(readSwitch(Setting::NameOverlaps));
     connect(nameOverlapsAction_, &QAction::toggled, this,
