@@ -22,7 +22,8 @@ namespace {
 int usage() {
     std::fputs(
         "usage: tolvane-bench list DIR PATTERNS\n"
-        "       tolvane-bench rename [--overlaps] [--reverse] DIR PATTERNS START [PREFIX [SUFFIX]]\n"
+        "       tolvane-bench rename [--overlaps] [--reverse] DIR PATTERNS START [PREFIX "
+        "[SUFFIX]]\n"
         "       tolvane-bench reload DIR PATTERNS\n"
         "       tolvane-bench suite [--quick] [--verbose] [--disk FOLDER | --card FOLDER]\n",
         stderr);
