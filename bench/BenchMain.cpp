@@ -3,10 +3,12 @@
 // whole-process jobs start as lean as the engine allows; the window is
 // measured by tolvane-bench-window, a sibling program.
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "Jobs.h"
 #include "Processes.h"
@@ -20,7 +22,8 @@ namespace {
 int usage() {
     std::fputs(
         "usage: tolvane-bench list DIR PATTERNS\n"
-        "       tolvane-bench rename DIR PATTERNS START [PREFIX [SUFFIX]]\n"
+        "       tolvane-bench rename [--overlaps] [--reverse] DIR PATTERNS START [PREFIX "
+        "[SUFFIX]]\n"
         "       tolvane-bench reload DIR PATTERNS\n"
         "       tolvane-bench suite [--quick] [--verbose] [--disk FOLDER | --card FOLDER]\n",
         stderr);
@@ -41,14 +44,20 @@ int listCommand(const char* folder, const char* patterns) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-int renameCommand(int argc, char** argv) {
+// args: DIR PATTERNS START [PREFIX [SUFFIX]]. overlaps: the files may take
+// each other's names (the 設定 menu's item); reverse: the list in reverse
+// order, as the user may put it by hand.
+int renameCommand(const std::vector<char*>& args, bool overlaps, bool reverse) {
     int error = 0;
-    const RenameRequest request = serialRequest(argv[2], argv[3], argv[4], argc > 5 ? argv[5] : "",
-                                                argc > 6 ? argv[6] : "", &error);
+    RenameRequest request = serialRequest(args[0], args[1], args[2], args.size() > 3 ? args[3] : "",
+                                          args.size() > 4 ? args[4] : "", &error);
     if (error != 0) {
-        std::fprintf(stderr, "%s: %s\n", argv[2], std::strerror(error));
+        std::fprintf(stderr, "%s: %s\n", args[0], std::strerror(error));
         return 1;
     }
+    request.allowNameOverlaps = overlaps;
+    if (reverse)
+        std::reverse(request.files.begin(), request.files.end());
     PosixFileSystem fileSystem;
     // The batch is recorded where the program records it, beside its settings.
     ToolRenameHost host(true, undoJournalPath());
@@ -92,8 +101,22 @@ int main(int argc, char** argv) {
     const char* command = argv[1];
     if (std::strcmp(command, "list") == 0 && argc == 4)
         return listCommand(argv[2], argv[3]);
-    if (std::strcmp(command, "rename") == 0 && argc >= 5 && argc <= 7)
-        return renameCommand(argc, argv);
+    if (std::strcmp(command, "rename") == 0) {
+        bool overlaps = false;
+        bool reverse = false;
+        std::vector<char*> args;
+        for (int k = 2; k < argc; ++k) {
+            if (std::strcmp(argv[k], "--overlaps") == 0)
+                overlaps = true;
+            else if (std::strcmp(argv[k], "--reverse") == 0)
+                reverse = true;
+            else
+                args.push_back(argv[k]);
+        }
+        if (args.size() < 3 || args.size() > 5)
+            return usage();
+        return renameCommand(args, overlaps, reverse);
+    }
     if (std::strcmp(command, "reload") == 0 && argc == 4)
         return reloadCommand(argv[0], argv[2], argv[3]);
     if (std::strcmp(command, "suite") == 0) {

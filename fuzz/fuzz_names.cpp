@@ -118,6 +118,8 @@ void checkRun(FuzzedDataProvider& in) {
         fs.files["/f/" + entry] = int(request.files.size());
         request.files.push_back({entry, 0, {}});
     }
+    // Last, so that inputs made before it was asked keep their meaning.
+    request.allowNameOverlaps = in.ConsumeBool();
     const std::map<QByteArray, int> before = fs.files;
     YesHost host;
     const std::optional<RenameOutcome> outcome = runRenameCommand(request, fs, host);
@@ -132,8 +134,22 @@ void checkRun(FuzzedDataProvider& in) {
     const int entries = int(request.files.size());
     const int done = !outcome ? 0 : renamedCount(*outcome);
     check(!outcome || !std::holds_alternative<RenameFinished>(*outcome) || done == entries);
-    for (int id = done; id < entries; ++id)
-        check(nameOf[id] == "/f/" + request.files[size_t(id)].name);
+    if (!request.allowNameOverlaps || !outcome) {
+        for (int id = done; id < entries; ++id)
+            check(nameOf[id] == "/f/" + request.files[size_t(id)].name);
+    } else {
+        // In whatever order the files went, each is under its old or its new
+        // name, never a spare one; all under their new ones where the run
+        // went through.
+        MemoryFileSystem planner;
+        const RenamePlan plan = RenamePlan::make(request, planner);
+        const bool finished = std::holds_alternative<RenameFinished>(*outcome);
+        for (int id = 0; id < entries; ++id) {
+            const QByteArray newPath = "/f/" + plan.newName(id).toByteArray();
+            check(nameOf[id] == newPath ||
+                  (!finished && nameOf[id] == "/f/" + request.files[size_t(id)].name));
+        }
+    }
     // A run needed a start number that could number it.
     if (outcome)
         check(plainStartNumber(request.startNumber).has_value());

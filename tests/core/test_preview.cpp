@@ -73,40 +73,66 @@ private slots:
         QTest::addColumn<QByteArrayList>("present");  // in the target folder
         QTest::addColumn<QByteArrayList>("entries");
         QTest::addColumn<bool>("ignoresCase");
+        QTest::addColumn<bool>("overlaps");  // the files may take each other's names
         QTest::addColumn<QList<int>>("taken");
+        QTest::addColumn<bool>("byBatchFile");  // the first taken name is a batch file's
         QTest::newRow("a file off the list holds a new name")
             << QByteArrayList{"1.jpg", "a.jpg", "b.jpg"} << QByteArrayList{"a.jpg", "b.jpg"}
-            << false << QList<int>{0};
+            << false << false << QList<int>{0} << false;
         QTest::newRow("renamed away before its name is wanted")
             << QByteArrayList{"2.jpg", "x.jpg"} << QByteArrayList{"2.jpg", "x.jpg"} << false
-            << QList<int>{};
+            << false << QList<int>{} << false;
         QTest::newRow("wanted before it is renamed away")
             << QByteArrayList{"a.jpg", "1.jpg"} << QByteArrayList{"a.jpg", "1.jpg"} << false
-            << QList<int>{0};
-        QTest::newRow("already so named")
-            << QByteArrayList{"1.jpg"} << QByteArrayList{"1.jpg"} << false << QList<int>{};
+            << false << QList<int>{0} << true;
+        // Only the file off the list is in the way: the ring before it is not.
+        QTest::newRow("swap, then a file off the list, overlaps allowed")
+            << QByteArrayList{"1.jpg", "2.jpg", "b.jpg", "3.jpg"}
+            << QByteArrayList{"2.jpg", "1.jpg", "b.jpg"} << false << true << QList<int>{2} << false;
+        // A chain whose free end is held off the list: it stops there, first;
+        // the files behind it are only held up, by names of the batch.
+        QTest::newRow("shift into a file off the list, overlaps allowed")
+            << QByteArrayList{"a.jpg", "1.jpg", "2.jpg", "3.jpg"}
+            << QByteArrayList{"a.jpg", "1.jpg", "2.jpg"} << false << true << QList<int>{2} << false;
+        QTest::newRow("already so named") << QByteArrayList{"1.jpg"} << QByteArrayList{"1.jpg"}
+                                          << false << false << QList<int>{} << false;
         QTest::newRow("other case, told apart")
-            << QByteArrayList{"1.JPG", "a.jpg"} << QByteArrayList{"a.jpg"} << false << QList<int>{};
+            << QByteArrayList{"1.JPG", "a.jpg"} << QByteArrayList{"a.jpg"} << false << false
+            << QList<int>{} << false;
         QTest::newRow("other case on a card")
-            << QByteArrayList{"1.JPG", "a.jpg"} << QByteArrayList{"a.jpg"} << true << QList<int>{0};
+            << QByteArrayList{"1.JPG", "a.jpg"} << QByteArrayList{"a.jpg"} << true << false
+            << QList<int>{0} << false;
     }
     void takenNames() {
         QFETCH(QByteArrayList, present);
         QFETCH(QByteArrayList, entries);
         QFETCH(bool, ignoresCase);
+        QFETCH(bool, overlaps);
         QFETCH(QList<int>, taken);
+        QFETCH(bool, byBatchFile);
         RenameRequest r;
         r.folder = r.destination = QStringLiteral("/f");
         r.startNumber = QStringLiteral("1");
+        r.allowNameOverlaps = overlaps;
         for (const QByteArray& entry : entries)
             r.files.push_back({entry, 0, {}});
         PosixFileSystem fs;
         const RenamePlan plan = RenamePlan::make(r, fs);
-        const std::vector<int> found = takenNewNames(
+        const std::vector<TakenName> found = takenNewNames(
             plan, std::vector<QByteArray>(present.begin(), present.end()), ignoresCase);
-        QCOMPARE(QList<int>(found.begin(), found.end()), taken);
+        QList<int> entriesFound;
+        for (const TakenName& name : found)
+            entriesFound << name.entry;
+        QCOMPARE(entriesFound, taken);
+        QCOMPARE(!found.empty() && found.front().byBatchFile, byBatchFile);
+        // Where a file of the batch is in the way, the first line names the
+        // item that lets the run go on.
         const QString text = previewText(plan, found);
-        QCOMPARE(text.startsWith(QStringLiteral("同じ名前のファイルがあるため")), !taken.isEmpty());
+        QCOMPARE(text.startsWith(QStringLiteral("同じ名前のファイルがあるため")),
+                 !taken.isEmpty() && !byBatchFile);
+        QCOMPARE(
+            text.section(u'\n', 0, 0).contains(u"「変換するファイル同士の名前の重なりを許す」"),
+            byBatchFile);
     }
 };
 

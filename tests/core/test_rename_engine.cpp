@@ -6,9 +6,11 @@
 #include <functional>
 #include <map>
 
+#include "core/rename/BatchJournal.h"
 #include "core/rename/RenameCommand.h"
 #include "core/rename/RenameEngine.h"
 #include "core/rename/RenameFallback.h"
+#include "core/rename/Undo.h"
 #include "core/text/NativeName.h"
 
 #include "TestFiles.h"
@@ -65,21 +67,28 @@ struct Run {
     std::optional<Message> message() const { return stopMessage(plan, outcome); }
 };
 
-// The real file system, except that the failAt-th rename fails with error.
+// The real file system, except that the failAt-th rename fails with error;
+// with error 0 it goes through, and then 中止 is pressed.
 struct FailingFileSystem : PosixFileSystem {
     int failAt = -1, error = 0, calls = 0;
     std::function<void()> beforeFailing = [] {};
+    TaskProgress progress;
     int renameNoReplace(const QByteArray& from, const QByteArray& to) override {
         if (calls++ != failAt)
             return PosixFileSystem::renameNoReplace(from, to);
+        progress.stopRequested = error == 0;
         beforeFailing();
-        return error;
+        return error == 0 ? PosixFileSystem::renameNoReplace(from, to) : error;
     }
 };
 
+// overlaps: the files may take each other's names; steps: the renames the
+// plan takes, when not one an entry.
 void addBatch(const char* name, bool ownName, const QString& start, const QString& prefix,
-              const QString& suffix, const QByteArrayList& entries, const QByteArrayList& names) {
-    QTest::newRow(name) << ownName << start << prefix << suffix << entries << names;
+              const QString& suffix, const QByteArrayList& entries, const QByteArrayList& names,
+              bool overlaps = false, int steps = -1) {
+    QTest::newRow(name) << ownName << start << prefix << suffix << entries << names << overlaps
+                        << (steps < 0 ? int(entries.size()) : steps);
 }
 
 const QString folderMissing =
@@ -92,6 +101,7 @@ const QString otherDrive =
 }  // namespace
 
 Q_DECLARE_METATYPE(StopReason)
+Q_DECLARE_METATYPE(RenameOutcome)
 Q_DECLARE_METATYPE(std::optional<StopReason>)
 
 class TestRenameEngine : public QObject {
@@ -104,6 +114,8 @@ private slots:
         QTest::addColumn<QString>("suffix");
         QTest::addColumn<QByteArrayList>("entries");
         QTest::addColumn<QByteArrayList>("names");
+        QTest::addColumn<bool>("overlaps");
+        QTest::addColumn<int>("steps");
         const QByteArrayList photos{"a.JPG", "b.jpg", "c.d.gif"};
         const QByteArrayList five{"p.jpg", "q.jpg", "r.jpg", "s.jpg", "t.jpg"};
         addBatch("serial", false, "9", "trip-", "-x", photos,
@@ -124,6 +136,24 @@ private slots:
                  {"\x8e\xca\x90\x5e"
                   "1.jpg"});
         addBatch("Japanese prefix", false, "1", "写真", "", {"\x8e\xca.jpg"}, {"写真1.jpg"});
+        // Names the batch itself frees, where the files may take them: a
+        // chain runs from its free end, a ring takes one spare name.
+        const QByteArrayList trips{"trip1.jpg", "trip2.jpg", "trip3.jpg", "trip4.jpg", "trip5.jpg"};
+        const QByteArray sj = "\x8e\xca";
+        addBatch("shift by one", false, "2", "trip", "", trips.first(3), trips.sliced(1, 3), true);
+        addBatch("shift by many", false, "3", "trip", "", trips.first(3), trips.sliced(2), true);
+        addBatch("put in another order", false, "1", "trip", "",
+                 {"trip3.jpg", "trip1.jpg", "trip5.jpg", "trip2.jpg", "trip4.jpg"}, trips, true, 6);
+        addBatch("reversed", false, "1", "trip", "",
+                 {"trip5.jpg", "trip4.jpg", "trip3.jpg", "trip2.jpg", "trip1.jpg"}, trips, true, 7);
+        addBatch("swap of two", false, "1", "", "", {"2.jpg", "1.jpg"}, {"1.jpg", "2.jpg"}, true,
+                 3);
+        addBatch("some names overlap", false, "1", "", "", {"a.jpg", "3.jpg", "b.jpg", "1.jpg"},
+                 {"1.jpg", "2.jpg", "3.jpg", "4.jpg"}, true);
+        addBatch("own names in a chain", true, "1", "", "", {"a.jpg", "a1.jpg"},
+                 {"a1.jpg", "a12.jpg"}, true);
+        addBatch("not UTF-8, swapped", false, "1", fromNative(sj), "", {sj + "2.jpg", sj + "1.jpg"},
+                 {sj + "1.jpg", sj + "2.jpg"}, true, 3);
     }
     void batches() {
         QFETCH(bool, ownName);
@@ -138,9 +168,12 @@ private slots:
         request.ownName = ownName;
         request.prefix = prefix;
         request.suffix = suffix;
+        QFETCH(bool, overlaps);
+        request.allowNameOverlaps = overlaps;
         PosixFileSystem fs;
         const Run run(request, fs);
         QVERIFY(run.outcome == RenameOutcome(RenameFinished{int(entries.size())}));
+        QTEST(run.plan.stepCount(), "steps");
         QCOMPARE(stopNumber(run.outcome), 0);
         QVERIFY(!run.message());
         QCOMPARE(folder.contents(), renamedTo(entries, names));
@@ -199,7 +232,7 @@ private slots:
         folder.create(entries);
         PosixFileSystem fs;
         const Run run(requestFor(folder, entries, "1"), fs);
-        QVERIFY(run.outcome == RenameOutcome(RenameStopped{1, StopReason::NameTaken, EEXIST}));
+        QVERIFY(run.outcome == RenameOutcome(RenameStopped{1, StopReason::NameTaken, EEXIST, 1}));
         QCOMPARE(renamedCount(run.outcome), 1);
         QCOMPARE(run.plan.entry(1), "b.jpg");
         QCOMPARE(run.plan.newName(1), "2.jpg");
@@ -270,7 +303,7 @@ private slots:
         };
         const Run run(request, fs);
         QFETCH(StopReason, stop);
-        QVERIFY(run.outcome == RenameOutcome(RenameStopped{1, stop, error}));
+        QVERIFY(run.outcome == RenameOutcome(RenameStopped{1, stop, error, 1}));
         QTEST(stopNumber(run.outcome), "number");
         QCOMPARE(renamedCount(run.outcome), 1);
         QCOMPARE(fs.calls, 2);
@@ -288,6 +321,107 @@ private slots:
             QCOMPARE(destination->contents(), renamedTo({"a.jpg"}, {"1.jpg"}));
         if (!removeSource)
             QCOMPARE(source->contents(), renamedTo(entries.sliced(1), entries.sliced(1)));
+    }
+
+    // Where the files may take each other's names, a name held off the list
+    // or a failing rename still stops the run at its entry, a ring half done
+    // is taken back, and 中止 finishes or takes back a ring, whichever is
+    // shorter; the report counts the files renamed. Into another folder it
+    // all goes as in list order. The undo brings every name back.
+    void interrupted_data() {
+        QTest::addColumn<QByteArrayList>("entries");
+        QTest::addColumn<QByteArrayList>("outside");  // off the list, in the target folder
+        QTest::addColumn<QString>("start");           // the prefix is "p"
+        QTest::addColumn<bool>("destination");
+        QTest::addColumn<int>("failAt");  // the rename that fails with EACCES, or after which
+        QTest::addColumn<int>("error");   // 中止 is pressed (error 0)
+        QTest::addColumn<RenameOutcome>("outcome");
+        QTest::addColumn<QString>("message");
+        const QString taken = "保存先に同じ名前が存在しています.\r\n\r\n";
+        const QString failed = "エラーによって処理できませんでした.\r\n\r\n";
+        const QString cancelled = "変換を中止しました.\r\n\r\n";
+        const QString denied = "アクセスが拒否されました\r\n";
+        const auto counts = [](int done, int left) {
+            return QString("変換したファイルは %1 個、変換していないファイルは %2 個です.")
+                .arg(done)
+                .arg(left);
+        };
+        const QByteArrayList three{"p1.jpg", "p2.jpg", "p3.jpg"};
+        const QByteArrayList ring{"p3.jpg", "p1.jpg", "p5.jpg", "p2.jpg", "p4.jpg", "x.jpg"};
+        using R = StopReason;
+        QTest::newRow("shift held at its free end")
+            << three << QByteArrayList{"p4.jpg"} << "2" << false << -1 << 0
+            << RenameOutcome(RenameStopped{2, R::NameTaken, EEXIST, 0})
+            << taken + "p3.jpg が変換できませんでした.\r\n" + counts(0, 3);
+        QTest::newRow("a ring, then a chain held")
+            << QByteArrayList{"p2.jpg", "p1.jpg", "a.jpg", "b.jpg"} << QByteArrayList{"p4.jpg"}
+            << "1" << false << -1 << 0 << RenameOutcome(RenameStopped{3, R::NameTaken, EEXIST, 3})
+            << taken + "b.jpg が変換できませんでした.\r\n" + counts(3, 1);
+        QTest::newRow("a ring failing half-way: taken back")
+            << ring << QByteArrayList{} << "1" << false << 2 << EACCES
+            << RenameOutcome(RenameStopped{4, R::AccessError, EACCES, 0})
+            << failed + "p4.jpg が変換できませんでした.\r\n" + denied + counts(0, 6);
+        QTest::newRow("into another folder")
+            << QByteArrayList{"a.jpg", "p2.jpg"} << QByteArrayList{"p2.jpg"} << "1" << true << -1
+            << 0 << RenameOutcome(RenameStopped{1, R::NameTaken, EEXIST, 1})
+            << taken + "p2.jpg より後のファイルが変換できませんでした.";
+        QTest::newRow("中止, one file aside: taken back")
+            << QByteArrayList{"p2.jpg", "p1.jpg"} << QByteArrayList{} << "1" << false << 0 << 0
+            << RenameOutcome(RenameCancelled{0}) << cancelled + "ファイルは変換していません.";
+        QTest::newRow("中止, a ring of five half done: finished")
+            << ring << QByteArrayList{} << "1" << false << 2 << 0
+            << RenameOutcome(RenameCancelled{5}) << cancelled + counts(5, 1);
+    }
+    void interrupted() {
+        QFETCH(QByteArrayList, entries);
+        QFETCH(QByteArrayList, outside);
+        QFETCH(bool, destination);
+        Folder folder;
+        Folder elsewhere;
+        const Folder& target = destination ? elsewhere : folder;
+        folder.create(entries);
+        target.create(outside);
+        QFETCH(QString, start);
+        RenameRequest request = requestFor(folder, entries, start);
+        request.prefix = "p";
+        request.allowNameOverlaps = true;
+        request.moveToDestination = destination;
+        request.destination = fromNative(target.path());
+        FailingFileSystem fs;
+        QFETCH(int, failAt);
+        QFETCH(int, error);
+        fs.failAt = failAt;
+        fs.error = error;
+        // Known by inode, as listed: a file off the list that looks alike
+        // is never taken for one of them.
+        for (ListedFile& file : request.files)
+            file.inode = fs.identify(folder.path() + '/' + file.name)->inode;
+        const ScratchFolder settings;
+        const QString journal = settings.filePath(QStringLiteral("Tolvane.undo"));
+        const RenamePlan plan = RenamePlan::make(request, fs);
+        const RenameOutcome outcome = renameAll(plan, fs, &fs.progress, journal);
+        QTEST(outcome, "outcome");
+        QTEST(stopMessage(plan, outcome)->text, "message");
+        // The first to take their new names in the plan's order have them.
+        Contents there = renamedTo(outside, outside);
+        Contents here = renamedTo(entries, entries);
+        for (int done = 0; done < renamedCount(outcome); ++done) {
+            const int k = plan.entryInTurn(done);
+            here.erase(entries[k]);
+            there[plan.newName(k).toByteArray()] = entries[k];
+        }
+        if (!destination)
+            here.merge(there);
+        QCOMPARE(folder.contents(), here);
+        if (destination)
+            QCOMPARE(elsewhere.contents(), there);
+
+        fs.failAt = -1;
+        if (const std::optional<BatchRecord> record = readJournal(journal))
+            QVERIFY(remainingAfter(*record, undoBatch(*record, fs)).entries.empty());
+        QCOMPARE(folder.contents(),
+                 renamedTo(entries + (destination ? QByteArrayList{} : outside),
+                           entries + (destination ? QByteArrayList{} : outside)));
     }
 
     // Each way of renaming moves to a free name and refuses a taken one, even

@@ -24,10 +24,15 @@ struct SizeAndTimeFileSystem : PosixFileSystem {
     IdentityKind identityKind(const QByteArray&) override { return IdentityKind::SizeAndTime; }
 };
 
-// The real file system, ending the process just before its stopAt-th rename.
+// The real file system, ending the process just before its stopAt-th rename;
+// its files known by size and time unless byInode.
 struct DyingFileSystem : SizeAndTimeFileSystem {
     int stopAt = -1;
     int calls = 0;
+    bool byInode = false;
+    IdentityKind identityKind(const QByteArray& folder) override {
+        return byInode ? PosixFileSystem::identityKind(folder) : IdentityKind::SizeAndTime;
+    }
     int renameNoReplace(const QByteArray& from, const QByteArray& to) override {
         if (calls++ == stopAt)
             ::_exit(0);
@@ -331,11 +336,23 @@ private slots:
     // renamed ones.
     void killedWhileRecording_data() {
         QTest::addColumn<int>("killBefore");
+        QTest::addColumn<bool>("reversed");  // the list reversed, the same names given back
+        QTest::addColumn<bool>("byInode");
         for (int k : {0, 1, 4, 7})
-            QTest::addRow("before rename %d", k) << k;
+            QTest::addRow("before rename %d", k) << k << false << false;
+        // Rings of two files, each opened by one file stepping aside to a
+        // spare name: killed with that file aside, between rings, and never
+        // (all 10 renames). Every step is recorded before the first rename
+        // where the files are known by inode.
+        for (int k : {1, 2, 3, 7, 10}) {
+            QTest::addRow("reversed, before rename %d", k) << k << true << false;
+            QTest::addRow("reversed, by inode, before rename %d", k) << k << true << true;
+        }
     }
     void killedWhileRecording() {
         QFETCH(int, killBefore);
+        QFETCH(bool, reversed);
+        QFETCH(bool, byInode);
         const QByteArray source = folder("killed");
         const QString journal = root_.filePath(QStringLiteral("killed.undo"));
         QByteArrayList names;
@@ -345,21 +362,28 @@ private slots:
             photos.push_back({photoBytes(names.back(), k), names.back(), names.back()});
             writeWhole(source + '/' + names.back(), photos.back().bytes);
         }
-        const RenameRequest r = request(source, names, QStringLiteral("n"));
+        QByteArrayList listed = names;
+        if (reversed)
+            std::reverse(listed.begin(), listed.end());
+        RenameRequest r =
+            request(source, listed, reversed ? QStringLiteral("p") : QStringLiteral("n"));
+        r.allowNameOverlaps = reversed;
         const pid_t child = ::fork();
         if (child == 0) {
             DyingFileSystem fs;
             fs.stopAt = killBefore;
+            fs.byInode = byInode;
             renameAll(RenamePlan::make(r, fs), fs, nullptr, journal);
             ::_exit(1);
         }
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
-        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(WEXITSTATUS(status), killBefore < (reversed ? 10 : 8) ? 0 : 1);
 
         SizeAndTimeFileSystem fs;
         const std::optional<BatchRecord> record = readJournal(journal);
         QVERIFY(record);
+        QCOMPARE(record->kind, byInode ? IdentityKind::Inode : IdentityKind::SizeAndTime);
         const UndoOutcome outcome = undoBatch(*record, fs);
         QCOMPARE(outcome.restored, killBefore);
         QVERIFY(remainingAfter(*record, outcome).entries.empty());

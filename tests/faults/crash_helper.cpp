@@ -4,8 +4,12 @@
 // answered yes, recording the batch in JOURNAL as the window does. Or undoes
 // the batch JOURNAL records.
 //
-// Usage: tolvane_crash_helper JOURNAL FOLDER PATTERNS START PREFIX [SUFFIX]
+// Usage: tolvane_crash_helper [--overlaps] [--reverse] JOURNAL FOLDER PATTERNS START PREFIX
+//                             [SUFFIX]
 //        tolvane_crash_helper JOURNAL --undo
+//
+// --overlaps: the files may take each other's names (the 設定 menu's item);
+// --reverse: the list in reverse order, as the user may put it by hand.
 //
 // Standard output: "listed N" once the list is read, then the count of files
 // renamed so far after every rename, then "done RENAMED STOP". The exit code
@@ -16,6 +20,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/files/FileList.h"
@@ -75,12 +80,15 @@ int undo(const QString& journal) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    QStringList args = app.arguments();
     if (args.size() == 3 && args[2] == QLatin1String("--undo"))
         return undo(args[1]);
+    const bool overlaps = args.removeAll(QStringLiteral("--overlaps")) > 0;
+    const bool reverse = args.removeAll(QStringLiteral("--reverse")) > 0;
     if (args.size() < 6) {
         std::fputs(
-            "usage: tolvane_crash_helper JOURNAL FOLDER PATTERNS START PREFIX [SUFFIX]\n"
+            "usage: tolvane_crash_helper [--overlaps] [--reverse] JOURNAL FOLDER PATTERNS START "
+            "PREFIX [SUFFIX]\n"
             "       tolvane_crash_helper JOURNAL --undo\n",
             stderr);
         return 64;
@@ -99,6 +107,9 @@ int main(int argc, char** argv) {
     request.prefix = args[5];
     request.suffix = args.size() > 6 ? args[6] : QString();
     request.files = files.files();
+    request.allowNameOverlaps = overlaps;
+    if (reverse)
+        std::reverse(request.files.begin(), request.files.end());
     say("listed " + QByteArray::number(qsizetype(request.files.size())));
 
     ReportingFileSystem fs;

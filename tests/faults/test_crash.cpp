@@ -3,13 +3,17 @@
 #include <QProcess>
 #include <QRandomGenerator>
 
+#include "CrashHelper.h"
 #include "Inventory.h"
 
 // A run killed with SIGKILL part-way through, again and again on one folder:
 // after each kill every file is under its old or its new name with its bytes,
 // the renamed ones are exactly the first ones of the list, and the undo from
 // the batch's journal brings back exactly those, touching nothing else. A
-// second run over what is left renames everything like any run.
+// second run over what is left renames everything like any run. The same
+// with the list reversed and the same names given back, the files allowed to
+// take each other's names: one file at most is under a spare name when the
+// run is killed, and none after the undo.
 //
 // TOLVANE_LONG_TESTS=1: 20 kills over 32 767 files; otherwise 3 over 5 000.
 // TOLVANE_CRASH_SEED picks other moments to kill at.
@@ -23,63 +27,16 @@ QByteArray numbered(const QByteArray& prefix, int serial, int files) {
     return prefix + QByteArray::number(serial).rightJustified(width, '0') + ".jpg";
 }
 
-struct Run {
-    bool killed = false;
-    int exitCode = -1;
-    QByteArray lastLine;
-};
-
-// Runs the helper over folder with the given prefix and start number 1. With
-// killAfter >= 0 it is killed as soon as it reports that many renames (0: as
-// soon as it has read the folder), after a further pause of jitterMicroseconds.
-Run runHelper(const QString& journal, const QString& folder, const QByteArray& prefix,
-              int killAfter, unsigned long jitterMicroseconds = 0) {
-    Run run;
-    QProcess helper;
-    helper.start(
-        QStringLiteral(TOLVANE_CRASH_HELPER),
-        {journal, folder, QStringLiteral("*.jpg"), QStringLiteral("1"), QString::fromUtf8(prefix)});
-    if (!helper.waitForStarted())
-        return run;
-    QByteArray pending;
-    while (helper.state() != QProcess::NotRunning) {
-        if (!helper.waitForReadyRead(30000))
-            break;
-        pending += helper.readAllStandardOutput();
-        qsizetype end;
-        while ((end = pending.indexOf('\n')) >= 0) {
-            run.lastLine = pending.left(end);
-            pending.remove(0, end + 1);
-        }
-        // The first line is "listed N": from then on the count is known.
-        const bool listed = !run.lastLine.isEmpty();
-        const int count = run.lastLine.startsWith("listed") ? 0 : run.lastLine.toInt();
-        if (killAfter >= 0 && listed && count >= killAfter) {
-            // A moment anywhere in the rename that follows, not only right
-            // after the report.
-            QThread::usleep(jitterMicroseconds);
-            helper.kill();
-            break;
-        }
-    }
-    helper.waitForFinished(120000);
-    pending += helper.readAllStandardOutput();
-    for (const QByteArray& line : pending.split('\n')) {
-        if (!line.isEmpty())
-            run.lastLine = line;
-    }
-    run.killed = helper.exitStatus() == QProcess::CrashExit;
-    run.exitCode = helper.exitCode();
-    return run;
-}
-
-// The undo of the journal's batch; its "undone RESTORED LEFT" line.
-QByteArray undoWithHelper(const QString& journal) {
-    QProcess helper;
-    helper.start(QStringLiteral(TOLVANE_CRASH_HELPER), {journal, QStringLiteral("--undo")});
-    if (!helper.waitForFinished(120000) || helper.exitCode() != 0)
-        return "exit " + QByteArray::number(helper.exitCode());
-    return helper.readAllStandardOutput().trimmed();
+// The helper over folder with the given prefix and start number 1, killed as
+// runHelper says. reversed: the list reversed, the files allowed to take each
+// other's names.
+HelperRun runRename(const QString& journal, const QString& folder, const QByteArray& prefix,
+                    int killAfter, unsigned long jitterMicroseconds = 0, bool reversed = false) {
+    QStringList args{journal, folder, QStringLiteral("*.jpg"), QStringLiteral("1"),
+                     QString::fromUtf8(prefix)};
+    if (reversed)
+        args = QStringList{QStringLiteral("--overlaps"), QStringLiteral("--reverse")} + args;
+    return runHelper(args, killAfter, jitterMicroseconds);
 }
 
 }  // namespace
@@ -87,7 +44,13 @@ QByteArray undoWithHelper(const QString& journal) {
 class TestCrash : public QObject {
     Q_OBJECT
 private slots:
+    void killedMidRun_data() {
+        QTest::addColumn<bool>("reversed");
+        QTest::newRow("in list order") << false;
+        QTest::newRow("reversed, names given back") << true;
+    }
     void killedMidRun() {
+        QFETCH(bool, reversed);
         const bool full = qEnvironmentVariable("TOLVANE_LONG_TESTS") == QLatin1String("1");
         const int files = full ? 32767 : 5000;
         const int kills = full ? 20 : 3;
@@ -109,7 +72,11 @@ private slots:
         // without asking the program.
         std::vector<QByteArray> bytes(static_cast<size_t>(files));
         std::vector<QByteArray> names(bytes.size());
+        // Reversed: the serial each photo's name has now; the run gives the
+        // photo of serial s the serial files + 1 - s.
+        std::vector<int> serials(bytes.size());
         for (int k = 0; k < files; ++k) {
+            serials[size_t(k)] = k + 1;
             names[size_t(k)] = numbered("r0-", k + 1, files);
             bytes[size_t(k)] = photoBytes(names[size_t(k)], k);
             writeWhole(root + '/' + names[size_t(k)], bytes[size_t(k)]);
@@ -121,19 +88,25 @@ private slots:
             const int from = (kill - 1) * files / kills;
             const int to = kill * files / kills;
             const int target = kill == 1 ? 0 : from + int(random.bounded(to - from));
-            const QByteArray killedPrefix = 'k' + QByteArray::number(kill) + '-';
-            const Run killed =
-                runHelper(journal, dir.path(), killedPrefix, target, random.bounded(400u));
+            const QByteArray killedPrefix =
+                reversed ? QByteArray("r0-") : 'k' + QByteArray::number(kill) + '-';
+            const HelperRun killed = runRename(journal, dir.path(), killedPrefix, target,
+                                               random.bounded(400u), reversed);
 
+            const auto newName = [&](const QByteArray& prefix, int k) {
+                return numbered(prefix, reversed ? files + 1 - serials[size_t(k)] : k + 1, files);
+            };
             std::vector<Photo> photos;
             for (int k = 0; k < files; ++k)
-                photos.push_back(
-                    {bytes[size_t(k)], names[size_t(k)], numbered(killedPrefix, k + 1, files)});
+                photos.push_back({bytes[size_t(k)], names[size_t(k)], newName(killedPrefix, k)});
             photos.push_back({"notes", "notes.txt", "notes.txt"});
             Files now = inventory(root);
-            VERIFY_ACCOUNTED_FOR(now, photos);
+            std::vector<Photo> notAside = photos;
+            const int aside = takeOutSpareNamed(now, notAside);
+            QVERIFY(aside <= (reversed ? 1 : 0));
+            VERIFY_ACCOUNTED_FOR(now, notAside);
             const int renamed = movedCount(now, photos);
-            for (int k = 0; k < renamed; ++k)
+            for (int k = 0; k < renamed && !reversed; ++k)
                 QVERIFY2(now.count(photos[size_t(k)].newPath), "renamed out of list order");
             if (renamed > 0 && renamed < files)
                 ++landedMidRun;
@@ -144,10 +117,14 @@ private slots:
             // to undo after it.
             // Killed before it wrote its journal, a batch renamed nothing.
             const bool recorded = QFile::exists(journal);
-            QVERIFY(recorded || renamed == 0);
+            QVERIFY(recorded || renamed + aside == 0);
             const QByteArray undone = undoWithHelper(journal);
-            QCOMPARE(undone, recorded ? "undone " + QByteArray::number(renamed) + " 0"
-                                      : QByteArray("exit 4"));
+            // Reversed, a step to or from a spare name is a step of its own.
+            if (reversed)
+                QVERIFY2(!recorded || undone.endsWith(" 0"), undone.constData());
+            else
+                QCOMPARE(undone, recorded ? "undone " + QByteArray::number(renamed) + " 0"
+                                          : QByteArray("exit 4"));
             QVERIFY(!QFile::exists(journal));
             for (Photo& photo : photos)
                 photo.newPath = photo.oldPath;
@@ -156,21 +133,25 @@ private slots:
             photos.pop_back();
 
             // A whole run over the folder as it is again.
-            const QByteArray againPrefix = 'r' + QByteArray::number(kill) + '-';
-            const Run again = runHelper(journal, dir.path(), againPrefix, -1);
+            const QByteArray againPrefix =
+                reversed ? QByteArray("r0-") : 'r' + QByteArray::number(kill) + '-';
+            const HelperRun again = runRename(journal, dir.path(), againPrefix, -1, 0, reversed);
             QVERIFY(!again.killed);
             QCOMPARE(again.exitCode, 0);
             QCOMPARE(again.lastLine, "done " + QByteArray::number(files) + " 0");
             photos.clear();
             for (int k = 0; k < files; ++k)
-                photos.push_back(
-                    {bytes[size_t(k)], names[size_t(k)], numbered(againPrefix, k + 1, files)});
+                photos.push_back({bytes[size_t(k)], names[size_t(k)], newName(againPrefix, k)});
             photos.push_back({"notes", "notes.txt", "notes.txt"});
             now = inventory(root);
             VERIFY_ACCOUNTED_FOR(now, photos);
-            QCOMPARE(movedCount(now, photos), files);
-            for (int k = 0; k < files; ++k)
+            // Reversed over an odd count, the middle photo keeps its name.
+            QCOMPARE(movedCount(now, photos), reversed ? files - files % 2 : files);
+            for (int k = 0; k < files; ++k) {
                 names[size_t(k)] = photos[size_t(k)].newPath;
+                if (reversed)
+                    serials[size_t(k)] = files + 1 - serials[size_t(k)];
+            }
         }
         // Kills that came after the run had ended prove nothing of a crash.
         QVERIFY(landedMidRun >= std::max(1, kills / 2));

@@ -210,10 +210,12 @@ private slots:
             QStringList list;
             for (QAction* a : m->actions()) {
                 list << a->text();
-                // No access keys or check marks anywhere; a separator, a
+                // No access keys anywhere; a check mark, a separator, a
                 // shortcut or a disabled item only where the test says.
-                if (a->text().contains(u'&') || a->isCheckable())
+                if (a->text().contains(u'&'))
                     list << QStringLiteral("<odd>");
+                if (a->isCheckable())
+                    list << QString::fromLatin1(a->isChecked() ? "<checked>" : "<unchecked>");
                 if (a->isSeparator())
                     list << QStringLiteral("<separator>");
                 if (!a->shortcut().isEmpty())
@@ -225,8 +227,10 @@ private slots:
         };
         const QList<QAction*> menus = w.menuBar()->actions();
         // The undo of the last batch is there only while a batch is recorded.
-        QCOMPARE(texts(menus[0]->menu()), (QStringList{"拡張子...", "", "<separator>",
-                                                       "変換を元に戻す", "Ctrl+Z", "<disabled>"}));
+        QCOMPARE(
+            texts(menus[0]->menu()),
+            (QStringList{"拡張子...", "変換するファイル同士の名前の重なりを許す", "<unchecked>", "",
+                         "<separator>", "変換を元に戻す", "Ctrl+Z", "<disabled>"}));
         QCOMPARE(texts(menus[1]->menu()),
                  (QStringList{QStringLiteral("使い方..."), QStringLiteral("ホームページ..."),
                               QStringLiteral("バージョン情報...")}));

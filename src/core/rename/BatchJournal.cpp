@@ -341,16 +341,17 @@ std::optional<BatchRecord> decodeBatchRecord(QByteArrayView bytes) {
 
 namespace {
 
-// The plan's entries as the journal reads them, each with the listing's inode
-// number on the batch's device.
+// The plan's steps as the journal reads them, in the order they run, each
+// with its file's inode number from the listing on the batch's device. A
+// file that goes by way of a spare name has two steps.
 class PlanEntries : public JournalEntries {
 public:
     PlanEntries(const RenamePlan& plan, quint64 device) : plan_(plan), device_(device) {}
-    int count() const override { return plan_.count(); }
-    QByteArrayView oldName(int k) const override { return plan_.entry(k); }
-    QByteArrayView newName(int k) const override { return plan_.newName(k); }
-    std::optional<FileIdentity> identity(int k) const override {
-        return FileIdentity{device_, plan_.inode(k), -1, 0, 0};
+    int count() const override { return plan_.stepCount(); }
+    QByteArrayView oldName(int i) const override { return plan_.stepFrom(i); }
+    QByteArrayView newName(int i) const override { return plan_.stepTo(i); }
+    std::optional<FileIdentity> identity(int i) const override {
+        return FileIdentity{device_, plan_.inode(plan_.step(i).entry), -1, 0, 0};
     }
 
 private:

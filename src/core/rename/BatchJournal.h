@@ -16,7 +16,9 @@ class RenamePlan;
 // any moment of it: its format, its reader and its writer. A batch's journal
 // is in place, whole, before its first rename; where files are known by size
 // and time, each file's identity is appended just before its rename, so a
-// file renamed is always a file recorded.
+// file renamed is always a file recorded. Its entries are the batch's
+// renames in the order they run, a file's move to a spare name and from it
+// included, so that undoing them last first retraces every file's way.
 
 struct JournalEntry {
     QByteArray oldName;
@@ -93,9 +95,9 @@ public:
     // (checked on the first file: a listing through some layers gives numbers
     // of its own), else by size and time.
     JournalState begin(const QString& path, const RenamePlan& plan);
-    // Just before entry k, at oldPath, is renamed.
+    // Just before step k of the plan renames the file at oldPath.
     void beforeRename(int k, const QByteArray& oldPath);
-    // After the run, with the number of entries that carry their new names.
+    // After the run, with the number of files it left renamed.
     void end(int renamed);
     JournalState state() const { return state_; }
 

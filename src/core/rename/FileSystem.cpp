@@ -1,5 +1,6 @@
 #include "core/rename/FileSystem.h"
 
+#include "core/rename/NameRules.h"
 #include "core/rename/RenameFallback.h"
 
 #include <fcntl.h>
@@ -9,10 +10,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <ctime>
 
 namespace {
+
+// Spare names tried before a case-only rename gives up.
+constexpr int kSpareAttempts = 100;
 
 int checkThenRename(const QByteArray& from, const QByteArray& to) {
     struct stat st;
@@ -77,9 +82,17 @@ int unlessTakenByItself(int error, const QByteArray& from, const QByteArray& to)
                        own.st_mtime == target.st_mtime;
     if (!alike)
         return error;
+    // A spare name another file holds (a "~" name the user keeps) is varied
+    // until one is free: the name the file wants is no less its own.
     const qsizetype slash = from.lastIndexOf('/') + 1;
-    const QByteArray spare = from.first(slash) + '~' + from.sliced(slash);
-    if (noReplace(from, spare) != 0)
+    QByteArray spare;
+    int aside = EEXIST;
+    for (int attempt = 0; attempt < kSpareAttempts && aside == EEXIST; ++attempt) {
+        spare =
+            from.first(slash) + spareName(QByteArrayView(from).sliced(slash), attempt, NAME_MAX);
+        aside = noReplace(from, spare);
+    }
+    if (aside != 0)
         return EEXIST;
     // The rename's own lookup asks the file system afresh; an lstat here
     // could still see the old name in a FUSE file system's cache.

@@ -67,7 +67,7 @@ public:
 // The real file system: renameat2 with RENAME_NOREPLACE; where a file system
 // refuses that flag, link + unlink where hard links work, else a check for the
 // target right before a plain rename. A case-only rename goes through a spare
-// name ("~" before the old one) for a moment.
+// name (see spareName) for a moment.
 class PosixFileSystem : public FileSystem {
 public:
     int renameNoReplace(const QByteArray& from, const QByteArray& to) override;

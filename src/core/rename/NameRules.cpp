@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
+
 namespace {
 
 void appendSerial(QByteArray& out, int serial, int width) {
@@ -57,4 +59,18 @@ QByteArray ownNameWithSerial(QByteArrayView entry, int serial, int width) {
     QByteArray name;
     appendOwnNameWithSerial(name, entry, serial, width);
     return name;
+}
+
+QByteArray spareName(QByteArrayView name, int attempt, qsizetype longest) {
+    QByteArray spare("~");
+    if (attempt > 0) {
+        appendSerial(spare, attempt + 1, 0);
+        spare += '~';
+    }
+    qsizetype from = std::max<qsizetype>(0, name.size() - (longest - spare.size()));
+    // A UTF-8 character's continuation bytes are 10xxxxxx.
+    while (from < name.size() && (static_cast<unsigned char>(name[from]) & 0xC0) == 0x80)
+        ++from;
+    spare.append(name.sliced(from));
+    return spare;
 }

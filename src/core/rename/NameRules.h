@@ -22,3 +22,9 @@ QByteArray serialName(QByteArrayView entry, QByteArrayView prefix, int serial, i
 // gives "a09.JPG".
 void appendOwnNameWithSerial(QByteArray& out, QByteArrayView entry, int serial, int width);
 QByteArray ownNameWithSerial(QByteArrayView entry, int serial, int width);
+
+// A name to keep a file under for a moment, out of the way of the names a
+// batch gives: "~" + name on the first attempt, "~2~" + name on the second,
+// and so on. Where that would be longer than longest bytes, only the end of
+// name is kept (its extension with it), cut where a character begins.
+QByteArray spareName(QByteArrayView name, int attempt, qsizetype longest);

@@ -1,34 +1,16 @@
 #include "core/rename/Preview.h"
 
 #include "core/files/FileListing.h"
+#include "core/rename/NameKeys.h"
 #include "core/text/NativeName.h"
 
 #include <string_view>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace {
 
 const QString kArrow = QStringLiteral(" → ");
 const QString kTakenMark = QStringLiteral("  ← 同じ名前が存在しています");
-
-// The names as they are compared: their own bytes, or, where letter case
-// does not count, their case-folded text. Views into bytes that live as long
-// as the set, so a folder of tens of thousands of names is not copied.
-class NameKeys {
-public:
-    explicit NameKeys(bool ignoresCase) : ignoresCase_(ignoresCase) {}
-
-    std::string_view key(QByteArrayView name) {
-        if (!ignoresCase_)
-            return std::string_view(name.data(), size_t(name.size()));
-        folded_.push_back(fromNative(name.toByteArray()).toCaseFolded().toUtf8());
-        return std::string_view(folded_.back().constData(), size_t(folded_.back().size()));
-    }
-
-private:
-    bool ignoresCase_;
-    std::vector<QByteArray> folded_;  // moved on growth: their bytes stay where they are
-};
 
 void appendLine(QString& text, const RenamePlan& plan, int k) {
     text += displayName(plan.entry(k).toByteArray());
@@ -38,48 +20,66 @@ void appendLine(QString& text, const RenamePlan& plan, int k) {
 
 }  // namespace
 
-std::vector<int> takenNewNames(const RenamePlan& plan, const std::vector<QByteArray>& targetNames,
-                               bool ignoresCase) {
+std::vector<TakenName> takenNewNames(const RenamePlan& plan,
+                                     const std::vector<QByteArray>& targetNames, bool ignoresCase) {
     NameKeys keys(ignoresCase);
-    std::unordered_set<std::string_view> present;
+    // Each name in the target folder, and whether a file of the batch that
+    // a later step renames away holds it.
+    std::unordered_map<std::string_view, bool> present;
     present.reserve(targetNames.size() + size_t(plan.count()));
     for (const QByteArray& name : targetNames)
-        present.insert(keys.key(name));
+        present.emplace(keys.key(name), false);
     const bool sameFolder = plan.sourceFolder() == plan.targetFolder();
-    std::vector<int> taken;
-    for (int k = 0; k < plan.count(); ++k) {
-        const std::string_view oldKey = keys.key(plan.entry(k));
-        const std::string_view newKey = keys.key(plan.newName(k));
+    if (sameFolder) {
+        for (int k = 0; k < plan.count(); ++k) {
+            const std::string_view oldKey = keys.key(plan.entry(k));
+            if (oldKey != keys.key(plan.newName(k)))
+                present[oldKey] = true;
+        }
+    }
+    std::vector<TakenName> taken;
+    for (int i = 0; i < plan.stepCount(); ++i) {
+        const std::string_view fromKey = keys.key(plan.stepFrom(i));
+        const std::string_view toKey = keys.key(plan.stepTo(i));
         // A file already so named stays as it is; a name that differs only
         // in case on such a file system is the file's own.
-        if (sameFolder && oldKey == newKey)
+        if (sameFolder && fromKey == toKey)
             continue;
-        if (present.count(newKey) != 0) {
-            taken.push_back(k);
+        if (const auto holder = present.find(toKey); holder != present.end()) {
+            // Where the files may take each other's names, one that finds its
+            // name still held by a file of the batch waits behind that file,
+            // which was itself in the way of something: not a cause to show.
+            if (!holder->second || !plan.overlapsAllowed())
+                taken.push_back({plan.step(i).entry, holder->second});
             continue;
         }
-        present.insert(newKey);
+        present.emplace(toKey, false);
         if (sameFolder)
-            present.erase(oldKey);
+            present.erase(fromKey);
     }
     return taken;
 }
 
-QString previewText(const RenamePlan& plan, const std::vector<int>& taken) {
+QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken) {
     QString text;
     text.reserve(qsizetype(plan.count()) * 40);
     if (!taken.empty()) {
-        text += QStringLiteral("同じ名前のファイルがあるため、次の行で変換が止まります: ");
-        appendLine(text, plan, taken.front());
+        text += taken.front().byBatchFile
+                    ? QStringLiteral(
+                          "変換するファイルの中に同じ名前のものがあるため、次の行で変換が止まり"
+                          "ます (設定の「変換するファイル同士の名前の重なりを許す」を選ぶと、"
+                          "この行で止まらずに変換できます): ")
+                    : QStringLiteral("同じ名前のファイルがあるため、次の行で変換が止まります: ");
+        appendLine(text, plan, taken.front().entry);
         text += QStringLiteral("\n\n");
     }
-    size_t next = 0;
+    std::vector<bool> marked(size_t(plan.count()), false);
+    for (const TakenName& name : taken)
+        marked[size_t(name.entry)] = true;
     for (int k = 0; k < plan.count(); ++k) {
         appendLine(text, plan, k);
-        if (next < taken.size() && taken[next] == k) {
+        if (marked[size_t(k)])
             text += kTakenMark;
-            ++next;
-        }
         text += u'\n';
     }
     return text;

@@ -9,16 +9,29 @@
 // What the question before a rename shows in its details: every entry's old
 // and new name, in list order, from the very plan the run renames by.
 
+// An entry whose new name will be taken when its turn comes.
+struct TakenName {
+    int entry = 0;
+    // Held by a file of the batch that a later step renames away: with the
+    // files allowed to take each other's names, the run would go on there.
+    bool byBatchFile = false;
+
+    bool operator==(const TakenName&) const = default;
+};
+
 // The entries whose new name will be taken when their turn comes: by a file
 // of the target folder that the batch has not renamed away by then, or by
-// an earlier entry's new name. ignoresCase: the target's file system does
-// not tell letter case apart. In list order.
-std::vector<int> takenNewNames(const RenamePlan& plan, const std::vector<QByteArray>& targetNames,
-                               bool ignoresCase);
+// another entry's new name. A name that a file of the batch gives up before
+// its turn, in the plan's order, is free; where the files may take each
+// other's names, one held by a file of the batch held up itself is left out.
+// ignoresCase: the target's file system does not tell letter case apart. In
+// the order of the plan's steps.
+std::vector<TakenName> takenNewNames(const RenamePlan& plan,
+                                     const std::vector<QByteArray>& targetNames, bool ignoresCase);
 
 // One line an entry, "old → new" as the conversion list shows names; a
 // taken line is marked, and the first of them is named first of all.
-QString previewText(const RenamePlan& plan, const std::vector<int>& taken);
+QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken);
 
 // Both, with the target folder read now.
 QString previewText(const RenamePlan& plan);

@@ -14,22 +14,39 @@ QString entryAt(const RenamePlan& plan, int at) {
     return at >= 0 && at < plan.count() ? displayName(plan.entry(at).toByteArray()) : QString();
 }
 
-// What follows the first line of a stop for an error: where the run stopped,
-// and why in the system's own terms.
-QString whereAndWhy(const RenamePlan& plan, int at, const QString& reason) {
-    return kParagraph + entryAt(plan, at) +
-           QStringLiteral(" より後のファイルが変換できませんでした.") + kLine + reason;
+const QString kNotAfter = QStringLiteral(" より後のファイルが変換できませんでした.");
+
+// How many files carry their new names, where they are not the first ones
+// of the list.
+QString renamedOutOf(const RenamePlan& plan, int renamed) {
+    return QStringLiteral("変換したファイルは %1 個、変換していないファイルは %2 個です.")
+        .arg(renamed)
+        .arg(plan.count() - renamed);
+}
+
+// What follows the first line of a stop: the entry the run stopped at, with
+// the entries before it renamed and the later ones not; or, where the files
+// did not take their names in list order, with how many did. Then, for an
+// error, why in the system's own terms.
+QString whereAndWhy(const RenamePlan& plan, int at, int renamed,
+                    const QString& reason = QString()) {
+    QString text = kParagraph + entryAt(plan, at);
+    text += plan.reordered() ? QStringLiteral(" が変換できませんでした.") : kNotAfter;
+    if (!reason.isEmpty())
+        text += kLine + reason;
+    if (plan.reordered())
+        text += kLine + renamedOutOf(plan, renamed);
+    return text;
 }
 
 Message stoppedMessage(const RenamePlan& plan, const RenameStopped& stopped) {
     switch (stopped.reason) {
         case StopReason::FolderMissing:
             return Message{QStringLiteral("保存先フォルダーが存在しないので処理できませんでした.") +
-                           whereAndWhy(plan, stopped.at, missingFolderReason())};
+                           whereAndWhy(plan, stopped.at, stopped.renamed, missingFolderReason())};
         case StopReason::NameTaken:
-            return Message{QStringLiteral("保存先に同じ名前が存在しています.") + kParagraph +
-                               entryAt(plan, stopped.at) +
-                               QStringLiteral(" より後のファイルが変換できませんでした."),
+            return Message{QStringLiteral("保存先に同じ名前が存在しています.") +
+                               whereAndWhy(plan, stopped.at, stopped.renamed),
                            kWarningTitle, Icon::Warning};
         default:
             break;
@@ -37,7 +54,7 @@ Message stoppedMessage(const RenamePlan& plan, const RenameStopped& stopped) {
     const QString reason = stopped.reason == StopReason::FolderGone ? missingFolderReason()
                                                                     : reasonForError(stopped.error);
     return Message{QStringLiteral("エラーによって処理できませんでした.") +
-                   whereAndWhy(plan, stopped.at, reason)};
+                   whereAndWhy(plan, stopped.at, stopped.renamed, reason)};
 }
 
 Message refusedMessage(const RenamePlan& plan, const PlanRefusal& refusal) {
@@ -50,7 +67,7 @@ Message refusedMessage(const RenamePlan& plan, const PlanRefusal& refusal) {
             // A plan refused for one name renamed no file at all, though the
             // name it refused may be far down the list.
             return Message{QStringLiteral("エラーによって処理できませんでした.") +
-                           whereAndWhy(plan, refusal.at, reasonForError(refusal.error)) + kLine +
+                           whereAndWhy(plan, refusal.at, 0, reasonForError(refusal.error)) + kLine +
                            QStringLiteral("ファイルは変換していません.")};
     }
 }
@@ -131,12 +148,16 @@ Message confirmationMessage(const RenameRequest& request) {
 
 std::optional<Message> stopMessage(const RenamePlan& plan, const RenameOutcome& outcome) {
     if (const auto* cancelled = std::get_if<RenameCancelled>(&outcome)) {
-        return Message(QStringLiteral("変換を中止しました.") + kParagraph +
-                           (cancelled->renamed == 0
-                                ? QStringLiteral("ファイルは変換していません.")
-                                : entryAt(plan, cancelled->renamed - 1) +
-                                      QStringLiteral(" より後のファイルは変換していません.")),
-                       kWarningTitle, Icon::Warning);
+        QString what;
+        if (cancelled->renamed == 0)
+            what = QStringLiteral("ファイルは変換していません.");
+        else if (plan.reordered())
+            what = renamedOutOf(plan, cancelled->renamed);
+        else
+            what = entryAt(plan, cancelled->renamed - 1) +
+                   QStringLiteral(" より後のファイルは変換していません.");
+        return Message(QStringLiteral("変換を中止しました.") + kParagraph + what, kWarningTitle,
+                       Icon::Warning);
     }
     if (const auto* stopped = std::get_if<RenameStopped>(&outcome))
         return stoppedMessage(plan, *stopped);

@@ -13,7 +13,7 @@ int renamedCount(const RenameOutcome& outcome) {
     struct Count {
         int operator()(const RenameFinished& finished) const { return finished.renamed; }
         int operator()(const RenameCancelled& cancelled) const { return cancelled.renamed; }
-        int operator()(const RenameStopped& stopped) const { return stopped.at; }
+        int operator()(const RenameStopped& stopped) const { return stopped.renamed; }
         int operator()(const PlanRefusal&) const { return 0; }
     };
     return std::visit(Count(), outcome);
@@ -51,49 +51,113 @@ StopReason reasonFor(int error, FileSystem& fs, const RenamePlan& plan) {
 
 }  // namespace
 
+namespace {
+
+// The step that brings the file of the ring opened at step opened to its new name.
+int ringClosing(const RenamePlan& plan, int opened) {
+    const int spare = plan.step(opened).spare;
+    int i = opened + 1;
+    while (plan.step(i).kind != StepKind::FromSpare || plan.step(i).spare != spare)
+        ++i;
+    return i;
+}
+
+}  // namespace
+
 RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* progress,
                         const QString& journalPath) {
     if (plan.refusal())
         return *plan.refusal();
-    qsizetype longestEntry = 0;
-    qsizetype longestNewName = 0;
+    qsizetype longestFrom = 0;
+    qsizetype longestTo = 0;
     for (int k = 0; k < plan.count(); ++k) {
-        longestEntry = std::max(longestEntry, plan.entry(k).size());
-        longestNewName = std::max(longestNewName, plan.newName(k).size());
+        longestFrom = std::max(longestFrom, plan.entry(k).size());
+        longestTo = std::max(longestTo, plan.newName(k).size());
+    }
+    for (int j = 0; j < plan.spareCount(); ++j) {
+        longestFrom = std::max(longestFrom, plan.spareName(j).size());
+        longestTo = std::max(longestTo, plan.spareName(j).size());
     }
     QByteArray oldPath = plan.sourceFolder();
     QByteArray newPath = plan.targetFolder();
     const qsizetype oldBase = oldPath.size();
     const qsizetype newBase = newPath.size();
-    oldPath.reserve(oldBase + longestEntry);
-    newPath.reserve(newBase + longestNewName);
+    oldPath.reserve(oldBase + longestFrom);
+    newPath.reserve(newBase + longestTo);
+    const auto setPaths = [&](int i) {
+        oldPath.truncate(oldBase);
+        oldPath.append(plan.stepFrom(i));
+        newPath.truncate(newBase);
+        newPath.append(plan.stepTo(i));
+    };
 
     JournalWriter journal(fs);
     if (!journalPath.isEmpty())
         journal.begin(journalPath, plan);
 
-    RenameOutcome outcome = RenameFinished{plan.count()};
-    for (int k = 0; k < plan.count(); ++k) {
-        if (progress && progress->shouldStop()) {
-            outcome = RenameCancelled{k};
-            break;
+    int done = 0;         // entries that carry their new names
+    int inEffect = 0;     // renames made and not taken back
+    int ringOpened = -1;  // the step that took a file to a spare name, while it is there
+    bool stopWhenRingCloses = false;
+    // Takes back the renames of the open ring up to step end, last first. One
+    // that fails leaves the rest to the undo: the journal holds them all.
+    const auto takeRingBack = [&](int end) {
+        for (int j = end - 1; j >= ringOpened; --j) {
+            setPaths(j);
+            if (fs.renameNoReplace(newPath, oldPath) != 0)
+                return;
+            --inEffect;
+            if (plan.step(j).kind == StepKind::Rename)
+                --done;
         }
-        oldPath.truncate(oldBase);
-        oldPath.append(plan.entry(k));
-        newPath.truncate(newBase);
-        newPath.append(plan.newName(k));
+    };
+
+    RenameOutcome outcome = RenameFinished{plan.count()};
+    const int steps = plan.stepCount();
+    for (int i = 0; i < steps; ++i) {
+        if (progress && !stopWhenRingCloses && progress->shouldStop()) {
+            if (ringOpened < 0) {
+                outcome = RenameCancelled{done};
+                break;
+            }
+            if (ringClosing(plan, ringOpened) - i + 1 > i - ringOpened) {
+                takeRingBack(i);
+                outcome = RenameCancelled{done};
+                break;
+            }
+            stopWhenRingCloses = true;
+        }
+        const RenameStep step = plan.step(i);
+        setPaths(i);
         // A file that already carries its new name is done; the kernel would
         // call the name taken and stop the batch.
         if (oldPath != newPath) {
-            journal.beforeRename(k, oldPath);
+            journal.beforeRename(i, oldPath);
             if (const int error = fs.renameNoReplace(oldPath, newPath)) {
-                outcome = RenameStopped{k, reasonFor(error, fs, plan), error};
+                const StopReason reason = reasonFor(error, fs, plan);
+                if (ringOpened >= 0)
+                    takeRingBack(i);
+                outcome = RenameStopped{step.entry, reason, error, done};
                 break;
             }
+            ++inEffect;
         }
+        if (step.kind == StepKind::ToSpare) {
+            ringOpened = i;
+            continue;
+        }
+        if (step.kind == StepKind::FromSpare)
+            ringOpened = -1;
+        ++done;
         if (progress)
-            progress->setDone(k + 1);
+            progress->setDone(done);
+        if (stopWhenRingCloses && ringOpened < 0) {
+            outcome = RenameCancelled{done};
+            break;
+        }
     }
-    journal.end(renamedCount(outcome));
+    // A file left under a spare name, where taking a ring back failed, is
+    // one the undo must bring back too.
+    journal.end(std::max(done, inEffect));
     return outcome;
 }

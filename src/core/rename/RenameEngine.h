@@ -17,35 +17,39 @@ struct RenameFinished {
     bool operator==(const RenameFinished&) const = default;
 };
 
-// Stopped on request (中止) before entry `renamed`: the entries before it
-// carry their new names, the others their old ones.
+// Stopped on request (中止): `renamed` entries carry their new names, the
+// others their old ones; in list order, the first `renamed` entries. A file
+// never stays under a spare name: a ring of names half done is finished or
+// taken back, whichever takes fewer renames, before the run stops.
 struct RenameCancelled {
     int renamed = 0;
     bool operator==(const RenameCancelled&) const = default;
 };
 
 // Entry `at` could not be renamed, for reason, with the system's error (its
-// errno); the entries before it carry their new names, the others their old
-// ones.
+// errno); `renamed` entries carry their new names, the others their old ones
+// (in list order, the entries before `at`). A ring of names half done when a
+// rename failed is taken back.
 struct RenameStopped {
     int at = 0;
     StopReason reason = StopReason::AccessError;
     int error = 0;
+    int renamed = 0;
     bool operator==(const RenameStopped&) const = default;
 };
 
 // A plan that refuses its batch (PlanRefusal) renames no file at all.
 using RenameOutcome = std::variant<RenameFinished, RenameCancelled, RenameStopped, PlanRefusal>;
 
-// How many entries, from the first on, carry their new names.
+// How many entries carry their new names.
 int renamedCount(const RenameOutcome& outcome);
 // The number a tool reports: 0 for a batch that finished or was stopped on
 // request, else its reason's.
 int stopNumber(const RenameOutcome& outcome);
 
-// Renames every entry of plan, in order, one file at a time. The first
-// failure ends the run and leaves the later files untouched. A refused plan
-// renames nothing and gives its refusal. With a journal path, the batch is
-// recorded there ahead of its renames, for the undo (see BatchJournal.h).
+// Runs the steps of plan in their order, one rename each. The first failure
+// ends the run and leaves the files of the later steps untouched. A refused
+// plan renames nothing and gives its refusal. With a journal path, the steps
+// are recorded there ahead of their renames, for the undo (see BatchJournal.h).
 RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* progress = nullptr,
                         const QString& journalPath = QString());

@@ -19,6 +19,10 @@ struct RenameRequest {
     QString prefix;
     QString suffix;
     QString startNumber;  // as typed
+    // The files may take names that other files of the batch give up: the
+    // renames run in the order that frees each name before it is taken.
+    // Off: in list order, stopping at a name any file holds.
+    bool allowNameOverlaps = false;
     // The listed files in serial order: each name as the folder gave it, and
     // the inode number the listing told (0 when unknown), which the undo knows
     // the file by where the file system keeps such numbers.
@@ -55,10 +59,29 @@ struct PlanRefusal {
     bool operator==(const PlanRefusal&) const = default;
 };
 
-// Every new name of a batch, built once, before any file moves: the question
-// shows them, the run renames to them. A batch whose numbers or names cannot
-// be given is refused as a whole, so that it never stops half-way for a
-// reason known beforehand.
+// One rename of a run. A batch's files are renamed one step each, in list
+// order, unless names overlap: a file whose old name another file of the
+// batch wants then moves first, and a ring of files that want each other's
+// names is broken by a spare name (a ring of n files takes n + 1 steps).
+enum class StepKind : quint8 {
+    Rename,     // the file from its old name to its new one
+    ToSpare,    // the file from its old name to a spare name, opening a ring
+    FromSpare,  // the same file from the spare name to its new one, closing it
+};
+
+struct RenameStep {
+    int entry = 0;  // the file of the plan it moves
+    StepKind kind = StepKind::Rename;
+    int spare = -1;  // ToSpare, FromSpare: which of the plan's spare names
+};
+
+// Every new name of a batch, built once, before any file moves, and the
+// order of its renames: the question shows the names, the run renames to
+// them step by step. A batch whose numbers or names cannot be given is
+// refused as a whole, so that it never stops half-way for a reason known
+// beforehand.
+//
+// Entries are the batch's files in list order, one a row of the list.
 class RenamePlan {
 public:
     // fs tells the longest name the target folder's file system takes.
@@ -73,15 +96,39 @@ public:
     quint64 inode(int k) const { return files_[size_t(k)].inode; }
     QByteArrayView newName(int k) const;
 
+    // The renames in the order they run.
+    int stepCount() const { return steps_.empty() ? count() : int(steps_.size()); }
+    RenameStep step(int i) const { return steps_.empty() ? RenameStep{i} : steps_[size_t(i)]; }
+    QByteArrayView stepFrom(int i) const;
+    QByteArrayView stepTo(int i) const;
+    // The entry that is the done-th to take its new name.
+    int entryInTurn(int done) const { return inTurn_.empty() ? done : inTurn_[size_t(done)]; }
+    // Whether the steps leave list order: then the files do not take their
+    // new names from the first entry on.
+    bool reordered() const { return !steps_.empty(); }
+    // Whether the files may take names that others of the batch give up.
+    bool overlapsAllowed() const { return overlapsAllowed_; }
+    QByteArrayView spareName(int spare) const;
+    int spareCount() const { return int(spareEnds_.size()); }
+
     // Both end in "/".
     const QByteArray& sourceFolder() const { return sourceFolder_; }
     const QByteArray& targetFolder() const { return targetFolder_; }
 
 private:
+    // Puts the steps in an order that frees each name before it is taken.
+    void orderSteps(qsizetype longest);
+
     std::vector<ListedFile> files_;
     QByteArray newNames_;          // every new name, one after the other
     std::vector<qsizetype> ends_;  // where each new name ends in newNames_
+    // Empty while the renames run in list order.
+    std::vector<RenameStep> steps_;
+    std::vector<int> inTurn_;
+    QByteArray spares_;  // the spare names, one after the other
+    std::vector<qsizetype> spareEnds_;
     QByteArray sourceFolder_;
     QByteArray targetFolder_;
     std::optional<PlanRefusal> refusal_;
+    bool overlapsAllowed_ = false;
 };

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <cerrno>
+#include <unordered_map>
 
 namespace {
 
@@ -23,7 +24,11 @@ bool holds(FileSystem& fs, const QByteArray& path, const FileIdentity& id,
     return found && isSameFile(id, *found, record.kind, record.startedNs);
 }
 
-EntryUndo undoOne(const BatchRecord& record, const JournalEntry& entry, FileSystem& fs) {
+// laterStep: an earlier entry took this entry's file to where this one
+// takes it from (a spare name), so the file is wherever that entry left it
+// when this one never ran.
+EntryUndo undoOne(const BatchRecord& record, const JournalEntry& entry, bool laterStep,
+                  FileSystem& fs) {
     const QByteArray oldPath = record.sourceFolder + entry.oldName;
     const QByteArray newPath = record.targetFolder + entry.newName;
     // A file the batch found already so named, or never came to.
@@ -37,9 +42,24 @@ EntryUndo undoOne(const BatchRecord& record, const JournalEntry& entry, FileSyst
             return {UndoResult::OldNameTaken};
         return {UndoResult::Failed, error};
     }
-    if (holds(fs, oldPath, *entry.identity, record))
+    if (laterStep || holds(fs, oldPath, *entry.identity, record))
         return {UndoResult::NotRenamed};
     return {identityAt(fs, newPath) ? UndoResult::Replaced : UndoResult::Missing};
+}
+
+// Which entries are a file's second step: from the name an earlier entry
+// gave the same file.
+std::vector<bool> laterSteps(const BatchRecord& record) {
+    std::vector<bool> later(record.entries.size(), false);
+    std::unordered_map<QByteArray, size_t> givenAt;  // new path -> the entry that gave it
+    for (size_t k = 0; k < record.entries.size(); ++k) {
+        const JournalEntry& entry = record.entries[k];
+        const auto given = givenAt.find(record.sourceFolder + entry.oldName);
+        later[k] = given != givenAt.end() && record.entries[given->second].identity &&
+                   entry.identity == record.entries[given->second].identity;
+        givenAt[record.targetFolder + entry.newName] = k;
+    }
+    return later;
 }
 
 }  // namespace
@@ -48,6 +68,7 @@ UndoOutcome undoBatch(const BatchRecord& record, FileSystem& fs, TaskProgress* p
     const int count = int(record.entries.size());
     UndoOutcome outcome;
     outcome.entries.resize(size_t(count));
+    const std::vector<bool> later = laterSteps(record);
     // Last renamed first: a file may have taken the old name of one renamed
     // after it, which has to be free again first.
     for (int k = count - 1; k >= 0; --k) {
@@ -55,7 +76,7 @@ UndoOutcome undoBatch(const BatchRecord& record, FileSystem& fs, TaskProgress* p
             outcome.cancelled = true;
             break;
         }
-        const EntryUndo done = undoOne(record, record.entries[size_t(k)], fs);
+        const EntryUndo done = undoOne(record, record.entries[size_t(k)], later[size_t(k)], fs);
         outcome.entries[size_t(k)] = done;
         if (done.result == UndoResult::Restored)
             ++outcome.restored;

@@ -47,6 +47,8 @@ QString keyName(Setting setting) {
             return QStringLiteral("拡張子");
         case Setting::LastFolder:
             return QStringLiteral("パス");
+        case Setting::NameOverlaps:
+            return QStringLiteral("名前の重なり");
     }
     return QString();
 }
@@ -148,4 +150,12 @@ bool writeSetting(Setting setting, const QString& value) {
         return false;
     }
     return file.commit();
+}
+
+bool readSwitch(Setting setting) {
+    return readSetting(setting) == QLatin1String("1");
+}
+
+bool writeSwitch(Setting setting, bool on) {
+    return writeSetting(setting, on ? QStringLiteral("1") : QStringLiteral("0"));
 }

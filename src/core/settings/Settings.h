@@ -4,13 +4,14 @@
 
 #include <functional>
 
-// The settings file, "Tolvane.ini": the two settings the program keeps between
+// The settings file, "Tolvane.ini": the settings the program keeps between
 // runs, in the section "Data". Nothing here keeps state between calls: each
 // call reads or writes the file by its path.
 
 enum class Setting {
-    Extensions,  // "拡張子": the extension patterns, joined by ";"
-    LastFolder,  // "パス": the folder open when the program was last closed
+    Extensions,    // "拡張子": the extension patterns, joined by ";"
+    LastFolder,    // "パス": the folder open when the program was last closed
+    NameOverlaps,  // "名前の重なり": a switch, on when a batch's files may swap names
 };
 
 // The stored value, or the empty text when the file or the key is missing.
@@ -21,6 +22,11 @@ QString readSetting(Setting setting);
 // sections and comments of the file are kept byte for byte. Returns false
 // when the file could not be written; the program never reports that.
 bool writeSetting(Setting setting, const QString& value);
+
+// A switch of the 設定 menu: on only where the stored value is "1", so that
+// a missing or mistyped value leaves it off. Stored as "1" or "0".
+bool readSwitch(Setting setting);
+bool writeSwitch(Setting setting, bool on);
 
 // The folder of the running executable, ending in exactly one "/".
 QString applicationFolder();

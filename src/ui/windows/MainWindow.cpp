@@ -7,17 +7,17 @@
 #include "core/rename/Undo.h"
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
-#include "ui/services/Accessibility.h"
 #include "ui/controls/ConversionList.h"
 #include "ui/controls/DriveChange.h"
 #include "ui/controls/DriveList.h"
 #include "ui/controls/FolderList.h"
 #include "ui/controls/Fonts.h"
 #include "ui/controls/PathStrip.h"
-#include "ui/services/ProgramIcon.h"
 #include "ui/controls/TextFilters.h"
 #include "ui/controls/Twips.h"
+#include "ui/services/Accessibility.h"
 #include "ui/services/MessageBoxes.h"
+#include "ui/services/ProgramIcon.h"
 #include "ui/services/ShootingTimes.h"
 #include "ui/windows/DestinationFolderDialog.h"
 #include "ui/windows/ExtensionListDialog.h"
@@ -199,6 +199,14 @@ void MainWindow::buildMenus() {
     QMenu* settings = menuBar()->addMenu(QStringLiteral("設定"));
     connect(settings->addAction(QStringLiteral("拡張子...")), &QAction::triggered, this,
             &MainWindow::editExtensions);
+    // Off unless the user turned it on: renumbering a series in place moves
+    // files in an order other than the list's, through spare names.
+    nameOverlapsAction_ =
+        settings->addAction(QStringLiteral("変換するファイル同士の名前の重なりを許す"));
+    nameOverlapsAction_->setCheckable(true);
+    nameOverlapsAction_->setChecked(readSwitch(Setting::NameOverlaps));
+    connect(nameOverlapsAction_, &QAction::toggled, this,
+            [](bool on) { writeSwitch(Setting::NameOverlaps, on); });
     settings->addSeparator();
     // Ctrl+Z in a text box still undoes the typing there: the box takes the
     // key before the window's shortcut does.
@@ -349,6 +357,7 @@ RenameRequest MainWindow::currentRequest() const {
     request.prefix = prefixEdit_->text();
     request.suffix = suffixEdit_->text();
     request.startNumber = startNumberEdit_->text();
+    request.allowNameOverlaps = nameOverlapsAction_->isChecked();
     // With each name the listing's inode number, for the undo: it costs the
     // run nothing. A number the file system gives again to a file made after
     // the batch began does not fool the undo, which asks each file when it

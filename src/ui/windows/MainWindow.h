@@ -110,6 +110,7 @@ private:
     PathStrip* destinationStrip_ = nullptr;
     QMenu* listMenu_ = nullptr;
     QAction* undoAction_ = nullptr;
+    QAction* nameOverlapsAction_ = nullptr;
     RefusalWarning* nameRefusal_ = nullptr;
 
     std::unique_ptr<FileSystem> ownFileSystem_;

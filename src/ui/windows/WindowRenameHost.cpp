@@ -31,7 +31,7 @@ RenameOutcome WindowRenameHost::run(const RenamePlan& plan, FileSystem& fs) {
     RenameOutcome outcome;
     command_.runInBackground(
         QStringLiteral("ファイル名変更"), plan.count(),
-        [&plan](int done) { return displayName(plan.entry(done).toByteArray()); },
+        [&plan](int done) { return displayName(plan.entry(plan.entryInTurn(done)).toByteArray()); },
         [&](TaskProgress& progress) { outcome = renameAll(plan, fs, &progress, journalPath()); });
     return outcome;
 }
