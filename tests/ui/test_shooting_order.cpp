@@ -1,12 +1,12 @@
 #include <QtTest>
 
-#include <QComboBox>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QImage>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QRadioButton>
 
 #include <exiv2/exiv2.hpp>
 
@@ -478,9 +478,10 @@ private slots:
             bool openAfterOk = false;
             whenModalAppears([&](QWidget* dialog) {
                 rows = clockRows(*dialog);
-                for (QComboBox* sign : dialog->findChildren<QComboBox*>()) {
-                    if (sign->accessibleName() == kSecondBody + QStringLiteral(" 符号"))
-                        sign->setCurrentIndex(negative ? 1 : 0);
+                // The sign by the keyboard, as on a radio button group.
+                for (QRadioButton* sign : dialog->findChildren<QRadioButton*>()) {
+                    if (negative && sign->accessibleName() == kSecondBody + " +")
+                        QTest::keyClick(sign, Qt::Key_Right);
                 }
                 const QStringList units{"日", "時間", "分", "秒"};
                 for (int k = 0; k < 4; ++k)

@@ -7,11 +7,11 @@
 #include "ui/windows/ControlLayout.h"
 #include "ui/windows/WindowStyle.h"
 
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollArea>
 
 namespace {
@@ -35,7 +35,8 @@ enum class RowControl {
     FileCount,
     FirstTime,
     LastTime,
-    Sign,
+    AddSign,
+    SubtractSign,
     DaysEdit,
     DaysUnit,
     HoursEdit,
@@ -46,67 +47,69 @@ enum class RowControl {
     SecondsUnit,
 };
 
-constexpr int kRowWidth = 11880;
+constexpr int kRowWidth = 12510;
 constexpr int kRowHeight = 420;
 constexpr int kRowsInView = 6;
 constexpr int kAreaFrame = 30;  // the row area's frame, each side
 
 // Where each control stands, in twips. The headers stand above the columns
-// of the rows (the row area's frame to the left of them).
+// of the rows (the row area and its frame to the left of them).
 // clang-format off
 constexpr ControlLayout<ClockControl> kLayout[] = {
-    {ClockControl::CameraHeader, "cameraHeader", ClockControl::Dialog, 210, 180, 2940, 270,
+    {ClockControl::CameraHeader, "cameraHeader", ClockControl::Dialog, 210, 180, 3060, 270,
      {FontFace::Proportional, 9, true}, u"カメラ", nullptr},
-    {ClockControl::CountHeader, "countHeader", ClockControl::Dialog, 3210, 180, 660, 270,
+    {ClockControl::CountHeader, "countHeader", ClockControl::Dialog, 3330, 180, 540, 270,
      {FontFace::Proportional, 9, true}, u"枚数", nullptr},
-    {ClockControl::FirstHeader, "firstHeader", ClockControl::Dialog, 3990, 180, 1950, 270,
+    {ClockControl::FirstHeader, "firstHeader", ClockControl::Dialog, 4050, 180, 2010, 270,
      {FontFace::Proportional, 9, true}, u"最初の撮影日時", nullptr},
-    {ClockControl::LastHeader, "lastHeader", ClockControl::Dialog, 6000, 180, 1950, 270,
+    {ClockControl::LastHeader, "lastHeader", ClockControl::Dialog, 6180, 180, 2010, 270,
      {FontFace::Proportional, 9, true}, u"最後の撮影日時", nullptr},
-    {ClockControl::OffsetHeader, "offsetHeader", ClockControl::Dialog, 8070, 180, 3810, 270,
+    {ClockControl::OffsetHeader, "offsetHeader", ClockControl::Dialog, 8310, 180, 4140, 270,
      {FontFace::Proportional, 9, true}, u"加える時間", nullptr},
     {ClockControl::RowArea, "rowArea", ClockControl::Dialog, 120, 480,
      kRowWidth + 2 * kAreaFrame + 255, kRowsInView * kRowHeight + 2 * kAreaFrame,
      {FontFace::Inherited}, u"", u"カメラ"},
-    {ClockControl::OkButton, "okButton", ClockControl::Dialog, 9495, 3180, 1365, 390,
+    {ClockControl::OkButton, "okButton", ClockControl::Dialog, 10125, 3180, 1365, 390,
      {FontFace::Proportional, 9, true}, u"OK", nullptr},
-    {ClockControl::CancelButton, "cancelButton", ClockControl::Dialog, 10950, 3180, 1365, 390,
+    {ClockControl::CancelButton, "cancelButton", ClockControl::Dialog, 11580, 3180, 1365, 390,
      {FontFace::Proportional, 9, true}, u"キャンセル", nullptr},
 };
 
 constexpr ControlLayout<RowControl> kRowLayout[] = {
-    {RowControl::CameraName, "cameraName", RowControl::Row, 60, 60, 2940, 300,
+    {RowControl::CameraName, "cameraName", RowControl::Row, 60, 60, 3060, 300,
      {FontFace::Inherited}, u"", nullptr},
-    {RowControl::FileCount, "fileCount", RowControl::Row, 3060, 60, 660, 300,
+    {RowControl::FileCount, "fileCount", RowControl::Row, 3180, 60, 540, 300,
      {FontFace::Inherited}, u"", nullptr},
-    {RowControl::FirstTime, "firstTime", RowControl::Row, 3840, 60, 1950, 300,
+    {RowControl::FirstTime, "firstTime", RowControl::Row, 3900, 60, 2010, 300,
      {FontFace::Inherited}, u"", nullptr},
-    {RowControl::LastTime, "lastTime", RowControl::Row, 5850, 60, 1950, 300,
+    {RowControl::LastTime, "lastTime", RowControl::Row, 6030, 60, 2010, 300,
      {FontFace::Inherited}, u"", nullptr},
-    {RowControl::Sign, "signBox", RowControl::Row, 7920, 30, 600, 360,
-     {FontFace::Inherited}, u"", nullptr},
-    {RowControl::DaysEdit, "daysEdit", RowControl::Row, 8580, 30, 660, 360,
+    {RowControl::AddSign, "addSign", RowControl::Row, 8160, 30, 450, 360,
+     {FontFace::Inherited}, u"+", nullptr},
+    {RowControl::SubtractSign, "subtractSign", RowControl::Row, 8610, 30, 450, 360,
+     {FontFace::Inherited}, u"-", nullptr},
+    {RowControl::DaysEdit, "daysEdit", RowControl::Row, 9120, 30, 660, 360,
      {FontFace::Inherited}, u"0", nullptr},
-    {RowControl::DaysUnit, "daysUnit", RowControl::Row, 9270, 60, 240, 300,
+    {RowControl::DaysUnit, "daysUnit", RowControl::Row, 9810, 60, 240, 300,
      {FontFace::Inherited}, u"日", nullptr},
-    {RowControl::HoursEdit, "hoursEdit", RowControl::Row, 9540, 30, 420, 360,
+    {RowControl::HoursEdit, "hoursEdit", RowControl::Row, 10080, 30, 420, 360,
      {FontFace::Inherited}, u"0", nullptr},
-    {RowControl::HoursUnit, "hoursUnit", RowControl::Row, 9990, 60, 420, 300,
+    {RowControl::HoursUnit, "hoursUnit", RowControl::Row, 10530, 60, 480, 300,
      {FontFace::Inherited}, u"時間", nullptr},
-    {RowControl::MinutesEdit, "minutesEdit", RowControl::Row, 10440, 30, 420, 360,
+    {RowControl::MinutesEdit, "minutesEdit", RowControl::Row, 11040, 30, 420, 360,
      {FontFace::Inherited}, u"0", nullptr},
-    {RowControl::MinutesUnit, "minutesUnit", RowControl::Row, 10890, 60, 240, 300,
+    {RowControl::MinutesUnit, "minutesUnit", RowControl::Row, 11490, 60, 240, 300,
      {FontFace::Inherited}, u"分", nullptr},
-    {RowControl::SecondsEdit, "secondsEdit", RowControl::Row, 11160, 30, 420, 360,
+    {RowControl::SecondsEdit, "secondsEdit", RowControl::Row, 11760, 30, 420, 360,
      {FontFace::Inherited}, u"0", nullptr},
-    {RowControl::SecondsUnit, "secondsUnit", RowControl::Row, 11610, 60, 240, 300,
+    {RowControl::SecondsUnit, "secondsUnit", RowControl::Row, 12210, 60, 240, 300,
      {FontFace::Inherited}, u"秒", nullptr},
 };
 // clang-format on
 
 constexpr RowControl kRowTabOrder[] = {
-    RowControl::Sign,        RowControl::DaysEdit,    RowControl::HoursEdit,
-    RowControl::MinutesEdit, RowControl::SecondsEdit,
+    RowControl::AddSign,   RowControl::SubtractSign, RowControl::DaysEdit,
+    RowControl::HoursEdit, RowControl::MinutesEdit,  RowControl::SecondsEdit,
 };
 
 QWidget* newControl(ClockControl control, QWidget* parent) {
@@ -141,8 +144,12 @@ QWidget* newRowControl(RowControl control, QWidget* parent) {
         case RowControl::MinutesUnit:
         case RowControl::SecondsUnit:
             return new QLabel(parent);
-        case RowControl::Sign:
-            return new QComboBox(parent);
+        // A sign each, the two of a row exclusive: a screen reader says
+        // which is chosen (a combo box's choice goes unsaid once a label
+        // names it).
+        case RowControl::AddSign:
+        case RowControl::SubtractSign:
+            return new QRadioButton(parent);
         case RowControl::DaysEdit:
         case RowControl::HoursEdit:
         case RowControl::MinutesEdit:
@@ -192,14 +199,14 @@ CameraClockDialog::CameraClockDialog(const std::vector<ClockGroup>& groups, QWid
     QWidget* previous = nullptr;
     for (const OffsetBoxes& row : boxes_) {
         if (previous)
-            QWidget::setTabOrder(previous, row.sign);
+            QWidget::setTabOrder(previous, row.add);
         previous = row.seconds;
     }
     if (previous)
         QWidget::setTabOrder(previous, okButton_);
     QWidget::setTabOrder(okButton_, cancelButton_);
     if (!boxes_.empty())
-        boxes_.front().sign->setFocus();
+        boxes_.front().add->setFocus();
 
     okButton_->setDefault(true);
     connect(okButton_, &QPushButton::clicked, this, &CameraClockDialog::acceptNumbers);
@@ -235,10 +242,11 @@ void CameraClockDialog::addRow(QWidget* rows, int index, const ClockGroup& group
 
     const ClockOffsetText offset = clockOffsetText(group.offsetMsecs);
     OffsetBoxes boxes;
-    boxes.sign = static_cast<QComboBox*>(built.at(RowControl::Sign));
-    boxes.sign->addItems({QStringLiteral("+"), QStringLiteral("-")});
-    boxes.sign->setCurrentIndex(offset.negative ? 1 : 0);
-    boxes.sign->setAccessibleName(name + QStringLiteral(" 符号"));
+    boxes.add = static_cast<QRadioButton*>(built.at(RowControl::AddSign));
+    boxes.subtract = static_cast<QRadioButton*>(built.at(RowControl::SubtractSign));
+    (offset.negative ? boxes.subtract : boxes.add)->setChecked(true);
+    boxes.add->setAccessibleName(name + QStringLiteral(" +"));
+    boxes.subtract->setAccessibleName(name + QStringLiteral(" -"));
     boxes.days = edit(RowControl::DaysEdit);
     boxes.hours = edit(RowControl::HoursEdit);
     boxes.minutes = edit(RowControl::MinutesEdit);
@@ -277,8 +285,8 @@ bool CameraClockDialog::ask(QWidget* parent, std::vector<ClockGroup>& groups) {
 void CameraClockDialog::acceptNumbers() {
     std::vector<qint64> offsets;
     for (const OffsetBoxes& row : boxes_) {
-        const ClockOffsetText text{row.sign->currentIndex() == 1, row.days->text(),
-                                   row.hours->text(), row.minutes->text(), row.seconds->text()};
+        const ClockOffsetText text{row.subtract->isChecked(), row.days->text(), row.hours->text(),
+                                   row.minutes->text(), row.seconds->text()};
         const std::variant<qint64, OffsetField> offset = clockOffsetFrom(text);
         if (const auto* field = std::get_if<OffsetField>(&offset)) {
             QLineEdit* wrong = *field == OffsetField::Days      ? row.days

@@ -6,9 +6,9 @@
 
 #include <vector>
 
-class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
 
 // カメラの時計を補正: one row per clock among the listed files (each camera,
 // then the files without one), with the number of its files, its first and
@@ -31,7 +31,8 @@ public:
 
 private:
     struct OffsetBoxes {
-        QComboBox* sign = nullptr;
+        QRadioButton* add = nullptr;
+        QRadioButton* subtract = nullptr;
         QLineEdit* days = nullptr;
         QLineEdit* hours = nullptr;
         QLineEdit* minutes = nullptr;
