@@ -151,8 +151,9 @@ enum Wanted : size_t {
     // The body's serial number, the standard tags first, then those of
     // makers' notes (the library decodes them as it reads the Exif data).
     FirstSerial,
-    kWantedCount = FirstSerial + 11,
+    WantedCount = FirstSerial + 11,
 };
+constexpr size_t kWantedCount = WantedCount;
 
 struct WantedKey {
     uint16_t tag;
