@@ -51,9 +51,6 @@ private slots:
             << QByteArrayList{"A_1", "A_2", "A_3", "B_1", "B_2"}
             << QList<int>{36000, 38000, 40000, 33400, 35400} << QList<int>{0, 3, 1, 4, 2}
             << QList<int>{0, 0, 0, 3600, 3600};
-        QTest::newRow("a clock an hour ahead, corrected backwards")
-            << QByteArrayList{"A_1", "B_1", "A_2"} << QList<int>{100, 3700, 300}
-            << QList<int>{0, 1, 2} << QList<int>{0, -3600, 0};
         QTest::newRow("corrected onto another's time: natural order")
             << QByteArrayList{"b", "a"} << QList<int>{50, 60} << QList<int>{1, 0}
             << QList<int>{0, -10};

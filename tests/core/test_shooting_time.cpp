@@ -440,9 +440,6 @@ private slots:
         QTest::newRow("Canon's note, a number")
             << QByteArrayList{"Exif.Image.Make=Canon", "Exif.Canon.SerialNumber=1234567"}
             << QByteArrayList{"Canon", "", "1234567"};
-        QTest::newRow("Nikon's note") << QByteArrayList{"Exif.Image.Make=NIKON CORPORATION",
-                                                        "Exif.Nikon3.SerialNumber=3001234"}
-                                      << QByteArrayList{"NIKON CORPORATION", "", "3001234"};
         QTest::newRow("the standard tag before the note")
             << QByteArrayList{"Exif.Image.Make=Canon", "Exif.Canon.SerialNumber=5",
                               "Exif.Photo.BodySerialNumber=A1"}

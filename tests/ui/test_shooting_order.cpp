@@ -1,6 +1,5 @@
 #include <QtTest>
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QImage>
 #include <QInputMethodEvent>
@@ -86,7 +85,6 @@ const Shot kTwoBodies[] = {
     {"B_3.JPG", "2024:05:12 09:50:00", nullptr, "0002"},
     {"S.png", nullptr, nullptr},
 };
-const QString kTwoBodiesByName = QStringLiteral("A1 A2 A3 B1 B2 B3 S");
 const QString kSecondBody = QStringLiteral("Canon EOS R5 (0002)");
 
 // "A1 S B1": the list by the letter and digit of each name.
@@ -117,22 +115,6 @@ QStringList clockRows(const QWidget& dialog) {
             texts << widget->findChild<QLabel*>(QLatin1String(label))->text();
         rows << texts.join(u'|');
     }
-}
-
-// Every file's bytes and modification time.
-QStringList photoFacts(const QString& folder) {
-    QStringList facts;
-    for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::Files, QDir::Name)) {
-        QFile file(info.filePath());
-        facts << info.fileName() + u' ' + QString::number(info.lastModified().toMSecsSinceEpoch()) +
-                     u' ' +
-                     QString::fromLatin1(
-                         file.open(QIODevice::ReadOnly)
-                             ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1)
-                                   .toHex()
-                             : QByteArray());
-    }
-    return facts;
 }
 
 void setFileTime(const QString& path, const QDateTime& saved) {
@@ -166,6 +148,15 @@ void writeShot(const QString& folder, const Shot& shot, int serial) {
 QByteArray bytesOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every file's name, modification time and bytes.
+QStringList photoFacts(const QString& folder) {
+    QStringList facts;
+    for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::Files, QDir::Name))
+        facts << info.fileName() + info.lastModified().toString(Qt::ISODateWithMs) +
+                     QString::fromLatin1(bytesOf(info.filePath()).toBase64());
+    return facts;
 }
 
 quint64 inodeOf(const QString& path) {
@@ -429,8 +420,6 @@ private slots:
         const QStringList anHour{"", "1", "", ""};
         QTest::newRow("an hour on: the bodies interleave")
             << false << anHour << "OK" << true << false << "A1 S B1 A2 B2 A3 B3" << hourOn;
-        QTest::newRow("full-width digits") << false << QStringList{"０", "１", "", ""} << "OK"
-                                           << true << false << "A1 S B1 A2 B2 A3 B3" << hourOn;
         QTest::newRow("the list not in shooting order keeps its order")
             << false << anHour << "OK" << false << false << "A1 S B1 A2 B2 A3 B3" << hourOn;
         QTest::newRow("across midnight") << false << QStringList{"", "15", "", ""} << "OK" << true
@@ -442,20 +431,10 @@ private slots:
         QTest::newRow("back across a year's end")
             << true << QStringList{"132", "9", "11", ""} << "OK" << true << false << uncorrected
             << "撮影日時 2023/12/31 23:59:00（補正済み）";
-        QTest::newRow("back onto a leap day")
-            << true << QStringList{"73", "", "", ""} << "OK" << true << false << uncorrected
-            << "撮影日時 2024/02/29 09:10:00（補正済み）";
-        QTest::newRow("the most days back")
-            << true << QStringList{"9999", "", "", "1"} << "OK" << true << false << uncorrected
-            << "撮影日時 1996/12/26 09:09:59（補正済み）";
         QTest::newRow("キャンセル")
             << false << anHour << "キャンセル" << true << false << uncorrected << before;
         QTest::newRow("a letter") << false << QStringList{"1", "x", "", ""} << "OK" << true << true
                                   << uncorrected << before;
-        QTest::newRow("hour 24") << false << QStringList{"", "24", "", ""} << "OK" << true << true
-                                 << uncorrected << before;
-        QTest::newRow("a fraction") << false << QStringList{"", "", "1.5", ""} << "OK" << false
-                                    << true << uncorrected << before;
     }
     void clockCorrection() {
         QFETCH(bool, negative);
