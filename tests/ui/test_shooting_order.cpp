@@ -483,6 +483,8 @@ private slots:
                                            "ください."}
                              : QStringList{});
             QCOMPARE(shortNames(d.listed()), sortedFirst ? sortedOrder : orderBefore);
+            // In shooting order still, for the next correction.
+            QCOMPARE(d.conversionList()->isInShootingOrder(), sortedFirst);
             const int row = int(d.listed().indexOf(QStringLiteral("B_1.JPG")));
             QCOMPARE(d.toolTip(row), "B_1.JPG\n" + firstOfSecond);
         }

@@ -142,8 +142,10 @@ bool ConversionList::setTimes(quint64 generation, std::vector<ListedFile> timed)
     if (generation != model_->generation || timed.size() != model_->files.size())
         return false;
     model_->files = std::move(timed);
-    if (model_->inShootingOrder)
+    if (model_->inShootingOrder) {
         reorder(timeOrder(model_->files));
+        model_->inShootingOrder = true;
+    }
     return true;
 }
 
