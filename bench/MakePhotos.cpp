@@ -3,7 +3,9 @@
 // with QImage and exiv2; every copy gets its own time by rewriting the date
 // text in place (the same length, so no offset in the file moves). The times
 // do not follow the names, and every tenth file has a zero date, so that the
-// readers also fall back to the modification time.
+// readers also fall back to the modification time. Two bodies of one model
+// took them by turns (their serial numbers differ), so that the camera
+// clock dialog has two cameras to list.
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -20,6 +22,8 @@
 namespace {
 
 const char kDate[] = "2024:05:12 10:31:07";
+const char kFirstBody[] = "TLV-0001";
+const char kSecondBody[] = "TLV-0002";
 
 QByteArray templatePhoto(const QString& path) {
     QImage image(16, 16, QImage::Format_RGB32);
@@ -29,6 +33,8 @@ QByteArray templatePhoto(const QString& path) {
     Exiv2::Image::AutoPtr photo = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
     photo->readMetadata();
     photo->exifData()["Exif.Image.Make"] = std::string("Tolvane");
+    photo->exifData()["Exif.Image.Model"] = std::string("Tolvane One");
+    photo->exifData()["Exif.Photo.BodySerialNumber"] = std::string(kFirstBody);
     photo->exifData()["Exif.Photo.DateTimeOriginal"] = std::string(kDate);
     photo->exifData()["Exif.Photo.SubSecTimeOriginal"] = std::string("250");
     photo->writeMetadata();
@@ -60,8 +66,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     const qsizetype at = photo.indexOf(kDate);
-    if (at < 0) {
-        std::fputs("no date text in the template photo\n", stderr);
+    const qsizetype serialAt = photo.indexOf(kFirstBody);
+    if (at < 0 || serialAt < 0) {
+        std::fputs("no date or serial number text in the template photo\n", stderr);
         return 1;
     }
     const QDateTime base(QDate(2024, 5, 12), QTime(8, 0), Qt::UTC);
@@ -72,6 +79,8 @@ int main(int argc, char** argv) {
                                                   .toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"))
                                                   .toLatin1();
         bytes.replace(at, date.size(), date);
+        if (k % 2 == 1)
+            bytes.replace(serialAt, qsizetype(sizeof kSecondBody) - 1, kSecondBody);
         QFile file(folder + QStringLiteral("/IMG_%1.jpg").arg(k + 1, 5, 10, QLatin1Char('0')));
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
             std::fprintf(stderr, "%s: cannot write\n", qPrintable(file.fileName()));

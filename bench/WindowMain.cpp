@@ -1,6 +1,6 @@
 // tolvane-bench-window [--question | --run | --ok-to-list | --sort-times |
-// --repaint-gaps] DIR PATTERNS: the main window on the offscreen platform, standing beside DIR
-// with the extension list PATTERNS, opens DIR the way a double click in the
+// --repaint-gaps | --clock-offsets] DIR PATTERNS: the main window on the offscreen platform,
+// standing beside DIR with the extension list PATTERNS, opens DIR the way a double click in the
 // folder list does. Prints the milliseconds from that folder change until the
 // conversion list has been filled and painted, the peak resident memory in
 // KiB, and the number of listed files. Then:
@@ -32,6 +32,15 @@
 //                   as an animation would, so that the gap shows how long the
 //                   window's thread was ever kept from painting; that probe's
 //                   own painting lengthens the time.
+//   --clock-offsets sorts the list by shooting time as --sort-times does,
+//                   then opens カメラの時計を補正..., adds an hour to the first
+//                   camera's clock and prints, on a third line, the
+//                   milliseconds from the click on OK until the list,
+//                   corrected and in shooting order again, has been painted
+//                   (the offset kept in a settings file of its own included);
+//                   then the number of clocks the dialog listed, the number
+//                   of listed files and the number of them whose place
+//                   changed.
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -45,6 +54,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
 
@@ -53,6 +63,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
 #include "plain.h"
 #include "ui/controls/Fonts.h"
@@ -153,6 +164,53 @@ int sortByShootingTime(MainWindow& window, NameList* list, bool probe) {
     const double ms = double(timer.nsecsElapsed()) / 1e6;
     std::printf("%.3f %.3f %d\n", ms, gaps.longestMs(), list->count());
     return 0;
+}
+
+int correctClocks(MainWindow& window, NameList* list) {
+    if (sortByShootingTime(window, list, false) != 0)
+        return 1;
+    QAction* correct = menuItem(window, QStringLiteral("カメラの時計を補正..."));
+    if (!correct) {
+        std::fputs("no カメラの時計を補正... in the menus\n", stderr);
+        return 1;
+    }
+    QStringList before;
+    for (int k = 0; k < list->count(); ++k)
+        before << list->text(k);
+    QElapsedTimer timer;
+    int clocks = 0;
+    auto* watch = new QTimer(&window);
+    QObject::connect(watch, &QTimer::timeout, &window, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog || dialog->objectName() != QLatin1String("cameraClockDialog"))
+            return;
+        watch->stop();
+        for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) {
+            clocks += edit->objectName() == QLatin1String("hoursEdit") ? 1 : 0;
+            if (edit->objectName() == QLatin1String("hoursEdit") &&
+                edit->parentWidget()->objectName() == QLatin1String("clockRow0"))
+                edit->setText(QStringLiteral("1"));
+        }
+        for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+            if (button->text() == QLatin1String("OK")) {
+                timer.start();
+                button->click();
+            }
+        }
+    });
+    watch->start(0);
+    correct->trigger();
+    QEventLoop loop;
+    PaintWatch painted(list->viewport(), &loop);
+    list->viewport()->update();
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    loop.exec();
+    const double ms = timer.isValid() ? double(timer.nsecsElapsed()) / 1e6 : -1;
+    int moved = 0;
+    for (int k = 0; k < list->count(); ++k)
+        moved += list->text(k) != before.value(k) ? 1 : 0;
+    std::printf("%.3f %d %d %d\n", ms, clocks, list->count(), moved);
+    return ms >= 0 && painted.painted ? 0 : 1;
 }
 
 // Answers every box OK, as a person who means to rename would.
@@ -282,12 +340,13 @@ int main(int argc, char** argv) {
     }
     const bool sortTimes =
         std::strcmp(mode, "--sort-times") == 0 || std::strcmp(mode, "--repaint-gaps") == 0;
-    if (argc != 3 ||
-        (std::strcmp(mode, "") != 0 && std::strcmp(mode, "--question") != 0 &&
-         std::strcmp(mode, "--run") != 0 && std::strcmp(mode, "--ok-to-list") != 0 && !sortTimes)) {
+    const bool clockOffsets = std::strcmp(mode, "--clock-offsets") == 0;
+    if (argc != 3 || (std::strcmp(mode, "") != 0 && std::strcmp(mode, "--question") != 0 &&
+                      std::strcmp(mode, "--run") != 0 && std::strcmp(mode, "--ok-to-list") != 0 &&
+                      !sortTimes && !clockOffsets)) {
         std::fputs(
             "usage: tolvane-bench-window [--question | --run | --ok-to-list | --sort-times | "
-            "--repaint-gaps] DIR PATTERNS\n",
+            "--repaint-gaps | --clock-offsets] DIR PATTERNS\n",
             stderr);
         return 2;
     }
@@ -312,6 +371,11 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     installFontSubstitutions();
+    // The offsets go to a settings file of the run's own, never the one
+    // beside the program, which a later run would find them in.
+    QTemporaryDir settingsFolder;
+    if (clockOffsets)
+        setApplicationFolderForTesting(settingsFolder.path());
     MainWindow window;
     window.setExtensionPatterns(fromNative(argv[2]));
     window.show();
@@ -356,6 +420,8 @@ int main(int argc, char** argv) {
     else if (sortTimes)
         status =
             sortByShootingTime(window, conversionList, std::strcmp(mode, "--repaint-gaps") == 0);
+    else if (clockOffsets)
+        status = correctClocks(window, conversionList);
     std::fflush(stdout);
     if (status != 0)
         std::_Exit(status);

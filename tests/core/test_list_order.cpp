@@ -26,29 +26,49 @@ class TestListOrder : public QObject {
     Q_OBJECT
 private slots:
     // The orders the list can be put in; -1: a file whose time could not be
-    // read at all (it vanished).
+    // read at all (it vanished). Offsets: each file's clock correction (none
+    // when the list is empty).
     void timeOrder_data() {
         QTest::addColumn<QByteArrayList>("names");
         QTest::addColumn<QList<int>>("times");
         QTest::addColumn<QList<int>>("order");
+        QTest::addColumn<QList<int>>("offsets");
         QTest::newRow("by time") << QByteArrayList{"a", "b", "c"} << QList<int>{30, 10, 20}
-                                 << QList<int>{1, 2, 0};
+                                 << QList<int>{1, 2, 0} << QList<int>{};
         QTest::newRow("equal times: natural, not byte, not list order")
-            << QByteArrayList{"p10", "x", "P2"} << QList<int>{5, 1, 5} << QList<int>{1, 2, 0};
+            << QByteArrayList{"p10", "x", "P2"} << QList<int>{5, 1, 5} << QList<int>{1, 2, 0}
+            << QList<int>{};
         QTest::newRow("equal times, names equal but for case")
-            << QByteArrayList{"img_1", "IMG_1"} << QList<int>{0, 0} << QList<int>{1, 0};
+            << QByteArrayList{"img_1", "IMG_1"} << QList<int>{0, 0} << QList<int>{1, 0}
+            << QList<int>{};
         QTest::newRow("unreadable last, in natural order")
-            << QByteArrayList{"z10", "z9", "a"} << QList<int>{-1, -1, 99} << QList<int>{2, 1, 0};
-        QTest::newRow("before 1970")
-            << QByteArrayList{"new", "old"} << QList<int>{1, -5000} << QList<int>{1, 0};
+            << QByteArrayList{"z10", "z9", "a"} << QList<int>{-1, -1, 99} << QList<int>{2, 1, 0}
+            << QList<int>{};
+        QTest::newRow("before 1970") << QByteArrayList{"new", "old"} << QList<int>{1, -5000}
+                                     << QList<int>{1, 0} << QList<int>{};
+        // A camera an hour behind (B_) shot between the other's (A_) photos.
+        QTest::newRow("a clock an hour behind, corrected: they interleave")
+            << QByteArrayList{"A_1", "A_2", "A_3", "B_1", "B_2"}
+            << QList<int>{36000, 38000, 40000, 33400, 35400} << QList<int>{0, 3, 1, 4, 2}
+            << QList<int>{0, 0, 0, 3600, 3600};
+        QTest::newRow("corrected onto another's time: natural order")
+            << QByteArrayList{"b", "a"} << QList<int>{50, 60} << QList<int>{1, 0}
+            << QList<int>{0, -10};
+        QTest::newRow("no time stays last, whatever the offset")
+            << QByteArrayList{"x", "y"} << QList<int>{-1, 5} << QList<int>{1, 0}
+            << QList<int>{-100000, 0};
     }
     void timeOrder() {
         QFETCH(QByteArrayList, names);
         QFETCH(QList<int>, times);
         QFETCH(QList<int>, order);
+        QFETCH(QList<int>, offsets);
         std::vector<ListedFile> files;
         for (qsizetype k = 0; k < names.size(); ++k) {
-            const ShootingTime time{times[k], times[k] == -1 ? TimeSource::None : TimeSource::Exif};
+            ShootingTime time;
+            time.localMsecs = times[k] * qint64(1000);
+            time.source = times[k] == -1 ? TimeSource::None : TimeSource::Exif;
+            time.clockOffsetMsecs = offsets.isEmpty() ? 0 : offsets[k] * qint64(1000);
             files.push_back({names[k], 0, time});
         }
         const std::vector<int> got = ::timeOrder(files);

@@ -423,6 +423,58 @@ private slots:
         QCOMPARE(Exiv2::XmpProperties::nsRegistry_.size(), size_t(0));
     }
 
+    // The camera that comes with an Exif time: make and model, and the
+    // body's serial number from the standard tags or a maker's note.
+    void cameras_data() {
+        QTest::addColumn<QByteArrayList>("tags");  // "key=value"; a time is added unless "-"
+        QTest::addColumn<QByteArrayList>("camera");
+        QTest::newRow("make and model")
+            << QByteArrayList{"Exif.Image.Make=Canon", "Exif.Image.Model=Canon EOS R5"}
+            << QByteArrayList{"Canon", "Canon EOS R5", ""};
+        QTest::newRow("body serial number")
+            << QByteArrayList{"Exif.Image.Make=Canon", "Exif.Photo.BodySerialNumber=012345678901"}
+            << QByteArrayList{"Canon", "", "012345678901"};
+        QTest::newRow("a raw file's camera serial number")
+            << QByteArrayList{"Exif.Image.Model=X", "Exif.Image.CameraSerialNumber=SN 7"}
+            << QByteArrayList{"", "X", "SN 7"};
+        QTest::newRow("Canon's note, a number")
+            << QByteArrayList{"Exif.Image.Make=Canon", "Exif.Canon.SerialNumber=1234567"}
+            << QByteArrayList{"Canon", "", "1234567"};
+        QTest::newRow("the standard tag before the note")
+            << QByteArrayList{"Exif.Image.Make=Canon", "Exif.Canon.SerialNumber=5",
+                              "Exif.Photo.BodySerialNumber=A1"}
+            << QByteArrayList{"Canon", "", "A1"};
+        QTest::newRow("padding dropped")
+            << QByteArrayList{"Exif.Image.Make=Canon   ", "Exif.Image.Model= EOS R5 \t"}
+            << QByteArrayList{"Canon", "EOS R5", ""};
+        QTest::newRow("Shift-JIS bytes kept") << QByteArrayList{"Exif.Image.Model=\x8e\xca\x90\x5e"}
+                                              << QByteArrayList{"", "\x8e\xca\x90\x5e", ""};
+        QTest::newRow("no camera named") << QByteArrayList{} << QByteArrayList{"", "", ""};
+        QTest::newRow("a camera, but the file's own time")
+            << QByteArrayList{"-", "Exif.Image.Make=Canon"} << QByteArrayList{"", "", ""};
+    }
+    void cameras() {
+        QFETCH(QByteArrayList, tags);
+        QFETCH(QByteArrayList, camera);
+        const QString path = freshPath("a.jpg");
+        QVERIFY(writeImage(path, "JPG"));
+        QVERIFY(editMetadata(path, [&tags](Exiv2::Image& image) {
+            if (!tags.contains("-"))
+                image.exifData()["Exif.Photo.DateTimeOriginal"] = "2024:05:12 10:31:07";
+            for (const QByteArray& tag : tags) {
+                const qsizetype equals = tag.indexOf('=');
+                if (equals > 0)
+                    image.exifData()[tag.left(equals).toStdString()] =
+                        tag.mid(equals + 1).toStdString();
+            }
+        }));
+        const ShootingTime time = shootingTime(native(path));
+        QCOMPARE(time.source, tags.contains("-") ? TimeSource::FileModified : TimeSource::Exif);
+        QCOMPARE(time.camera.make, camera[0]);
+        QCOMPARE(time.camera.model, camera[1]);
+        QCOMPARE(time.camera.serial, camera[2]);
+    }
+
     // Named pipes, folders and missing files never reach the metadata
     // library: a pipe would block the reader for good. A file that cannot be
     // read says why, as a card pulled out does.

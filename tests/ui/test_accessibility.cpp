@@ -159,6 +159,13 @@ private slots:
                 ExtensionListDialog::openForFirstRun(&s.w, *s.d.files());
             },
             "ﾘｽﾄから削除", {"*.png"});
+        // The clock dialog: each box says whose clock and which unit it is.
+        heardAfter(
+            [&] {
+                s.inNextDialog([](QWidget&) { key(Qt::Key_Tab), key(Qt::Key_Tab); });
+                s.d.menuItem(QStringLiteral("カメラの時計を補正..."))->trigger();
+            },
+            "カメラ情報なし 時間");
         // The question: its details opened by keyboard are said to have
         // opened, and they are heard by their name. Closed unanswered.
         QString detailsName;

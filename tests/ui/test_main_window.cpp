@@ -234,8 +234,9 @@ private slots:
         QCOMPARE(texts(menus[1]->menu()),
                  (QStringList{QStringLiteral("使い方..."), QStringLiteral("ホームページ..."),
                               QStringLiteral("バージョン情報...")}));
-        QCOMPARE(texts(d.listMenu()), (QStringList{"リストから削除", "", "<separator>",
-                                                   "撮影日時順に並べる", "名前順に並べる"}));
+        QCOMPARE(texts(d.listMenu()),
+                 (QStringList{"リストから削除", "", "<separator>", "撮影日時順に並べる",
+                              "名前順に並べる", "", "<separator>", "カメラの時計を補正..."}));
         QCOMPARE(d.listMenu()->title(), QStringLiteral("設定"));
         QVERIFY(!menus.contains(d.listMenu()->menuAction()));
     }

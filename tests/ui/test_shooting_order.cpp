@@ -2,8 +2,10 @@
 
 #include <QDateTime>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QRadioButton>
 
 #include <exiv2/exiv2.hpp>
 
@@ -27,8 +29,9 @@ namespace {
 
 struct Shot {
     const char* name;
-    const char* taken;       // Exif DateTimeOriginal; nullptr: no Exif at all
-    const char* subSeconds;  // SubSecTimeOriginal, or nullptr
+    const char* taken;             // Exif DateTimeOriginal; nullptr: no Exif at all
+    const char* subSeconds;        // SubSecTimeOriginal, or nullptr
+    const char* serial = nullptr;  // a Canon EOS R5's body serial number, or no camera named
 };
 
 // The camera's DSC_ names and the phone's IMG_ names interleave in time; a
@@ -71,6 +74,49 @@ const QStringList kShootingOrder{"P2.jpg",
                                  "IMG_20240512_103107_1.jpg",
                                  "DSC_0003.JPG"};
 
+// Two bodies of one model, the second's clock an hour behind: its photos
+// sort before the first's until its clock is corrected. And a screenshot.
+const Shot kTwoBodies[] = {
+    {"A_1.JPG", "2024:05:12 10:00:00", nullptr, "0001"},
+    {"A_2.JPG", "2024:05:12 10:20:00", nullptr, "0001"},
+    {"A_3.JPG", "2024:05:12 10:40:00", nullptr, "0001"},
+    {"B_1.JPG", "2024:05:12 09:10:00", nullptr, "0002"},
+    {"B_2.JPG", "2024:05:12 09:30:00", nullptr, "0002"},
+    {"B_3.JPG", "2024:05:12 09:50:00", nullptr, "0002"},
+    {"S.png", nullptr, nullptr},
+};
+const QString kSecondBody = QStringLiteral("Canon EOS R5 (0002)");
+
+// "A1 S B1": the list by the letter and digit of each name.
+QString shortNames(const QStringList& names) {
+    QStringList letters;
+    for (const QString& name : names)
+        letters << name.left(1) + (name.at(1) == u'_' ? name.mid(2, 1) : QString());
+    return letters.join(u' ');
+}
+
+void typeAsInputMethod(QLineEdit* box, const QString& text) {
+    box->setFocus();
+    box->selectAll();
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QApplication::sendEvent(box, &commit);
+}
+
+// The clock dialog's rows as shown: camera, files, first and last time.
+QStringList clockRows(const QWidget& dialog) {
+    QStringList rows;
+    for (int row = 0;; ++row) {
+        const auto* widget = dialog.findChild<QWidget*>(QStringLiteral("clockRow%1").arg(row));
+        if (!widget)
+            return rows;
+        QStringList texts;
+        for (const char* label : {"cameraName", "fileCount", "firstTime", "lastTime"})
+            texts << widget->findChild<QLabel*>(QLatin1String(label))->text();
+        rows << texts.join(u'|');
+    }
+}
+
 void setFileTime(const QString& path, const QDateTime& saved) {
     const time_t at = time_t(saved.toSecsSinceEpoch());
     const utimbuf times{at, at};
@@ -88,6 +134,11 @@ void writeShot(const QString& folder, const Shot& shot, int serial) {
     }
     auto file = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
     file->readMetadata();
+    if (shot.serial) {
+        file->exifData()["Exif.Image.Make"] = std::string("Canon");
+        file->exifData()["Exif.Image.Model"] = std::string("Canon EOS R5");
+        file->exifData()["Exif.Photo.BodySerialNumber"] = std::string(shot.serial);
+    }
     file->exifData()["Exif.Photo.DateTimeOriginal"] = std::string(shot.taken);
     if (shot.subSeconds)
         file->exifData()["Exif.Photo.SubSecTimeOriginal"] = std::string(shot.subSeconds);
@@ -97,6 +148,15 @@ void writeShot(const QString& folder, const Shot& shot, int serial) {
 QByteArray bytesOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every file's name, modification time and bytes.
+QStringList photoFacts(const QString& folder) {
+    QStringList facts;
+    for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::Files, QDir::Name))
+        facts << info.fileName() + info.lastModified().toString(Qt::ISODateWithMs) +
+                     QString::fromLatin1(bytesOf(info.filePath()).toBase64());
+    return facts;
 }
 
 quint64 inodeOf(const QString& path) {
@@ -110,6 +170,7 @@ class TestShootingOrder : public QObject {
     Q_OBJECT
     QTemporaryDir appFolder_;
     QTemporaryDir trip_;
+    QTemporaryDir twoBodies_;
 
     void open(MainWindowDriver& d, const QString& folder) {
         d.setPatterns(QStringLiteral("*.jpg;*.png"));
@@ -130,9 +191,14 @@ private slots:
         int serial = 0;
         for (const Shot& shot : kTrip)
             writeShot(trip_.path(), shot, ++serial);
+        for (const Shot& shot : kTwoBodies)
+            writeShot(twoBodies_.path(), shot, ++serial);
     }
     void cleanupTestCase() { setApplicationFolderForTesting(QString()); }
-    void init() { QFile::remove(undoJournalPath()); }
+    void init() {
+        QFile::remove(undoJournalPath());
+        QFile::remove(settingsFilePath());
+    }
 
     void ordersByShootingTimeAndBackByName() {
         MainWindow w;
@@ -240,8 +306,14 @@ private slots:
     }
 
     // Past half a second the progress window shows; 中止 keeps the list as it
-    // was, hand order included.
+    // was, hand order included, and opens no clock dialog.
+    void stopKeepsTheList_data() {
+        QTest::addColumn<QString>("menuItem");
+        QTest::newRow("sort") << "撮影日時順に並べる";
+        QTest::newRow("camera clocks") << "カメラの時計を補正...";
+    }
     void stopKeepsTheList() {
+        QFETCH(QString, menuItem);
         MainWindow w;
         MainWindowDriver d(w);
         open(d, trip_.path());
@@ -258,7 +330,7 @@ private slots:
             count = progress->findChild<QLabel*>(QStringLiteral("progressCount"))->text();
             findButton(*progress, QStringLiteral("中止"))->click();
         });
-        d.sortByShootingTime();
+        d.menuItem(menuItem)->trigger();
         QCOMPARE(title, QStringLiteral("撮影日時の読み取り"));
         QVERIFY2(count.endsWith(QStringLiteral(" / 10")), qPrintable(count));
         QVERIFY(slow.reads.load() < 10);
@@ -327,6 +399,110 @@ private slots:
             const QString now = QStringLiteral("x%1.jpg").arg(k + 1, 2, 10, QLatin1Char('0'));
             QCOMPARE(bytesOf(other.filePath(now)), otherNames[k].toLatin1());
         }
+    }
+
+    // Two bodies an hour apart: an offset on the second, typed as an input
+    // method commits it, corrects the times the list uses (its order while
+    // it stands in shooting order, and the tooltips), and is there again
+    // after a restart; what is not a number is refused and applies nothing.
+    // The photos are never written to.
+    void clockCorrection_data() {
+        QTest::addColumn<bool>("negative");
+        QTest::addColumn<QStringList>("typed");  // days, hours, minutes, seconds of the second body
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("sortedFirst");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QString>("sortedOrder");
+        QTest::addColumn<QString>("firstOfSecond");  // B_1's time line
+        const QString uncorrected = QStringLiteral("B1 B2 B3 A1 S A2 A3");
+        const QString before = QStringLiteral("撮影日時 2024/05/12 09:10:00");
+        const QString hourOn = QStringLiteral("撮影日時 2024/05/12 10:10:00（補正済み）");
+        const QStringList anHour{"", "1", "", ""};
+        QTest::newRow("an hour on: the bodies interleave")
+            << false << anHour << "OK" << true << false << "A1 S B1 A2 B2 A3 B3" << hourOn;
+        QTest::newRow("the list not in shooting order keeps its order")
+            << false << anHour << "OK" << false << false << "A1 S B1 A2 B2 A3 B3" << hourOn;
+        QTest::newRow("across midnight") << false << QStringList{"", "15", "", ""} << "OK" << true
+                                         << false << "A1 S A2 A3 B1 B2 B3"
+                                         << "撮影日時 2024/05/13 00:10:00（補正済み）";
+        QTest::newRow("across a month's end") << false << QStringList{"19", "15", "", ""} << "OK"
+                                              << true << false << "A1 S A2 A3 B1 B2 B3"
+                                              << "撮影日時 2024/06/01 00:10:00（補正済み）";
+        QTest::newRow("back across a year's end")
+            << true << QStringList{"132", "9", "11", ""} << "OK" << true << false << uncorrected
+            << "撮影日時 2023/12/31 23:59:00（補正済み）";
+        QTest::newRow("キャンセル")
+            << false << anHour << "キャンセル" << true << false << uncorrected << before;
+        QTest::newRow("a letter") << false << QStringList{"1", "x", "", ""} << "OK" << true << true
+                                  << uncorrected << before;
+    }
+    void clockCorrection() {
+        QFETCH(bool, negative);
+        QFETCH(QStringList, typed);
+        QFETCH(QString, button);
+        QFETCH(bool, sortedFirst);
+        QFETCH(bool, refused);
+        QFETCH(QString, sortedOrder);
+        QFETCH(QString, firstOfSecond);
+        const QStringList photos = photoFacts(twoBodies_.path());
+        ScriptedMessageBox boxes;
+        {
+            MainWindow w;
+            MainWindowDriver d(w);
+            open(d, twoBodies_.path());
+            if (sortedFirst)
+                d.sortByShootingTime();
+            const QString orderBefore = shortNames(d.listed());
+            QStringList rows;
+            bool openAfterOk = false;
+            whenModalAppears([&](QWidget* dialog) {
+                rows = clockRows(*dialog);
+                // The sign by the keyboard, as on a radio button group.
+                for (QRadioButton* sign : dialog->findChildren<QRadioButton*>()) {
+                    if (negative && sign->accessibleName() == kSecondBody + " +")
+                        QTest::keyClick(sign, Qt::Key_Right);
+                }
+                const QStringList units{"日", "時間", "分", "秒"};
+                for (int k = 0; k < 4; ++k)
+                    typeAsInputMethod(findTextBox(*dialog, kSecondBody + u' ' + units[k]),
+                                      typed[k]);
+                findButton(*dialog, button)->click();
+                openAfterOk = dialog->isVisible();
+                if (openAfterOk)
+                    findButton(*dialog, QStringLiteral("キャンセル"))->click();
+            });
+            d.menuItem(QStringLiteral("カメラの時計を補正..."))->trigger();
+            QCOMPARE(rows,
+                     (QStringList{kSecondBody + "|3|2024/05/12 09:10:00|2024/05/12 09:50:00",
+                                  "Canon EOS R5 (0001)|3|2024/05/12 10:00:00|2024/05/12 "
+                                  "10:40:00",
+                                  "カメラ情報なし|1|2024/05/12 10:03:00|2024/05/12 10:03:00"}));
+            QCOMPARE(openAfterOk, refused);
+            QCOMPARE(boxes.texts(),
+                     refused ? QStringList{"日は0～9999、時間は0～23、分と秒は0～59の数字で記入して"
+                                           "ください."}
+                             : QStringList{});
+            QCOMPARE(shortNames(d.listed()), sortedFirst ? sortedOrder : orderBefore);
+            // In shooting order still, for the next correction.
+            QCOMPARE(d.conversionList()->isInShootingOrder(), sortedFirst);
+            const int row = int(d.listed().indexOf(QStringLiteral("B_1.JPG")));
+            QCOMPARE(d.toolTip(row), "B_1.JPG\n" + firstOfSecond);
+        }
+        // The next start: the tooltip before any sort, the sort, and the
+        // dialog shown again and taken as it stands.
+        MainWindow w;
+        MainWindowDriver d(w);
+        open(d, twoBodies_.path());
+        QCOMPARE(d.toolTip(3), "B_1.JPG\n" + firstOfSecond);
+        d.sortByShootingTime();
+        QCOMPARE(shortNames(d.listed()), sortedOrder);
+        whenModalAppears(
+            [](QWidget* dialog) { findButton(*dialog, QStringLiteral("OK"))->click(); });
+        d.menuItem(QStringLiteral("カメラの時計を補正..."))->trigger();
+        QCOMPARE(shortNames(d.listed()), sortedOrder);
+        QCOMPARE(d.toolTip(int(d.listed().indexOf(QStringLiteral("B_1.JPG")))),
+                 "B_1.JPG\n" + firstOfSecond);
+        QCOMPARE(photoFacts(twoBodies_.path()), photos);
     }
 
     void moveByHand_data() {

@@ -30,8 +30,8 @@ std::vector<int> timeOrder(const std::vector<ListedFile>& files) {
         const ListedFile& fb = files[size_t(b)];
         if (fa.time.isKnown() != fb.time.isKnown())
             return fa.time.isKnown();
-        if (fa.time.isKnown() && fa.time.localMsecs != fb.time.localMsecs)
-            return fa.time.localMsecs < fb.time.localMsecs;
+        if (fa.time.isKnown() && fa.time.correctedMsecs() != fb.time.correctedMsecs())
+            return fa.time.correctedMsecs() < fb.time.correctedMsecs();
         return naturalLess(fa.name, fb.name);
     });
     return order;

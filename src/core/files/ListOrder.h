@@ -13,7 +13,8 @@
 // Natural name order (IMG_2 before IMG_10), as the folder listing gives it.
 std::vector<int> naturalOrder(const std::vector<ListedFile>& files);
 
-// The order the files were taken in: earlier shooting times first, equal
+// The order the files were taken in: earlier shooting times (corrected by
+// their cameras' clock offsets) first, equal
 // times in natural name order. Files without a time (one that could not be
 // read at all) come last, in natural name order.
 std::vector<int> timeOrder(const std::vector<ListedFile>& files);

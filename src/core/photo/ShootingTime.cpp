@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <mutex>
@@ -106,21 +107,11 @@ bool isVideo(int imageType) {
     return imageType == 20 || imageType == 21 || imageType == 22 || imageType == 24;
 }
 
-// The datum of key, matched by tag number and directory: ExifData::findKey
-// builds every datum's key text to compare it.
-const Exiv2::Exifdatum* find(const Exiv2::ExifData& exif, const Exiv2::ExifKey& key) {
-    for (const Exiv2::Exifdatum& datum : exif) {
-        if (datum.tag() == key.tag() && datum.ifdId() == key.ifdId())
-            return &datum;
-    }
-    return nullptr;
-}
-
 // A tag's text as stored, up to its first NUL. toString() would format it
 // through a string stream, which costs more than the rest of the lookup.
 std::string textOf(const Exiv2::Exifdatum& datum) {
     const long size = datum.size();
-    if (size <= 0 || size > 256)  // room for padding; nothing longer is a date
+    if (size <= 0 || size > 256)  // room for padding; nothing longer is a date or a name
         return {};
     std::string text(size_t(size), '\0');
     datum.copy(reinterpret_cast<Exiv2::byte*>(text.data()), Exiv2::littleEndian);
@@ -128,28 +119,118 @@ std::string textOf(const Exiv2::Exifdatum& datum) {
     return text;
 }
 
-std::optional<qint64> exifTimeOf(const Exiv2::ExifData& exif, const Exiv2::ExifKey& dateKey,
-                                 const Exiv2::ExifKey* subSecondKey) {
-    const Exiv2::Exifdatum* date = find(exif, dateKey);
+// A camera's name or number as stored, without the spaces, NULs and other
+// control characters that cameras pad their fixed-size fields with.
+QByteArray nameOf(const Exiv2::Exifdatum& datum) {
+    QByteArray text;
+    if (datum.typeId() == Exiv2::asciiString || datum.typeId() == Exiv2::undefined) {
+        const std::string stored = textOf(datum);
+        text = QByteArray(stored.data(), qsizetype(stored.size()));
+    } else if (datum.count() == 1 && datum.size() <= 8) {
+        // A number (Canon's serial number): its decimal digits.
+        text = QByteArray::number(qlonglong(datum.toLong()));
+    }
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && uchar(text[from]) <= ' ')
+        ++from;
+    while (to > from && uchar(text[to - 1]) <= ' ')
+        --to;
+    return text.mid(from, to - from);
+}
+
+// The tags a read looks at, each matched by tag number and directory in one
+// pass over the data: ExifData::findKey builds every datum's key text to
+// compare it.
+enum Wanted : size_t {
+    Original,
+    OriginalSubSeconds,
+    FirstDirectoryOriginal,
+    Make,
+    Model,
+    // The body's serial number, the standard tags first, then those of
+    // makers' notes (the library decodes them as it reads the Exif data).
+    FirstSerial,
+    WantedCount = FirstSerial + 11,
+};
+constexpr size_t kWantedCount = WantedCount;
+
+struct WantedKey {
+    uint16_t tag;
+    int directory;
+};
+
+std::array<WantedKey, kWantedCount> wantedKeys() {
+    static const char* const names[kWantedCount] = {
+        "Exif.Photo.DateTimeOriginal",
+        "Exif.Photo.SubSecTimeOriginal",
+        "Exif.Image.DateTimeOriginal",
+        "Exif.Image.Make",
+        "Exif.Image.Model",
+        "Exif.Photo.BodySerialNumber",
+        "Exif.Image.CameraSerialNumber",
+        "Exif.Canon.SerialNumber",
+        "Exif.Nikon3.SerialNumber",
+        "Exif.Fujifilm.SerialNumber",
+        "Exif.OlympusEq.SerialNumber",
+        "Exif.Olympus.SerialNumber2",
+        "Exif.Pentax.SerialNumber",
+        "Exif.PentaxDng.SerialNumber",
+        "Exif.Sigma.SerialNumber",
+        "Exif.Panasonic.InternalSerialNumber",
+    };
+    std::array<WantedKey, kWantedCount> keys{};
+    for (size_t k = 0; k < kWantedCount; ++k) {
+        const Exiv2::ExifKey key(names[k]);
+        keys[k] = {key.tag(), key.ifdId()};
+    }
+    return keys;
+}
+
+using Found = std::array<const Exiv2::Exifdatum*, kWantedCount>;
+
+Found findWanted(const Exiv2::ExifData& exif) {
+    // Made once: each key is parsed against the library's tag tables.
+    static const std::array<WantedKey, kWantedCount> keys = wantedKeys();
+    Found found{};
+    for (const Exiv2::Exifdatum& datum : exif) {
+        const uint16_t tag = datum.tag();
+        for (size_t k = 0; k < kWantedCount; ++k) {
+            if (keys[k].tag == tag && !found[k] && keys[k].directory == datum.ifdId()) {
+                found[k] = &datum;
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+std::optional<qint64> exifTimeOf(const Exiv2::Exifdatum* date, const Exiv2::Exifdatum* subSeconds) {
     if (!date)
         return std::nullopt;
-    const Exiv2::Exifdatum* subSeconds = subSecondKey ? find(exif, *subSecondKey) : nullptr;
     return exifTimeFromText(textOf(*date), subSeconds ? textOf(*subSeconds) : std::string());
 }
 
-std::optional<qint64> shootingTimeOf(const Exiv2::ExifData& exif) {
-    if (exif.empty())
-        return std::nullopt;
-    // Made once: each key is parsed against the library's tag tables.
-    static const Exiv2::ExifKey original("Exif.Photo.DateTimeOriginal");
-    static const Exiv2::ExifKey originalSubSeconds("Exif.Photo.SubSecTimeOriginal");
-    static const Exiv2::ExifKey firstDirectoryOriginal("Exif.Image.DateTimeOriginal");
-    if (auto time = exifTimeOf(exif, original, &originalSubSeconds))
+std::optional<qint64> shootingTimeOf(const Found& found) {
+    if (auto time = exifTimeOf(found[Original], found[OriginalSubSeconds]))
         return time;
     // TIFF/EP files (some raw formats) keep the original time in the first
     // directory instead of the Exif one. The digitised time and the plain
     // DateTime are not used: they are a scan's or an editor's time.
-    return exifTimeOf(exif, firstDirectoryOriginal, nullptr);
+    return exifTimeOf(found[FirstDirectoryOriginal], nullptr);
+}
+
+Camera cameraOf(const Found& found) {
+    Camera camera;
+    if (found[Make])
+        camera.make = nameOf(*found[Make]);
+    if (found[Model])
+        camera.model = nameOf(*found[Model]);
+    for (size_t k = FirstSerial; k < kWantedCount && camera.serial.isEmpty(); ++k) {
+        if (found[k])
+            camera.serial = nameOf(*found[k]);
+    }
+    return camera;
 }
 
 // The XMP parser registers every namespace prefix it meets for the life of
@@ -204,8 +285,14 @@ private:
     bool ranOut_ = false;
 };
 
-struct ExifRead {
+// What a file's Exif data says: the time and the camera whose clock wrote it.
+struct ExifFacts {
     std::optional<qint64> time;
+    Camera camera;
+};
+
+struct ExifRead {
+    ExifFacts facts;
     bool wantedMore = false;  // the bytes may have ended before the metadata did
 };
 
@@ -226,7 +313,10 @@ ExifRead readExifTime(const char* data, size_t size) noexcept {
             // A parse that stopped part-way keeps what it had decoded: a
             // JPEG's Exif segment is read in full before it is decoded, and
             // a date that the end of the bytes cut short is no date.
-            read.time = shootingTimeOf(image->exifData());
+            const Found found = findWanted(image->exifData());
+            read.facts.time = shootingTimeOf(found);
+            if (read.facts.time)
+                read.facts.camera = cameraOf(found);
             read.wantedMore = read.wantedMore || io->ranOut() || metadataErrorMet;
         }
     } catch (...) {
@@ -269,23 +359,23 @@ bool readMore(int file, QByteArray& bytes, qint64 wanted, int* error) {
     return true;
 }
 
-std::optional<qint64> exifOfOpenFile(int file, qint64 fileSize, int* error) {
+ExifFacts exifOfOpenFile(int file, qint64 fileSize, int* error) {
     QByteArray bytes;
     // One byte past the size the system gave, so that the first read already
     // meets the end of a small file.
     qint64 wanted = std::min(kFirstRead, std::max<qint64>(fileSize, 0) + 1);
     for (;;) {
         if (!readMore(file, bytes, wanted, error))
-            return std::nullopt;
+            return {};
         if (bytes.isEmpty())
-            return std::nullopt;
+            return {};
         const bool whole = bytes.size() < wanted;
         const ExifRead read = readExifTime(bytes.constData(), size_t(bytes.size()));
         // A time found is taken as it is: a first directory's time whose Exif
         // directory lay further on could differ from it, which no camera
         // writes, and reading a whole raw file for that would cost far more.
-        if (read.time || whole || !read.wantedMore || wanted >= kMostRead)
-            return read.time;
+        if (read.facts.time || whole || !read.wantedMore || wanted >= kMostRead)
+            return read.facts;
         wanted = std::min(std::max(wanted, kFirstRead) * kGrowth, kMostRead);
     }
 }
@@ -293,17 +383,17 @@ std::optional<qint64> exifOfOpenFile(int file, qint64 fileSize, int* error) {
 // The file's Exif time. Only regular files are opened: opening a named pipe
 // blocks until a writer comes, which may be never (and it is opened without
 // waiting, in case one took the file's place since info was read).
-std::optional<qint64> exifOfFile(const QByteArray& path, const struct stat& info, int* error) {
+ExifFacts exifOfFile(const QByteArray& path, const struct stat& info, int* error) {
     if (!S_ISREG(info.st_mode))
-        return std::nullopt;
+        return {};
     const int file = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (file < 0) {
         *error = errno;
-        return std::nullopt;
+        return {};
     }
-    const std::optional<qint64> time = exifOfOpenFile(file, qint64(info.st_size), error);
+    ExifFacts facts = exifOfOpenFile(file, qint64(info.st_size), error);
     ::close(file);
-    return time;
+    return facts;
 }
 
 }  // namespace
@@ -340,7 +430,7 @@ std::optional<qint64> exifShootingTime(const QByteArray& path, int* readError) {
         if (::stat(path.constData(), &info) != 0)
             error = errno;
         else
-            time = exifOfFile(path, info, &error);
+            time = exifOfFile(path, info, &error).time;
     }
     if (readError)
         *readError = error;
@@ -351,7 +441,7 @@ std::optional<qint64> exifShootingTimeFromBytes(const char* data, size_t size) {
     initializePhotoMetadata();
     if (!data || size == 0 || size > size_t(LONG_MAX))
         return std::nullopt;
-    return readExifTime(data, size).time;
+    return readExifTime(data, size).facts.time;
 }
 
 ShootingTime shootingTime(const QByteArray& path, int* readError) {
@@ -363,9 +453,10 @@ ShootingTime shootingTime(const QByteArray& path, int* readError) {
         // no such file, and no system call to say so
     } else if (::stat(path.constData(), &info) != 0) {
         error = errno;
-    } else if (const std::optional<qint64> exif = exifOfFile(path, info, &error)) {
-        result.localMsecs = *exif;
+    } else if (ExifFacts exif = exifOfFile(path, info, &error); exif.time) {
+        result.localMsecs = *exif.time;
         result.source = TimeSource::Exif;
+        result.camera = std::move(exif.camera);
     } else {
         // The seconds round down, also before 1970: the nanoseconds count up.
         const qint64 msecs = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;

@@ -50,6 +50,14 @@ std::optional<qint64> exifShootingTimeFromBytes(const char* data, size_t size);
 // The Exif time, or else the file's modification time in local wall-clock time;
 // TimeSource::None when neither can be read. readError as above: set even
 // when the modification time stood in for an Exif time that could not be read.
+// With an Exif time comes the camera whose clock wrote it, from the same read
+// of the same bytes: Exif.Image.Make and Exif.Image.Model, and the body's
+// serial number from the first of Exif.Photo.BodySerialNumber,
+// Exif.Image.CameraSerialNumber and the makers' notes' Canon.SerialNumber,
+// Nikon3.SerialNumber, Fujifilm.SerialNumber, OlympusEq.SerialNumber,
+// Olympus.SerialNumber2, Pentax.SerialNumber, PentaxDng.SerialNumber,
+// Sigma.SerialNumber and Panasonic.InternalSerialNumber that the file has
+// (the library decodes those notes while it reads the Exif data anyway).
 ShootingTime shootingTime(const QByteArray& path, int* readError = nullptr);
 
 // An Exif date and time as stored, "YYYY:MM:DD HH:MM:SS" (trailing NULs and

@@ -258,6 +258,25 @@ QString iniValue(const QByteArray& file, const QString& section, const QString& 
     return firstValue(*ini, section.toUtf8(), key.toUtf8()).value_or(QString());
 }
 
+std::vector<std::pair<QString, QString>> iniEntries(const QByteArray& file,
+                                                    const QString& section) {
+    std::vector<std::pair<QString, QString>> entries;
+    const std::unique_ptr<Ini> ini = parse(file);
+    if (!ini)
+        return entries;
+    const QByteArray sectionUtf8 = section.toUtf8();
+    Ini::TNamesDepend keys;
+    if (!ini->GetAllKeys(sectionUtf8.constData(), keys))
+        return entries;
+    keys.sort(Ini::Entry::LoadOrder());
+    for (const Ini::Entry& key : keys) {
+        const QByteArray keyUtf8(key.pItem);
+        if (const std::optional<QString> value = firstValue(*ini, sectionUtf8, keyUtf8))
+            entries.emplace_back(QString::fromUtf8(keyUtf8), *value);
+    }
+    return entries;
+}
+
 std::optional<QByteArray> iniWithValue(const QByteArray& file, const QString& section,
                                        const QString& key, const QString& value) {
     if (!validSection(section) || !validKey(key) || hasLineBreakOrNul(value))

@@ -4,6 +4,8 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 // The settings file as bytes in and bytes out, with no file system involved.
 //
@@ -17,6 +19,10 @@
 // The first value of key in section, or the empty text when the section or
 // the key is missing.
 QString iniValue(const QByteArray& file, const QString& section, const QString& key);
+
+// Every key of section, in the file's order, with its first value; none when
+// the section is missing.
+std::vector<std::pair<QString, QString>> iniEntries(const QByteArray& file, const QString& section);
 
 // The file with key in section set to value, or with every line of that key
 // removed when value is null. Only the key's own line changes: every other

@@ -121,6 +121,16 @@ QString readSetting(Setting setting) {
 }
 
 bool writeSetting(Setting setting, const QString& value) {
+    return writeSettingsSection(kSection, {{keyName(setting), value}});
+}
+
+std::vector<std::pair<QString, QString>> readSettingsSection(const QString& section) {
+    const std::optional<QByteArray> bytes = readSettingsFile(settingsFilePath());
+    return bytes ? iniEntries(*bytes, section) : std::vector<std::pair<QString, QString>>();
+}
+
+bool writeSettingsSection(const QString& section,
+                          const std::vector<std::pair<QString, QString>>& values) {
     const QString path = settingsFilePath();
     const QFileInfo info(path);
     const bool exists = info.exists();
@@ -131,10 +141,17 @@ bool writeSetting(Setting setting, const QString& value) {
     const std::optional<QByteArray> old = readSettingsFile(path);
     if (!old)
         return false;
-    const std::optional<QByteArray> edited = iniWithValue(*old, kSection, keyName(setting), value);
-    if (!edited)
-        return false;
-    if (exists ? *edited == *old : value.isNull())
+    // All or nothing: a value that cannot be stored leaves the others unstored too.
+    QByteArray edited = *old;
+    bool deletesOnly = true;
+    for (const auto& [key, value] : values) {
+        const std::optional<QByteArray> next = iniWithValue(edited, section, key, value);
+        if (!next)
+            return false;
+        edited = *next;
+        deletesOnly = deletesOnly && value.isNull();
+    }
+    if (exists ? edited == *old : deletesOnly)
         return true;  // nothing to change, nothing to delete
 
     if (!QDir().mkpath(info.absolutePath()))
@@ -145,7 +162,7 @@ bool writeSetting(Setting setting, const QString& value) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(*edited) != edited->size()) {
+    if (file.write(edited) != edited.size()) {
         file.cancelWriting();
         return false;
     }

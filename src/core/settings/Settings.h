@@ -3,10 +3,13 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 // The settings file, "Tolvane.ini": the settings the program keeps between
-// runs, in the section "Data". Nothing here keeps state between calls: each
-// call reads or writes the file by its path.
+// runs, in the section "Data", and sections of many keys alike (see below).
+// Nothing here keeps state between calls: each call reads or writes the file
+// by its path.
 
 enum class Setting {
     Extensions,    // "拡張子": the extension patterns, joined by ";"
@@ -27,6 +30,16 @@ bool writeSetting(Setting setting, const QString& value);
 // a missing or mistyped value leaves it off. Stored as "1" or "0".
 bool readSwitch(Setting setting);
 bool writeSwitch(Setting setting, bool on);
+
+// Other sections, key by key, for settings that are many (each camera's
+// clock offset, say): every key of section with its value, in the file's
+// order; none when the file or the section is missing.
+std::vector<std::pair<QString, QString>> readSettingsSection(const QString& section);
+// Sets each key of section to its value, or deletes it for a null value, in
+// one write of the file, as writeSetting does; nothing is written when any
+// of them cannot be stored.
+bool writeSettingsSection(const QString& section,
+                          const std::vector<std::pair<QString, QString>>& values);
 
 // The folder of the running executable, ending in exactly one "/".
 QString applicationFolder();

@@ -21,7 +21,8 @@ constexpr char kRowsMimeType[] = "application/x-tolvane-list-rows";
 QString timeLine(const ShootingTime& time) {
     return (time.source == TimeSource::Exif ? QStringLiteral("撮影日時 ")
                                             : QStringLiteral("更新日時 ")) +
-           formatShootingTime(time.localMsecs);
+           formatShootingTime(time.correctedMsecs()) +
+           (time.isCorrected() ? QStringLiteral("（補正済み）") : QString());
 }
 
 }  // namespace
@@ -73,6 +74,7 @@ public:
         beginResetModel();
         files = std::move(listed);
         ++generation;
+        inShootingOrder = false;
         endResetModel();
     }
     void reorder(const std::vector<int>& order) {
@@ -110,6 +112,7 @@ public:
     // Times are filled in as tooltips ask, hence mutable.
     mutable std::vector<ListedFile> files;
     quint64 generation = 0;
+    bool inShootingOrder = false;
     std::function<ShootingTime(const QByteArray&)> timeReader;
     bool reorderable = false;
 };
@@ -135,16 +138,32 @@ quint64 ConversionList::generation() const {
     return model_->generation;
 }
 
-bool ConversionList::orderByTime(quint64 generation, std::vector<ListedFile> timed) {
+bool ConversionList::setTimes(quint64 generation, std::vector<ListedFile> timed) {
     if (generation != model_->generation || timed.size() != model_->files.size())
         return false;
     model_->files = std::move(timed);
-    reorder(timeOrder(model_->files));
+    if (model_->inShootingOrder) {
+        reorder(timeOrder(model_->files));
+        model_->inShootingOrder = true;
+    }
     return true;
+}
+
+bool ConversionList::orderByTime(quint64 generation, std::vector<ListedFile> timed) {
+    if (!setTimes(generation, std::move(timed)))
+        return false;
+    reorder(timeOrder(model_->files));
+    model_->inShootingOrder = true;
+    return true;
+}
+
+bool ConversionList::isInShootingOrder() const {
+    return model_->inShootingOrder;
 }
 
 void ConversionList::orderByName() {
     reorder(naturalOrder(model_->files));
+    model_->inShootingOrder = false;
 }
 
 void ConversionList::setTimeReader(std::function<ShootingTime(const QByteArray&)> reader) {
@@ -154,6 +173,8 @@ void ConversionList::setTimeReader(std::function<ShootingTime(const QByteArray&)
 void ConversionList::reorder(const std::vector<int>& order) {
     if (isIdentity(order))
         return;
+    // Whoever puts the list in shooting order says so once it is done.
+    model_->inShootingOrder = false;
     model_->reorder(order);
     scrollTo(currentIndex());
 }

@@ -12,7 +12,8 @@ class ConversionListModel;
 // row (see ListedFile.h), so that tens of thousands of entries fill in one
 // step and every removal and move takes a file's inode number and shooting
 // time along with its name. The entries may be moved by hand, and ordered
-// by name or by the time each file was taken.
+// by name or by the time each file was taken (corrected by its camera's
+// clock offset; the tooltip then says 補正済み).
 class ConversionList : public NameList {
     Q_OBJECT
 public:
@@ -27,11 +28,16 @@ public:
     // from files() as they stood at one generation belongs to that list only.
     quint64 generation() const;
     // Takes the records of files() at generation, their shooting times read
-    // meanwhile, and orders the list by those times. When the list changed
-    // since (another folder, an entry removed or moved) it stays as it is:
-    // false.
+    // or corrected meanwhile; a list in shooting order is put in order again
+    // by the new times. When the list changed since (another folder, an
+    // entry removed or moved) it stays as it is: false.
+    bool setTimes(quint64 generation, std::vector<ListedFile> timed);
+    // The same, and the list in shooting order by those times.
     bool orderByTime(quint64 generation, std::vector<ListedFile> timed);
     void orderByName();
+    // Whether the list stands in shooting order: put so, and neither moved by
+    // hand, put in name order nor filled anew since.
+    bool isInShootingOrder() const;
     // Reads the time of one entry, by its name, when its tooltip is asked for
     // before the times were read for the whole list. TimeSource::None: not
     // now (it is asked again next time).

@@ -17,11 +17,24 @@ ShootingTimeService& ShootingTimeService::real() {
 }
 
 void readShootingTimes(std::vector<ListedFile>& files, const QByteArray& folder,
-                       TaskProgress& progress) {
+                       const StoredClockOffsets& offsets, TaskProgress& progress) {
     ShootingTimeService& service = ShootingTimeService::current();
+    // Photos come in runs from one camera: the run's files share one copy of
+    // its names and look its offset up once.
+    Camera lastCamera;
+    qint64 lastOffset = 0;
     for (size_t k = 0; k < files.size() && !progress.shouldStop(); ++k) {
-        if (!files[k].time.isKnown())
-            files[k].time = service.read(folder + files[k].name);
+        ShootingTime& time = files[k].time;
+        if (!time.isKnown()) {
+            time = service.read(folder + files[k].name);
+            if (time.camera == lastCamera) {
+                time.camera = lastCamera;
+            } else {
+                lastCamera = time.camera;
+                lastOffset = offsets.msecsFor(lastCamera);
+            }
+            time.clockOffsetMsecs = lastOffset;
+        }
         progress.setDone(int(k + 1));
     }
 }

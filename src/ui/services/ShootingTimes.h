@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/files/CameraClocks.h"
 #include "core/photo/ShootingTime.h"
 #include "ui/services/Replaceable.h"
 
@@ -21,6 +22,7 @@ public:
 
 // Reads the time of each of files that has none yet, from the folder they
 // are in (native bytes, ending in '/'), one file after another, counting
-// each in progress. Stops when progress is asked to.
+// each in progress, and gives it its camera's offset from offsets. Stops
+// when progress is asked to.
 void readShootingTimes(std::vector<ListedFile>& files, const QByteArray& folder,
-                       TaskProgress& progress);
+                       const StoredClockOffsets& offsets, TaskProgress& progress);

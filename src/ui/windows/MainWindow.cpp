@@ -1,5 +1,6 @@
 #include "ui/windows/MainWindow.h"
 
+#include "core/files/CameraClocks.h"
 #include "core/files/FileList.h"
 #include "core/rename/FileSystem.h"
 #include "core/rename/NameChecks.h"
@@ -19,6 +20,7 @@
 #include "ui/services/MessageBoxes.h"
 #include "ui/services/ProgramIcon.h"
 #include "ui/services/ShootingTimes.h"
+#include "ui/windows/CameraClockDialog.h"
 #include "ui/windows/DestinationFolderDialog.h"
 #include "ui/windows/ExtensionListDialog.h"
 #include "ui/windows/HelpCommands.h"
@@ -41,6 +43,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <utility>
@@ -191,7 +194,10 @@ void MainWindow::buildControls() {
         // may read: the metadata library is used from one thread at a time.
         if (commands_->isRunning())
             return ShootingTime{};
-        return ShootingTimeService::current().read(toNative(fileList_->path()) + '/' + name);
+        ShootingTime time =
+            ShootingTimeService::current().read(toNative(fileList_->path()) + '/' + name);
+        time.clockOffsetMsecs = StoredClockOffsets::read().msecsFor(time.camera);
+        return time;
     });
 }
 
@@ -232,6 +238,9 @@ void MainWindow::buildMenus() {
             &MainWindow::sortByShootingTime);
     connect(listMenu_->addAction(QStringLiteral("名前順に並べる")), &QAction::triggered, this,
             &MainWindow::sortByName);
+    listMenu_->addSeparator();
+    connect(listMenu_->addAction(QStringLiteral("カメラの時計を補正...")), &QAction::triggered,
+            this, &MainWindow::correctCameraClocks);
 }
 
 void MainWindow::connectHandlers() {
@@ -309,23 +318,57 @@ void MainWindow::clearAll() {
     reloadConversionList();
 }
 
+std::optional<std::vector<ListedFile>> MainWindow::readListedTimes(LongCommand& command) {
+    std::vector<ListedFile> files = conversionList_->files();
+    if (std::all_of(files.begin(), files.end(),
+                    [](const ListedFile& file) { return file.time.isKnown(); }))
+        return files;
+    // The library's set-up is not thread-safe: it is done here, before the
+    // worker starts. So is the settings file's read.
+    initializePhotoMetadata();
+    const QByteArray folder = toNative(fileList_->path()) + '/';
+    const StoredClockOffsets offsets = StoredClockOffsets::read();
+    command.runInBackground(
+        QStringLiteral("撮影日時の読み取り"), int(files.size()),
+        [&files](int done) { return displayName(files[size_t(done)].name); },
+        [&](TaskProgress& progress) { readShootingTimes(files, folder, offsets, progress); });
+    // 中止 keeps the list as it was, even when it came with the last file.
+    if (command.stopRequested())
+        return std::nullopt;
+    return files;
+}
+
 void MainWindow::sortByShootingTime() {
     if (conversionList_->count() == 0)
         return;
     commands_->run([this](LongCommand& command) {
-        // The library's set-up is not thread-safe: it is done here, before
-        // the worker starts.
-        initializePhotoMetadata();
         const quint64 listed = conversionList_->generation();
-        std::vector<ListedFile> files = conversionList_->files();
-        const QByteArray folder = toNative(fileList_->path()) + '/';
-        command.runInBackground(
-            QStringLiteral("撮影日時の読み取り"), int(files.size()),
-            [&files](int done) { return displayName(files[size_t(done)].name); },
-            [&](TaskProgress& progress) { readShootingTimes(files, folder, progress); });
-        // 中止 keeps the list as it was, even when it came with the last file.
-        if (!command.stopRequested())
-            conversionList_->orderByTime(listed, std::move(files));
+        if (std::optional<std::vector<ListedFile>> files = readListedTimes(command))
+            conversionList_->orderByTime(listed, std::move(*files));
+    });
+}
+
+void MainWindow::correctCameraClocks() {
+    if (conversionList_->count() == 0)
+        return;
+    commands_->run([this](LongCommand& command) {
+        const quint64 listed = conversionList_->generation();
+        std::optional<std::vector<ListedFile>> files = readListedTimes(command);
+        if (!files || !conversionList_->setTimes(listed, std::move(*files)))
+            return;
+        std::vector<ClockGroup> groups = clockGroups(conversionList_->files());
+        if (groups.empty() || !CameraClockDialog::ask(this, groups))
+            return;
+        std::vector<std::pair<Camera, qint64>> kept;
+        kept.reserve(groups.size());
+        for (const ClockGroup& group : groups)
+            kept.emplace_back(group.camera, group.offsetMsecs);
+        // The offsets apply now whether or not they could be kept: the
+        // program never reports that the settings file cannot be written.
+        storeClockOffsets(kept);
+        std::vector<ListedFile> corrected = conversionList_->files();
+        applyClockOffsets(corrected, groups);
+        conversionList_->setTimes(conversionList_->generation(), std::move(corrected));
     });
 }
 

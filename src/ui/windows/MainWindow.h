@@ -5,12 +5,15 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
+#include <vector>
 
 class ConversionList;
 class DriveList;
 class FileList;
 class FileSystem;
 class FolderList;
+class LongCommand;
 class LongCommands;
 class PathStrip;
 class QAction;
@@ -19,6 +22,7 @@ class QCheckBox;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+struct ListedFile;
 struct RenameRequest;
 
 // The main window: the drive and folder lists on the left with the
@@ -84,6 +88,14 @@ private:
     // Orders the conversion list by the time each file was taken, reading
     // the times off the window's thread; 中止 leaves the list as it was.
     void sortByShootingTime();
+    // カメラの時計を補正...: reads the times the list lacks as the sort does,
+    // then asks for each camera's offset; OK keeps each camera's offset in
+    // the settings file and corrects the listed times by them.
+    void correctCameraClocks();
+    // The conversion list's records with every time read, those it lacked
+    // read off the window's thread (with the progress window and its 中止)
+    // and corrected by their cameras' kept offsets; nothing after 中止.
+    std::optional<std::vector<ListedFile>> readListedTimes(LongCommand& command);
     void sortByName();
     void onMoveToFolderToggled(bool checked);
     void onOwnNameToggled(bool checked);
