@@ -1,8 +1,8 @@
 #include "ui/controls/PathStrip.h"
 
 #include "core/text/NativeName.h"
-#include "ui/services/Accessibility.h"
 #include "ui/controls/Twips.h"
+#include "ui/services/Accessibility.h"
 
 #include <QAccessible>
 #include <QLabel>

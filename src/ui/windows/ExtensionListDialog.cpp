@@ -4,9 +4,9 @@
 #include "core/rename/NameChecks.h"
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
-#include "ui/services/Accessibility.h"
 #include "ui/controls/PatternList.h"
 #include "ui/controls/TextFilters.h"
+#include "ui/services/Accessibility.h"
 #include "ui/windows/ControlLayout.h"
 #include "ui/windows/WindowStyle.h"
 
