@@ -43,7 +43,7 @@ bool answeredOnTerminal(int argc, char** argv) {
             << u"使い方の説明: "_s << usageDocumentPath(applicationFolder()) << u'\n'
             << u"設定ファイル: "_s << settingsFilePath() << u'\n';
     } else {
-        out << u"Tolvane 1.00\n"_s;
+        out << u"Tolvane "_s << programVersion() << u'\n';
     }
     return true;
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds the Debian package build-package/tolvane_1.00_<arch>.deb and
-# prints its path. Install it with: sudo apt-get install ./build-package/tolvane_*.deb
+# Sets up, builds the Debian package build-package/tolvane_<version>_<arch>.deb (the version is
+# project()'s in CMakeLists.txt) and prints its path. Install it with: sudo apt-get install ./build-package/tolvane_*.deb
 set -euo pipefail
 cd "$(dirname "$0")/.."
 TOLVANE_SETUP_PACKAGE=1 bash tools/setup.sh

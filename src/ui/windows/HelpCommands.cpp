@@ -21,6 +21,10 @@ void openHomePage(QWidget* owner) {
     openOnDesktop(owner, QString::fromUtf8(kHomePageUrl));
 }
 
+QString programVersion() {
+    return QStringLiteral(TOLVANE_VERSION);
+}
+
 void showVersion(QWidget* owner) {
-    showMessage(owner, Message{QStringLiteral("バージョン　1.00")});
+    showMessage(owner, Message{QStringLiteral("バージョン　") + programVersion()});
 }

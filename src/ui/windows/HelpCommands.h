@@ -17,5 +17,7 @@ QString usageDocumentPath(const QString& applicationFolder);
 void openUsageDocument(QWidget* owner);
 // "ホームページ...": opens the home page in the default browser.
 void openHomePage(QWidget* owner);
+// The program's version, "1.00": the project's, as the build was given it.
+QString programVersion();
 // "バージョン情報...": the version box.
 void showVersion(QWidget* owner);
