@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "Inventory.h"
+#include "core/files/FileListing.h"
 #include "core/rename/Preview.h"
 #include "core/text/NativeName.h"
 
@@ -67,6 +68,22 @@ private slots:
         QCOMPARE(lines, given);
         std::filesystem::remove_all(source.toStdString());
         std::filesystem::remove_all(target.toStdString());
+    }
+
+    // Names compare as the folder compares them; a disk that tells letter
+    // case apart may still hold a name in both spellings.
+    void letterCaseOfTheFolder_data() {
+        QTest::addColumn<QByteArrayList>("present");
+        QTest::newRow("one spelling") << QByteArrayList{"a.jpg"};
+        QTest::newRow("both spellings") << QByteArrayList{"a.jpg", "A.JPG"};
+    }
+    void letterCaseOfTheFolder() {
+        QFETCH(QByteArrayList, present);
+        const QByteArray at = folder("case");
+        for (const QByteArray& name : present)
+            writeWhole(at + '/' + name, name);
+        QVERIFY(!ignoresLetterCase(at, {present.front()}));
+        std::filesystem::remove_all(at.toStdString());
     }
 
     void takenNames_data() {

@@ -248,6 +248,25 @@ std::vector<QByteArray> listAllNames(const QByteArray& folder) {
     return names;
 }
 
+namespace {
+
+bool holdsExactly(const QByteArray& folder, const QByteArray& name) {
+    DIR* dir = opendir(folder.constData());
+    if (!dir)
+        return false;
+    bool found = false;
+    while (const dirent* entry = readdir(dir)) {
+        if (name == entry->d_name) {
+            found = true;
+            break;
+        }
+    }
+    closedir(dir);
+    return found;
+}
+
+}  // namespace
+
 bool ignoresLetterCase(const QByteArray& folder, const std::vector<QByteArray>& names) {
     for (const QByteArray& name : names) {
         QByteArray swapped = name;
@@ -260,7 +279,12 @@ bool ignoresLetterCase(const QByteArray& folder, const std::vector<QByteArray>& 
         if (swapped == name)
             continue;
         struct stat st;
-        return lstat((withTrailingSlash(folder) + swapped).constData(), &st) == 0;
+        if (lstat((withTrailingSlash(folder) + swapped).constData(), &st) != 0)
+            return false;
+        // Found: the file itself under another spelling, unless the folder
+        // holds that very spelling too, which only a file system that tells
+        // case apart can (a.jpg beside A.JPG).
+        return !holdsExactly(folder, swapped);
     }
     return false;
 }
