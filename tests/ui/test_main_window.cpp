@@ -2,6 +2,7 @@
 
 #include "Doubles.h"
 #include "Modal.h"
+#include "TestFiles.h"
 #include "WindowDriver.h"
 #include "core/settings/Settings.h"
 #include "ui/controls/Fonts.h"
@@ -247,6 +248,86 @@ private slots:
         // The left button selects; it opens no menu.
         QTest::mousePress(d.conversionList()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
         QVERIFY(!d.listMenu()->isVisible());
+    }
+
+    // The list's menu: the right button opens it at the pointer, the Menu
+    // key and Shift+F10 below the current entry. It acts on what a desktop
+    // list would: the entry under the pointer (or the current one), unless
+    // it is selected already; nothing after a click on the empty space.
+    void listMenuChoosesItsEntries_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QList<int>>("selected");  // before; the first is current
+        QTest::addColumn<int>("at");  // the entry clicked, or current for a key; -1: none
+        QTest::addColumn<QList<int>>("after");
+        QTest::newRow("right click on another entry")
+            << "click" << QList<int>{0} << 2 << QList<int>{2};
+        QTest::newRow("right click on one of several selected")
+            << "click" << QList<int>{0, 3} << 3 << QList<int>{0, 3};
+        QTest::newRow("right click below the entries")
+            << "click" << QList<int>{1} << -1 << QList<int>{};
+        QTest::newRow("Menu key") << "Menu" << QList<int>{} << 1 << QList<int>{1};
+        QTest::newRow("Menu key on another entry than the selected")
+            << "Menu" << QList<int>{0} << 4 << QList<int>{4};
+        QTest::newRow("Shift+F10 keeps a selection")
+            << "Shift+F10" << QList<int>{0, 3} << 3 << QList<int>{0, 3};
+        QTest::newRow("Menu key as the platform reports it")
+            << "request" << QList<int>{4} << 2 << QList<int>{2};
+        QTest::newRow("Menu key on an empty list") << "Menu" << QList<int>{} << -1 << QList<int>{};
+    }
+    void listMenuChoosesItsEntries() {
+        QFETCH(QString, how);
+        QFETCH(QList<int>, selected);
+        QFETCH(int, at);
+        QFETCH(QList<int>, after);
+        QTemporaryDir folder;
+        for (const char c : QByteArray("abcde"))
+            touch(folder.filePath(QString(QLatin1Char(c)) + QStringLiteral(".jpg")));
+        MainWindow w;
+        MainWindowDriver d(w);
+        d.setPatterns(how != "click" && at < 0 ? QStringLiteral("*.png") : QStringLiteral("*.jpg"));
+        d.openFolder(folder.path());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        ConversionList* list = d.conversionList();
+        list->setFocus();
+        QTRY_VERIFY(list->hasFocus());
+        list->clearSelection();
+        for (const int row : selected)
+            list->setRowSelected(row, true);
+        const int current = how == "click" ? (selected.isEmpty() ? -1 : selected.front()) : at;
+        list->selectionModel()->setCurrentIndex(list->model()->index(current, 0),
+                                                QItemSelectionModel::NoUpdate);
+        QWidget* viewport = list->viewport();
+        const QRect entry = at >= 0 ? list->visualRect(list->model()->index(at, 0)) : QRect();
+        QPoint expected;  // where the menu opens
+        if (how == "click") {
+            const QPoint pointer = at >= 0 ? entry.center() : QPoint(10, viewport->height() - 10);
+            expected = viewport->mapToGlobal(pointer);
+            QTest::mousePress(viewport, Qt::RightButton, {}, pointer);
+        } else {
+            expected = viewport->mapToGlobal(at >= 0 ? entry.bottomLeft() : QPoint(0, 0));
+            if (how == "Menu") {
+                QTest::keyClick(list, Qt::Key_Menu);
+            } else if (how == "Shift+F10") {
+                QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
+            } else {
+                QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                                          list->mapToGlobal(QPoint(1, 1)));
+                QApplication::sendEvent(list, &request);
+            }
+        }
+        QTRY_VERIFY(d.listMenu()->isVisible());
+        QCOMPARE(d.listMenu()->pos(), expected);
+        QList<int> nowSelected;
+        for (int row = 0; row < list->count(); ++row) {
+            if (list->isRowSelected(row))
+                nowSelected << row;
+        }
+        QCOMPARE(nowSelected, after);
+        if (at >= 0)
+            QCOMPARE(list->currentIndex().row(), at);
+        QCOMPARE(d.menuItem(QStringLiteral("リストから削除"))->isEnabled(), !after.isEmpty());
+        d.listMenu()->hide();
     }
 
     void tabOrder() {

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <utime.h>
 
+#include "AccessibleEvents.h"
 #include "Doubles.h"
 #include "Modal.h"
 #include "TestFiles.h"
@@ -127,6 +128,7 @@ class TestShootingOrder : public QObject {
 private slots:
     void initTestCase() {
         setApplicationFolderForTesting(appFolder_.path());
+        startHearing();
         int serial = 0;
         for (const Shot& shot : kTrip)
             writeShot(trip_.path(), shot, ++serial);
@@ -334,17 +336,28 @@ private slots:
         QTest::addColumn<QList<int>>("selected");
         QTest::addColumn<int>("to");  // a drag's drop row, or a key's step
         QTest::addColumn<QString>("after");
-        QTest::newRow("drag one down") << "drag" << QList<int>{0} << 3 << "bcadef";
-        QTest::newRow("drag one up") << "drag" << QList<int>{4} << 1 << "aebcdf";
-        QTest::newRow("drag to the end") << "drag" << QList<int>{1} << 6 << "acdefb";
+        QTest::addColumn<QString>("heard");  // the first moved entry and where it stands
+        QTest::newRow("drag one down") << "drag" << QList<int>{0} << 3 << "bcadef"
+                                       << "a.jpg 3 / 6";
+        QTest::newRow("drag one up") << "drag" << QList<int>{4} << 1 << "aebcdf"
+                                     << "e.jpg 2 / 6";
+        QTest::newRow("drag to the end") << "drag" << QList<int>{1} << 6 << "acdefb"
+                                         << "b.jpg 6 / 6";
         QTest::newRow("drag two apart, they close up")
-            << "drag" << QList<int>{0, 4} << 3 << "bcaedf";
-        QTest::newRow("drag onto its own place") << "drag" << QList<int>{2} << 3 << "abcdef";
-        QTest::newRow("Alt+Down") << "key" << QList<int>{1} << 1 << "acbdef";
-        QTest::newRow("Alt+Up, a block") << "key" << QList<int>{3, 4} << -1 << "abdecf";
-        QTest::newRow("Alt+Up, two apart") << "key" << QList<int>{1, 4} << -1 << "bacedf";
-        QTest::newRow("Alt+Up at the top") << "key" << QList<int>{0, 3} << -1 << "abcdef";
-        QTest::newRow("Alt+Down at the bottom") << "key" << QList<int>{5} << 1 << "abcdef";
+            << "drag" << QList<int>{0, 4} << 3 << "bcaedf"
+            << "a.jpg 3 / 6";
+        QTest::newRow("drag onto its own place") << "drag" << QList<int>{2} << 3 << "abcdef"
+                                                 << "c.jpg 3 / 6";
+        QTest::newRow("Alt+Down") << "key" << QList<int>{1} << 1 << "acbdef"
+                                  << "b.jpg 3 / 6";
+        QTest::newRow("Alt+Up, a block") << "key" << QList<int>{3, 4} << -1 << "abdecf"
+                                         << "d.jpg 3 / 6";
+        QTest::newRow("Alt+Up, two apart") << "key" << QList<int>{1, 4} << -1 << "bacedf"
+                                           << "b.jpg 1 / 6";
+        QTest::newRow("Alt+Up at the top") << "key" << QList<int>{0, 3} << -1 << "abcdef"
+                                           << "a.jpg 1 / 6";
+        QTest::newRow("Alt+Down at the bottom") << "key" << QList<int>{5} << 1 << "abcdef"
+                                                << "f.jpg 6 / 6";
     }
     void moveByHand() {
         QFETCH(QString, how);
@@ -357,19 +370,27 @@ private slots:
         MainWindow w;
         MainWindowDriver d(w);
         w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         open(d, folder.path());
         ConversionList* list = d.conversionList();
         list->setFocus();
+        QTRY_VERIFY(list->hasFocus());
         list->clearSelection();
         for (const int row : selected)
             list->setRowSelected(row, true);
         list->selectionModel()->setCurrentIndex(list->model()->index(selected.front(), 0),
                                                 QItemSelectionModel::NoUpdate);
+        QCoreApplication::processEvents();
+        heard.clear();
         if (how == QLatin1String("drag"))
             QVERIFY(d.dragSelectedTo(to));
         else
             d.moveByKey(to);
+        QTEST(notifications().join(u'|'), "heard");
+        // Entries that moved lost their objects: a screen reader is told anew
+        // where the focus is.
+        if (after != "abcdef")
+            QCOMPARE(lastFocus().name, list->text(list->currentIndex().row()));
         QString order;
         for (const QString& name : d.listed())
             order += name.front();

@@ -217,8 +217,14 @@ void MainWindow::buildMenus() {
     // The conversion list's context menu; never on the menu bar.
     listMenu_ = new QMenu(QStringLiteral("設定"), this);
     listMenu_->setObjectName(QStringLiteral("listMenu"));
-    connect(listMenu_->addAction(QStringLiteral("リストから削除")), &QAction::triggered,
-            conversionList_, &ConversionList::removeSelectedRows);
+    QAction* removeAction = listMenu_->addAction(QStringLiteral("リストから削除"));
+    connect(removeAction, &QAction::triggered, conversionList_,
+            &ConversionList::removeSelectedRows);
+    // Opened on the empty space below the entries, or on an empty list, the
+    // menu has nothing to remove.
+    connect(listMenu_, &QMenu::aboutToShow, removeAction, [this, removeAction] {
+        removeAction->setEnabled(conversionList_->selectionModel()->hasSelection());
+    });
     listMenu_->addSeparator();
     connect(listMenu_->addAction(QStringLiteral("撮影日時順に並べる")), &QAction::triggered, this,
             &MainWindow::sortByShootingTime);
@@ -231,8 +237,7 @@ void MainWindow::connectHandlers() {
     connect(folderList_, &FolderList::changed, this, &MainWindow::onFolderChanged);
     connect(fileList_, &FileList::pathChanged, this, &MainWindow::reloadConversionList);
     connect(fileList_, &FileList::patternChanged, this, &MainWindow::reloadConversionList);
-    connect(conversionList_, &ConversionList::rightButtonPressed, listMenu_,
-            [this](const QPoint& at) { listMenu_->popup(at); });
+    conversionList_->setContextMenu(listMenu_);
     // Delete on the keyboard does what the context menu's item does.
     connect(conversionList_, &ConversionList::deleteKeyPressed, conversionList_,
             &ConversionList::removeSelectedRows);
