@@ -8,8 +8,11 @@
 #include "core/settings/Settings.h"
 #include "ui/windows/ExtensionListDialog.h"
 
+#include <QMenu>
 #include <QMessageBox>
 #include <QTextEdit>
+
+#include <qpa/qwindowsysteminterface.h>
 
 #include <functional>
 
@@ -175,6 +178,48 @@ private slots:
             "*", {"変換後の名前を表示しました"});
         QCOMPARE(detailsName, "変換後の名前");
         QCOMPARE(s.d.listed(), (QStringList{"a.jpg", "c.jpg"}));  // nothing renamed
+    }
+
+    // Alt reaches the menu bar however a screen reader's bridge delivers the
+    // keys again after the real ones: after the real release, or before it.
+    void altThroughTheBridge_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("keys");  // real: from the platform; again: the bridge's
+        for (const char* control : {"conversion list", "prefix"}) {
+            QTest::addRow("%s, release first", control)
+                << control << "press release again-press again-release";
+            QTest::addRow("%s, delivered again first", control)
+                << control << "press again-press release again-release";
+        }
+    }
+    void altThroughTheBridge() {
+        QFETCH(QString, control);
+        QFETCH(QString, keys);
+        Scene s;
+        focus(control == "prefix" ? static_cast<QWidget*>(s.d.prefix()) : s.d.conversionList());
+        QWindow* window = s.w.windowHandle();
+        using Delivery = QWindowSystemInterface::SynchronousDelivery;
+        for (const QString& k : keys.split(u' ')) {
+            const bool press = k.endsWith("press");
+            if (k.startsWith("again")) {
+                // The bridge's copy holds the modifiers as the key leaves them.
+                QKeyEvent again(press ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_Alt,
+                                press ? Qt::AltModifier : Qt::NoModifier);
+                QApplication::sendEvent(window, &again);
+            } else {
+                // The platform gives the modifiers held before the key.
+                QWindowSystemInterface::handleKeyEvent<Delivery>(
+                    window, press ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_Alt,
+                    press ? Qt::NoModifier : Qt::AltModifier);
+            }
+        }
+        QWindowSystemInterface::handleKeyEvent<Delivery>(window, QEvent::KeyPress, Qt::Key_Down,
+                                                         Qt::NoModifier);
+        QMenu* settings = s.w.menuBar()->actions().constFirst()->menu();
+        QTRY_VERIFY(settings->isVisible());
+        QVERIFY(settings->activeAction());
+        QCOMPARE(settings->activeAction()->text(), QStringLiteral("拡張子..."));
+        settings->hide();
     }
 
     void whatControlsAre() {

@@ -330,6 +330,50 @@ private slots:
         d.listMenu()->hide();
     }
 
+    // Alt pressed and let go, and F10, reach the menu bar from every control
+    // (F10 opens 設定 at once); Down then goes into 設定.
+    void menuBarFromEveryControl_data() {
+        QTest::addColumn<MainControl>("focus");
+        QTest::addColumn<QString>("keys");
+        const std::pair<MainControl, const char*> controls[] = {
+            {MainControl::DriveList, "drive list"},
+            {MainControl::FolderList, "folder list"},
+            {MainControl::PrefixEdit, "prefix"},
+            {MainControl::StartNumberEdit, "start number"},
+            {MainControl::SuffixEdit, "suffix"},
+            {MainControl::OwnNameBox, "check box"},
+            {MainControl::ConvertButton, "変換"},
+            {MainControl::ConversionList, "conversion list"},
+        };
+        for (const auto& [control, name] : controls) {
+            QTest::addRow("%s, Alt", name) << control << "Alt";
+            QTest::addRow("%s, F10", name) << control << "F10";
+        }
+    }
+    void menuBarFromEveryControl() {
+        QFETCH(MainControl, focus);
+        QFETCH(QString, keys);
+        MainWindow w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QWidget* c = control(w, focus);
+        c->setFocus();
+        QTRY_VERIFY(c->hasFocus());
+        if (keys == "F10") {
+            QTest::keyClick(c, Qt::Key_F10);
+        } else {
+            QTest::sendKeyEvent(QTest::Press, c, Qt::Key_Alt, QString(), Qt::AltModifier);
+            QTest::sendKeyEvent(QTest::Release, c, Qt::Key_Alt, QString(), Qt::NoModifier);
+        }
+        QWidget* popup = QApplication::activePopupWidget();
+        QTest::keyClick(popup ? popup : QApplication::focusWidget(), Qt::Key_Down);
+        QMenu* settings = w.menuBar()->actions().constFirst()->menu();
+        QTRY_VERIFY(settings->isVisible());
+        QVERIFY(settings->activeAction());
+        QCOMPARE(settings->activeAction()->text(), QStringLiteral("拡張子..."));
+        settings->hide();
+    }
+
     void tabOrder() {
         MainWindow w;
         MainWindowDriver d(w);

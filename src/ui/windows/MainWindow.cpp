@@ -7,17 +7,17 @@
 #include "core/rename/Undo.h"
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
-#include "ui/services/Accessibility.h"
 #include "ui/controls/ConversionList.h"
 #include "ui/controls/DriveChange.h"
 #include "ui/controls/DriveList.h"
 #include "ui/controls/FolderList.h"
 #include "ui/controls/Fonts.h"
 #include "ui/controls/PathStrip.h"
-#include "ui/services/ProgramIcon.h"
 #include "ui/controls/TextFilters.h"
 #include "ui/controls/Twips.h"
+#include "ui/services/Accessibility.h"
 #include "ui/services/MessageBoxes.h"
+#include "ui/services/ProgramIcon.h"
 #include "ui/services/ShootingTimes.h"
 #include "ui/windows/DestinationFolderDialog.h"
 #include "ui/windows/ExtensionListDialog.h"
@@ -27,6 +27,7 @@
 #include "ui/windows/WindowRenameHost.h"
 #include "ui/windows/WindowStyle.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -40,6 +41,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 
 #include <map>
 #include <optional>
@@ -50,6 +52,31 @@ namespace {
 // How long the window manager has to hand the window the focus before the
 // window asks for attention instead.
 constexpr int kActivationGraceMs = 500;
+
+// Alt pressed and let go on its own puts the menu bar in keyboard mode, and
+// the next such Alt takes it out again. While a screen reader listens, Qt's
+// accessibility bridge holds every key back until the reader has seen it and
+// then delivers it to the window once more, not spontaneously: when the real
+// release had come first, that second Alt switched the mode back off, and the
+// next Down moved in the conversion list instead of opening 設定. The menu
+// bar has had the real key; the copy is dropped.
+class RepeatedAltFilter : public QObject {
+public:
+    explicit RepeatedAltFilter(QWidget& window) : QObject(&window), window_(window) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        return (type == QEvent::KeyPress || type == QEvent::KeyRelease) && !event->spontaneous() &&
+               static_cast<QKeyEvent*>(event)->key() == Qt::Key_Alt &&
+               watched == window_.windowHandle() && QAccessible::isActive();
+    }
+
+private:
+    QWidget& window_;
+};
 
 QWidget* newControl(MainControl control, QWidget* parent) {
     switch (control) {
@@ -107,6 +134,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     buildControls();
     buildMenus();
+    new RepeatedAltFilter(*this);
     connectHandlers();
     applyOuterHeight(kOuterHeightClosed);
     centreOnScreen(*this);
@@ -213,6 +241,13 @@ void MainWindow::buildMenus() {
             [this] { openHomePage(this); });
     connect(help->addAction(QStringLiteral("バージョン情報...")), &QAction::triggered, this,
             [this] { showVersion(this); });
+    // F10 opens the first menu from every control, as on the desktop. An
+    // input method that is composing in a text box takes the key first.
+    auto* menuKey = new QAction(this);
+    menuKey->setShortcut(QKeySequence(Qt::Key_F10));
+    addAction(menuKey);
+    connect(menuKey, &QAction::triggered, this,
+            [this, settings] { menuBar()->setActiveAction(settings->menuAction()); });
 
     // The conversion list's context menu; never on the menu bar.
     listMenu_ = new QMenu(QStringLiteral("設定"), this);
