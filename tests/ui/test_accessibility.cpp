@@ -121,6 +121,13 @@ private slots:
         heardAfter([&] { focus(s.d.folders()); }, "photos（開いているフォルダー）");
         heardAfter([] { key(Qt::Key_Down), key(Qt::Key_Return); }, "sub1", {"sub1 を開きました"});
         heardAfter([] { key(Qt::Key_Up), key(Qt::Key_Return); }, "photos", {"photos を開きました"});
+        // A folder handed over by a later start is heard as one opened here:
+        // once where the list says so itself (its entry was current), and the
+        // open one too, which is read again.
+        heardAfter([] { key(Qt::Key_Down); }, "sub1");
+        heardAfter([&] { s.w.openFromOutside(s.photos() + "/sub1"); }, "*", {"sub1 を開きました"});
+        heardAfter([&] { s.w.openFromOutside(s.photos() + "/sub1"); }, "*", {"sub1 を開きました"});
+        heardAfter([&] { s.w.openFromOutside(s.photos()); }, "*", {"photos を開きました"});
         heardAfter([&] { focus(s.d.clearButton()), key(Qt::Key_Space); }, "clear");
         heardAfter([] { key(Qt::Key_Return); }, "");
         heardAfter([&] { focus(s.d.conversionList()); }, "a.jpg");

@@ -589,11 +589,15 @@ void MainWindow::openHandedOverFolder(const QString& path) {
     // A folder that cannot be opened leaves the window where it is, without
     // a message: the request came from elsewhere, and nobody waits for it.
     const QString before = folderList_->path();
-    if (!openRequestedFolder(*this, path) || folderList_->path() != before)
+    if (!openRequestedFolder(*this, path))
         return;
     // The folder already open: its files may have gone or come meanwhile, and
     // a list that still names a file that is gone would stop the next batch.
-    reloadConversionList();
+    if (folderList_->path() == before)
+        reloadConversionList();
+    // Nothing else tells a screen reader where the window now stands: the
+    // focus stays where it was.
+    folderList_->announceOpenFolder();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
