@@ -7,9 +7,12 @@
 #include "WindowDriver.h"
 #include "core/settings/Settings.h"
 #include "ui/windows/ExtensionListDialog.h"
+#include "ui/windows/ProgressWindow.h"
 
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressBar>
+#include <QRegularExpression>
 #include <QTextEdit>
 
 #include <qpa/qwindowsysteminterface.h>
@@ -227,6 +230,52 @@ private slots:
         QVERIFY(settings->activeAction());
         QCOMPARE(settings->activeAction()->text(), QStringLiteral("拡張子..."));
         settings->hide();
+    }
+
+    // The progress window: the count is a progress bar with its value and
+    // maximum, 中止 is labelled by the count and the file in hand, and the
+    // end of the run is said.
+    void progressIsHeard_data() {
+        QTest::addColumn<bool>("stop");
+        QTest::addColumn<QString>("end");
+        QTest::newRow("to the end") << false << "終了しました";
+        QTest::newRow("stopped") << true << "中止しました";
+    }
+    void progressIsHeard() {
+        QFETCH(bool, stop);
+        Scene s;
+        for (const char* name : {"d.jpg", "e.jpg", "f.jpg", "g.jpg", "h.jpg"})
+            touch(s.photos() + u'/' + QLatin1String(name));
+        s.d.setPatterns(QStringLiteral("*.jpg"));  // read again
+        QCOMPARE(s.d.conversionList()->count(), 8);
+        SlowShootingTimes slow(150);
+        double value = -1;
+        double maximum = -1;
+        QStringList labels;
+        whenModalAppears([&](QWidget* modal) {
+            auto* progress = qobject_cast<ProgressWindow*>(modal);
+            QVERIFY(progress);
+            QAccessibleInterface* count = iface(progress->findChild<QProgressBar*>());
+            QCOMPARE(count->role(), QAccessible::ProgressBar);
+            QTRY_VERIFY(count->valueInterface()->currentValue().toInt() >= 2);
+            value = count->valueInterface()->currentValue().toDouble();
+            maximum = count->valueInterface()->maximumValue().toDouble();
+            QPushButton* stopButton = findButton(*progress, QStringLiteral("中止"));
+            for (const auto& [label, relation] : iface(stopButton)->relations(QAccessible::Label))
+                labels << label->text(QAccessible::Name);
+            if (stop)
+                stopButton->click();
+        });
+        heard.clear();
+        s.d.sortByShootingTime();
+        QVERIFY(value >= 2 && value < 8);
+        QCOMPARE(maximum, 8.0);
+        QCOMPARE(labels.size(), 1);
+        QVERIFY2(QRegularExpression(QStringLiteral("^[2-7] / 8 [a-h]\\.jpg$"))
+                     .match(labels[0])
+                     .hasMatch(),
+                 qPrintable(labels[0]));
+        QTEST(notifications().join(u'|'), "end");
     }
 
     void whatControlsAre() {

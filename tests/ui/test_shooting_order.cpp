@@ -2,8 +2,8 @@
 
 #include <QDateTime>
 #include <QImage>
-#include <QLabel>
 #include <QMimeData>
+#include <QProgressBar>
 
 #include <exiv2/exiv2.hpp>
 
@@ -257,7 +257,7 @@ private slots:
             auto* progress = qobject_cast<ProgressWindow*>(modal);
             QVERIFY(progress);
             title = progress->windowTitle();
-            count = progress->findChild<QLabel*>(QStringLiteral("progressCount"))->text();
+            count = progress->findChild<QProgressBar*>(QStringLiteral("progressCount"))->text();
             findButton(*progress, QStringLiteral("中止"))->click();
         });
         d.sortByShootingTime();
