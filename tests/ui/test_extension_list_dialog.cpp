@@ -134,52 +134,6 @@ private slots:
         QTEST(int(reloads.count()), "reloads");
     }
 
-    // A visit that leaves the list as it was keeps the conversion list as the
-    // user left it, entries removed and moved by hand; another list reads the
-    // folder again, in name order.
-    void handEditsOutliveAnUnchangedList_data() {
-        QTest::addColumn<QString>("edit");  // in the dialog, before メインへ
-        QTest::addColumn<QStringList>("listed");
-        QTest::newRow("nothing") << "" << QStringList{"c.jpg", "a.jpg"};
-        QTest::newRow("png added and removed again")
-            << "add remove" << QStringList{"c.jpg", "a.jpg"};
-        QTest::newRow("png added") << "add" << QStringList{"a.jpg", "b.png", "c.jpg", "d.jpg"};
-        QTest::newRow("closed, not confirmed") << "close" << QStringList{"c.jpg", "a.jpg"};
-    }
-    void handEditsOutliveAnUnchangedList() {
-        QFETCH(QString, edit);
-        QTemporaryDir folder;
-        for (const char* name : {"a.jpg", "b.png", "c.jpg", "d.jpg"})
-            QVERIFY(QFile(folder.filePath(name)).open(QIODevice::WriteOnly));
-        storeList("*.jpg");
-        MainWindow w;
-        MainWindowDriver d(w);
-        d.setPatterns(readSetting(Setting::Extensions));
-        d.openFolder(folder.path());
-        d.removeRows({2});
-        d.select({1});
-        d.moveByKey(-1);
-        QCOMPARE(d.listed(), (QStringList{"c.jpg", "a.jpg"}));
-        whenModalAppears([&edit](QWidget* window) {
-            auto* dialog = qobject_cast<ExtensionListDialog*>(window);
-            QVERIFY(dialog);
-            if (edit.contains("add")) {
-                type(editOf(*dialog), "png");
-                QTest::keyClick(editOf(*dialog), Qt::Key_Return);
-            }
-            if (edit.contains("remove")) {
-                clickRow(*listOf(*dialog), 1);  // *.png
-                QTest::mouseClick(findButton(*dialog, "ﾘｽﾄから削除"), Qt::LeftButton);
-            }
-            if (edit == "close")
-                dialog->close();
-            else
-                QTest::mouseClick(findButton(*dialog, "メインへ"), Qt::LeftButton);
-        });
-        d.menuItem(QStringLiteral("拡張子..."))->trigger();
-        QTEST(d.listed(), "listed");
-    }
-
     void typing_data() {
         QTest::addColumn<bool>("committed");  // by an input method, not by keys
         QTest::addColumn<QString>("input");
