@@ -8,8 +8,11 @@
 #include "core/settings/Settings.h"
 #include "ui/windows/ExtensionListDialog.h"
 
+#include <QMenu>
 #include <QMessageBox>
 #include <QTextEdit>
+
+#include <qpa/qwindowsysteminterface.h>
 
 #include <functional>
 
@@ -118,6 +121,12 @@ private slots:
         heardAfter([&] { focus(s.d.folders()); }, "photos（開いているフォルダー）");
         heardAfter([] { key(Qt::Key_Down), key(Qt::Key_Return); }, "sub1", {"sub1 を開きました"});
         heardAfter([] { key(Qt::Key_Up), key(Qt::Key_Return); }, "photos", {"photos を開きました"});
+        // A folder handed over is heard as one opened here, the open one too;
+        // once where the tree says so itself (its entry was current).
+        heardAfter([] { key(Qt::Key_Down); }, "sub1");
+        heardAfter([&] { s.w.openFromOutside(s.photos() + "/sub1"); }, "*", {"sub1 を開きました"});
+        heardAfter([&] { s.w.openFromOutside(s.photos() + "/sub1"); }, "*", {"sub1 を開きました"});
+        heardAfter([&] { s.w.openFromOutside(s.photos()); }, "*", {"photos を開きました"});
         heardAfter([&] { focus(s.d.clearButton()), key(Qt::Key_Space); }, "clear");
         heardAfter([] { key(Qt::Key_Return); }, "");
         heardAfter([&] { focus(s.d.conversionList()); }, "a.jpg");
@@ -182,6 +191,56 @@ private slots:
             "*", {"変換後の名前を表示しました"});
         QCOMPARE(detailsName, "変換後の名前");
         QCOMPARE(s.d.listed(), (QStringList{"a.jpg", "c.jpg"}));  // nothing renamed
+    }
+
+    // F10, and Alt pressed and let go, reach the menu bar from the list and
+    // the text boxes, also when a screen reader's bridge delivers Alt again
+    // after the real key (after its release, or before it); Down then goes
+    // into 設定.
+    void menuBarFromEveryControl_data() {
+        QTest::addColumn<QString>("control");  // object name
+        QTest::addColumn<QString>("keys");     // from the platform; "again": the bridge's copy
+        const char* const rows[][3] = {
+            {"list, F10", "conversionList", "F10"},
+            {"prefix, F10", "prefixEdit", "F10"},
+            {"prefix, Alt", "prefixEdit", "press release"},
+            {"list, Alt again after the release", "conversionList",
+             "press release again-press again-release"},
+            {"list, Alt again before the release", "conversionList",
+             "press again-press release again-release"},
+        };
+        for (const auto& row : rows)
+            QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]);
+    }
+    void menuBarFromEveryControl() {
+        QFETCH(QString, control);
+        QFETCH(QString, keys);
+        Scene s;
+        focus(s.w.findChild<QWidget*>(control));
+        QWindow* window = s.w.windowHandle();
+        // The platform gives the modifiers held before the key; the bridge's
+        // copy, those the key leaves.
+        const auto real = [window](QEvent::Type type, int key, Qt::KeyboardModifiers held) {
+            QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::SynchronousDelivery>(
+                window, type, key, held);
+        };
+        for (const QString& k : keys.split(u' ')) {
+            const QEvent::Type type = k.endsWith("release") ? QEvent::KeyRelease : QEvent::KeyPress;
+            const bool press = type == QEvent::KeyPress;
+            if (k == "F10") {
+                real(type, Qt::Key_F10, {});
+            } else if (!k.startsWith("again")) {
+                real(type, Qt::Key_Alt, press ? Qt::NoModifier : Qt::AltModifier);
+            } else {
+                QKeyEvent again(type, Qt::Key_Alt, press ? Qt::AltModifier : Qt::NoModifier);
+                QApplication::sendEvent(window, &again);
+            }
+        }
+        real(QEvent::KeyPress, Qt::Key_Down, {});
+        QMenu* settings = s.w.menuBar()->actions().constFirst()->menu();
+        QTRY_VERIFY(settings->isVisible() && settings->activeAction());
+        QCOMPARE(settings->activeAction()->text(), QStringLiteral("拡張子..."));
+        settings->hide();
     }
 
     void whatControlsAre() {

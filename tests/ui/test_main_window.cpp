@@ -2,6 +2,7 @@
 
 #include "Doubles.h"
 #include "Modal.h"
+#include "TestFiles.h"
 #include "WindowDriver.h"
 #include "core/settings/Settings.h"
 #include "ui/controls/Fonts.h"
@@ -252,6 +253,65 @@ private slots:
         // The left button selects; it opens no menu.
         QTest::mousePress(d.conversionList()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
         QVERIFY(!d.listMenu()->isVisible());
+    }
+
+    // The list's menu opens by the right button at the pointer, by the Menu
+    // key and Shift+F10 below the current entry, on what a desktop list
+    // chooses: the entry under the pointer (or the current one) unless it is
+    // selected already; nothing after a click below the entries.
+    void listMenuChoosesItsEntries_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QList<int>>("selected");  // before; the first is current
+        QTest::addColumn<int>("at");               // the entry clicked, or the current one
+        QTest::addColumn<QList<int>>("after");
+        QTest::newRow("right click, another") << "click" << QList<int>{0} << 2 << QList<int>{2};
+        QTest::newRow("right click, one of two")
+            << "click" << QList<int>{0, 3} << 3 << QList<int>{0, 3};
+        QTest::newRow("right click, below") << "click" << QList<int>{1} << -1 << QList<int>{};
+        QTest::newRow("Menu key") << "Menu" << QList<int>{0} << 4 << QList<int>{4};
+        QTest::newRow("Shift+F10, one of two")
+            << "F10" << QList<int>{0, 3} << 3 << QList<int>{0, 3};
+    }
+    void listMenuChoosesItsEntries() {
+        QFETCH(QString, how);
+        QFETCH(QList<int>, selected);
+        QFETCH(int, at);
+        QTemporaryDir folder;
+        for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"})
+            touch(folder.filePath(QLatin1String(name)));
+        MainWindow w;
+        MainWindowDriver d(w);
+        d.setPatterns(QStringLiteral("*.jpg"));
+        d.openFolder(folder.path());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        ConversionList* list = d.conversionList();
+        const auto index = [list](int row) { return list->model()->index(row, 0); };
+        list->selectionModel()->setCurrentIndex(index(how == "click" ? selected[0] : at),
+                                                QItemSelectionModel::NoUpdate);
+        for (const int row : selected)
+            list->setRowSelected(row, true);
+        QWidget* view = list->viewport();
+        QPoint menuAt =
+            at >= 0 ? list->visualRect(index(at)).center() : QPoint(9, view->height() - 5);
+        if (how == "click") {
+            QTest::mousePress(view, Qt::RightButton, {}, menuAt);
+        } else if (how == "F10") {
+            QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
+        } else {  // as the platform reports the Menu key
+            QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QCursor::pos());
+            QApplication::sendEvent(list, &menuKey);
+        }
+        if (how != "click")
+            menuAt = list->visualRect(index(at)).bottomLeft();
+        QTRY_VERIFY(d.listMenu()->isVisible());
+        QCOMPARE(d.listMenu()->pos(), view->mapToGlobal(menuAt));
+        QList<int> nowSelected;
+        for (const QModelIndex& entry : list->selectionModel()->selectedIndexes())
+            nowSelected << entry.row();
+        std::sort(nowSelected.begin(), nowSelected.end());
+        QTEST(nowSelected, "after");
+        QCOMPARE(d.menuItem(QStringLiteral("リストから削除"))->isEnabled(), !nowSelected.isEmpty());
     }
 
     void tabOrder() {

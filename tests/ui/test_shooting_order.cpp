@@ -5,6 +5,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QRadioButton>
 
 #include <exiv2/exiv2.hpp>
@@ -12,6 +13,7 @@
 #include <sys/stat.h>
 #include <utime.h>
 
+#include "AccessibleEvents.h"
 #include "Doubles.h"
 #include "Modal.h"
 #include "TestFiles.h"
@@ -188,6 +190,7 @@ class TestShootingOrder : public QObject {
 private slots:
     void initTestCase() {
         setApplicationFolderForTesting(appFolder_.path());
+        startHearing();
         int serial = 0;
         for (const Shot& shot : kTrip)
             writeShot(trip_.path(), shot, ++serial);
@@ -306,7 +309,9 @@ private slots:
     }
 
     // Past half a second the progress window shows; 中止 keeps the list as it
-    // was, hand order included, and opens no clock dialog.
+    // was, hand order included, and opens no clock dialog. A screen reader
+    // hears the count as a progress bar, 中止 labelled by the count and the
+    // file in hand, and how it ended.
     void stopKeepsTheList_data() {
         QTest::addColumn<QString>("menuItem");
         QTest::newRow("sort") << "撮影日時順に並べる";
@@ -316,6 +321,7 @@ private slots:
         QFETCH(QString, menuItem);
         MainWindow w;
         MainWindowDriver d(w);
+        w.show();
         open(d, trip_.path());
         d.select({9});
         d.moveByKey(-1);
@@ -323,21 +329,36 @@ private slots:
         SlowShootingTimes slow(150);
         QString title;
         QString count;
+        QStringList heardCount;  // its maximum, 中止's label
         whenModalAppears([&](QWidget* modal) {
             auto* progress = qobject_cast<ProgressWindow*>(modal);
             QVERIFY(progress);
             title = progress->windowTitle();
-            count = progress->findChild<QLabel*>(QStringLiteral("progressCount"))->text();
-            findButton(*progress, QStringLiteral("中止"))->click();
+            auto* bar = progress->findChild<QProgressBar*>(QStringLiteral("progressCount"));
+            count = bar->text();
+            QPushButton* stop = findButton(*progress, QStringLiteral("中止"));
+            QAccessibleInterface* heardBar = QAccessible::queryAccessibleInterface(bar);
+            heardCount << heardBar->valueInterface()->maximumValue().toString();
+            for (const auto& label :
+                 QAccessible::queryAccessibleInterface(stop)->relations(QAccessible::Label))
+                heardCount << label.first->text(QAccessible::Name);
+            stop->click();
         });
+        heard.clear();
         d.menuItem(menuItem)->trigger();
         QCOMPARE(title, QStringLiteral("撮影日時の読み取り"));
         QVERIFY2(count.endsWith(QStringLiteral(" / 10")), qPrintable(count));
+        QCOMPARE(heardCount.size(), 2);
+        QCOMPARE(heardCount[0], QStringLiteral("10"));
+        QVERIFY(before.contains(heardCount[1].section(count + u' ', 1)));  // the file in hand
+        QCOMPARE(notifications(), QStringList{QStringLiteral("中止しました")});
         QVERIFY(slow.reads.load() < 10);
         QCOMPARE(d.listed(), before);
         // A later sort reads again and goes through.
+        heard.clear();
         d.sortByShootingTime();
         QCOMPARE(d.listed(), kShootingOrder);
+        QCOMPARE(notifications(), QStringList{QStringLiteral("終了しました")});
     }
 
     // A folder handed over or dropped while a sort reads the times of the
@@ -533,19 +554,31 @@ private slots:
         MainWindow w;
         MainWindowDriver d(w);
         w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         open(d, folder.path());
         ConversionList* list = d.conversionList();
         list->setFocus();
+        QTRY_VERIFY(list->hasFocus());
         list->clearSelection();
         for (const int row : selected)
             list->setRowSelected(row, true);
         list->selectionModel()->setCurrentIndex(list->model()->index(selected.front(), 0),
                                                 QItemSelectionModel::NoUpdate);
+        QCoreApplication::processEvents();
+        heard.clear();
         if (how == QLatin1String("drag"))
             QVERIFY(d.dragSelectedTo(to));
         else
             d.moveByKey(to);
+        // Heard: the first moved entry (the block keeps its order) and its place.
+        const QChar first(u'a' + selected.front());
+        QCOMPARE(
+            notifications(),
+            QStringList{QStringLiteral("%1.jpg %2 / 6").arg(first).arg(after.indexOf(first) + 1)});
+        // Entries that moved lost their objects: a screen reader is told anew
+        // where the focus is.
+        if (after != "abcdef")
+            QCOMPARE(lastFocus().name, list->text(list->currentIndex().row()));
         QString order;
         for (const QString& name : d.listed())
             order += name.front();

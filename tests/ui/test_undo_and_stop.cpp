@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QTextEdit>
 
 #include <thread>
@@ -260,7 +261,7 @@ private slots:
                 auto* progress = qobject_cast<ProgressWindow*>(modal);
                 QVERIFY(progress);
                 title = progress->windowTitle();
-                auto* count = progress->findChild<QLabel*>(QStringLiteral("progressCount"));
+                auto* count = progress->findChild<QProgressBar*>(QStringLiteral("progressCount"));
                 QTRY_VERIFY_WITH_TIMEOUT(count->text().section(u' ', 0, 0).toInt() >= stopAfter,
                                          20000);
                 QVERIFY(count->text().endsWith(QStringLiteral(" / 400")));

@@ -3,12 +3,14 @@
 #include "core/files/ListOrder.h"
 #include "core/photo/ShootingTime.h"
 #include "core/text/NativeName.h"
+#include "ui/services/Accessibility.h"
 
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -177,6 +179,9 @@ void ConversionList::reorder(const std::vector<int>& order) {
     model_->inShootingOrder = false;
     model_->reorder(order);
     scrollTo(currentIndex());
+    // Qt drops the screen reader's objects of every entry when they move, the
+    // one it was on included: it is told again where the focus is.
+    reportCurrentEntry();
 }
 
 void ConversionList::setReorderable(bool reorderable) {
@@ -221,10 +226,22 @@ void ConversionList::keyPressEvent(QKeyEvent* event) {
     if (model_->reorderable && alt &&
         (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
         moveSelectedRowsBy(event->key() == Qt::Key_Up ? -1 : 1);
+        // Also at the top or the bottom, where the entry stays: the position
+        // says why.
+        announceMoved();
         event->accept();
         return;
     }
     NameList::keyPressEvent(event);
+}
+
+void ConversionList::announceMoved() {
+    const std::vector<bool> selected = selectedRows();
+    const auto first = std::find(selected.begin(), selected.end(), true);
+    if (first == selected.end())
+        return;
+    const int row = int(first - selected.begin());
+    announce(this, text(row) + QStringLiteral(" %1 / %2").arg(row + 1).arg(count()));
 }
 
 bool ConversionList::isOwnDrag(const QDropEvent& event) const {
@@ -268,6 +285,7 @@ void ConversionList::dropEvent(QDropEvent* event) {
         destination = at.y() < rect.center().y() ? index.row() : index.row() + 1;
     }
     moveSelectedRowsTo(destination);
+    announceMoved();
     event->setDropAction(Qt::MoveAction);
     event->accept();
     stopAutoScroll();

@@ -67,6 +67,9 @@ protected:
 
 private:
     bool isOwnDrag(const QDropEvent& event) const;
+    // Tells a screen reader where the first selected entry stands after a
+    // move, which changes no entry that it would report by itself.
+    void announceMoved();
 
     ConversionListModel* model_;
     bool hadFocus_ = false;

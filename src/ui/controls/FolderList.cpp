@@ -288,6 +288,7 @@ void FolderList::rebuild() {
 
     setUpdatesEnabled(false);
     clearSelection();  // a rebuild forgets a highlight: the open folder takes it below
+    openAnnounced_ = false;
     const bool opened = builtPath_ != path_;
     builtPath_ = path_;
     // An entry that stays on show is kept, not made anew: Qt 6.4 leaves the
@@ -340,7 +341,7 @@ void FolderList::rebuild() {
         // Enter opens the current entry, which stays current: no report, and
         // Qt 6.4 does not pass the expanded state on either. Say it.
         if (opened && currentIndex() == before && hasFocus())
-            announce(this, open->text(0) + QStringLiteral(" を開きました"));
+            announceOpenFolder();
         fitIndentation();
         scrollToItem(open, QAbstractItemView::PositionAtTop);
     }
@@ -350,6 +351,13 @@ void FolderList::rebuild() {
         watcher_->removePaths(watcher_->directories());
     if (!path_.isEmpty())
         watcher_->addPath(path_);
+}
+
+void FolderList::announceOpenFolder() {
+    if (!openEntry_ || openAnnounced_)
+        return;
+    openAnnounced_ = true;
+    announce(this, openEntry_->text(0) + QStringLiteral(" を開きました"));
 }
 
 void FolderList::fitIndentation() {

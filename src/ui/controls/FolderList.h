@@ -42,6 +42,10 @@ public:
     // Moves to the nearest existing ancestor of folder (or folder itself).
     void openNearestExisting(const QString& folder);
 
+    // Has a screen reader say that the open folder was opened, as Enter on a
+    // folder does, unless the list said so itself when it last showed it.
+    void announceOpenFolder();
+
 signals:
     void changed();
 
@@ -70,6 +74,7 @@ private:
     QString path_;
     QString builtPath_;                     // the folder the entries show as open
     QTreeWidgetItem* openEntry_ = nullptr;  // its entry
+    bool openAnnounced_ = false;            // since the entries were last built
     QPersistentModelIndex resumeAt_;        // the current entry while the list lacks the focus
     std::vector<QByteArray> shownSubfolders_;
     QHash<QString, QString> driveFolders_;

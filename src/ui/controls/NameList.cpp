@@ -1,6 +1,8 @@
 #include "ui/controls/NameList.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 
@@ -63,9 +65,36 @@ std::vector<bool> NameList::selectedRows() const {
     return selected;
 }
 
+void NameList::setContextMenu(QMenu* menu) {
+    menu_ = menu;
+}
+
+void NameList::chooseEntriesForMenu(const QModelIndex& at) {
+    if (!at.isValid())
+        clearSelection();
+    else if (selectionModel()->isSelected(at))
+        selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
+    else
+        selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);
+}
+
+void NameList::openMenuAtCurrentEntry() {
+    QPoint at = viewport()->rect().topLeft();
+    if (currentIndex().isValid()) {
+        chooseEntriesForMenu(currentIndex());
+        scrollTo(currentIndex());
+        // Below the entry, which stays in sight.
+        at = visualRect(currentIndex()).intersected(viewport()->rect()).bottomLeft();
+    }
+    menu_->popup(viewport()->mapToGlobal(at));
+}
+
 void NameList::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton) {
-        emit rightButtonPressed(event->globalPosition().toPoint());
+        if (menu_) {
+            chooseEntriesForMenu(indexAt(event->position().toPoint()));
+            menu_->popup(event->globalPosition().toPoint());
+        }
         event->accept();
         return;
     }
@@ -78,7 +107,27 @@ void NameList::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    // The Menu key comes here only where the platform sent no menu request
+    // for it (see contextMenuEvent); its press then goes to the menu.
+    const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (menu_ && (menuKey || shiftF10)) {
+        openMenuAtCurrentEntry();
+        event->accept();
+        return;
+    }
     QListView::keyPressEvent(event);
+}
+
+void NameList::contextMenuEvent(QContextMenuEvent* event) {
+    // A request by mouse follows the right button's press, which has opened
+    // the menu already.
+    if (menu_ && event->reason() == QContextMenuEvent::Keyboard) {
+        openMenuAtCurrentEntry();
+        event->accept();
+        return;
+    }
+    event->ignore();
 }
 
 void NameList::focusInEvent(QFocusEvent* event) {

@@ -179,7 +179,11 @@ void ExtensionListDialog::storeAndClose() {
         stored = fromNative(entry) + u';' + stored;
     if (stored.endsWith(u';'))
         stored.chop(1);
-    files_.setPattern(stored.isEmpty() ? QString::fromUtf16(kNoExtensionsPattern) : stored);
+    const QString pattern = stored.isEmpty() ? QString::fromUtf16(kNoExtensionsPattern) : stored;
+    // The same list: the conversion list stays as the user left it, entries
+    // removed or moved by hand included. Another list reads the folder again.
+    if (pattern != files_.pattern())
+        files_.setPattern(pattern);
     writeSetting(Setting::Extensions, stored);
     accept();
 }

@@ -11,7 +11,8 @@ class QPushButton;
 // The extension list dialog, 拡張子設定: edits the patterns ("*." and an
 // extension) that decide which files of the browsed folder are offered for
 // renaming. "メインへ" stores them and hands them to the main window's file
-// list; closing the dialog any other way forgets the edits. A fresh dialog
+// list when they differ from the list's own; closing the dialog any other way
+// forgets the edits. A fresh dialog
 // at every opening.
 class ExtensionListDialog : public QDialog {
     Q_OBJECT

@@ -29,6 +29,7 @@
 #include "ui/windows/WindowRenameHost.h"
 #include "ui/windows/WindowStyle.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -42,6 +43,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 
 #include <algorithm>
 #include <map>
@@ -53,6 +55,31 @@ namespace {
 // How long the window manager has to hand the window the focus before the
 // window asks for attention instead.
 constexpr int kActivationGraceMs = 500;
+
+// Alt pressed and let go on its own puts the menu bar in keyboard mode, and
+// the next such Alt takes it out again. While a screen reader listens, Qt's
+// accessibility bridge holds every key back until the reader has seen it and
+// then delivers it to the window once more, not spontaneously: when the real
+// release had come first, that second Alt switched the mode back off, and the
+// next Down moved in the conversion list instead of opening 設定. The menu
+// bar has had the real key; the copy is dropped.
+class RepeatedAltFilter : public QObject {
+public:
+    explicit RepeatedAltFilter(QWidget& window) : QObject(&window), window_(window) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        return (type == QEvent::KeyPress || type == QEvent::KeyRelease) && !event->spontaneous() &&
+               static_cast<QKeyEvent*>(event)->key() == Qt::Key_Alt &&
+               watched == window_.windowHandle() && QAccessible::isActive();
+    }
+
+private:
+    QWidget& window_;
+};
 
 QWidget* newControl(MainControl control, QWidget* parent) {
     switch (control) {
@@ -110,6 +137,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     buildControls();
     buildMenus();
+    new RepeatedAltFilter(*this);
     connectHandlers();
     applyOuterHeight(kOuterHeightClosed);
     centreOnScreen(*this);
@@ -227,12 +255,25 @@ void MainWindow::buildMenus() {
             [this] { openHomePage(this); });
     connect(help->addAction(QStringLiteral("バージョン情報...")), &QAction::triggered, this,
             [this] { showVersion(this); });
+    // F10 opens the first menu from every control, as on the desktop. An
+    // input method that is composing in a text box takes the key first.
+    auto* menuKey = new QAction(this);
+    menuKey->setShortcut(QKeySequence(Qt::Key_F10));
+    addAction(menuKey);
+    connect(menuKey, &QAction::triggered, this,
+            [this, settings] { menuBar()->setActiveAction(settings->menuAction()); });
 
     // The conversion list's context menu; never on the menu bar.
     listMenu_ = new QMenu(QStringLiteral("設定"), this);
     listMenu_->setObjectName(QStringLiteral("listMenu"));
-    connect(listMenu_->addAction(QStringLiteral("リストから削除")), &QAction::triggered,
-            conversionList_, &ConversionList::removeSelectedRows);
+    QAction* removeAction = listMenu_->addAction(QStringLiteral("リストから削除"));
+    connect(removeAction, &QAction::triggered, conversionList_,
+            &ConversionList::removeSelectedRows);
+    // Opened on the empty space below the entries, or on an empty list, the
+    // menu has nothing to remove.
+    connect(listMenu_, &QMenu::aboutToShow, removeAction, [this, removeAction] {
+        removeAction->setEnabled(conversionList_->selectionModel()->hasSelection());
+    });
     listMenu_->addSeparator();
     connect(listMenu_->addAction(QStringLiteral("撮影日時順に並べる")), &QAction::triggered, this,
             &MainWindow::sortByShootingTime);
@@ -248,8 +289,7 @@ void MainWindow::connectHandlers() {
     connect(folderList_, &FolderList::changed, this, &MainWindow::onFolderChanged);
     connect(fileList_, &FileList::pathChanged, this, &MainWindow::reloadConversionList);
     connect(fileList_, &FileList::patternChanged, this, &MainWindow::reloadConversionList);
-    connect(conversionList_, &ConversionList::rightButtonPressed, listMenu_,
-            [this](const QPoint& at) { listMenu_->popup(at); });
+    conversionList_->setContextMenu(listMenu_);
     // Delete on the keyboard does what the context menu's item does.
     connect(conversionList_, &ConversionList::deleteKeyPressed, conversionList_,
             &ConversionList::removeSelectedRows);
@@ -601,11 +641,15 @@ void MainWindow::openHandedOverFolder(const QString& path) {
     // A folder that cannot be opened leaves the window where it is, without
     // a message: the request came from elsewhere, and nobody waits for it.
     const QString before = folderList_->path();
-    if (!openRequestedFolder(*this, path) || folderList_->path() != before)
+    if (!openRequestedFolder(*this, path))
         return;
     // The folder already open: its files may have gone or come meanwhile, and
     // a list that still names a file that is gone would stop the next batch.
-    reloadConversionList();
+    if (folderList_->path() == before)
+        reloadConversionList();
+    // Nothing else tells a screen reader where the window now stands: the
+    // focus stays where it was.
+    folderList_->announceOpenFolder();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

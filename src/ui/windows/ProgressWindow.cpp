@@ -2,16 +2,35 @@
 
 #include "core/common/TaskProgress.h"
 #include "ui/controls/Fonts.h"
+#include "ui/services/Accessibility.h"
 #include "ui/services/MessageBoxes.h"
 #include "ui/windows/WindowStyle.h"
 
 #include <QLabel>
+#include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 
 namespace {
 
 constexpr int kRefreshMs = 100;
+
+// A progress bar drawn as the plain text "n / N" of a label: the window looks
+// as it always has.
+class CountBar : public QProgressBar {
+public:
+    using QProgressBar::QProgressBar;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        style()->drawItemText(&painter, contentsRect(), Qt::AlignLeft | Qt::AlignVCenter, palette(),
+                              isEnabled(), QStringLiteral("%1 / %2").arg(value()).arg(maximum()),
+                              QPalette::WindowText);
+    }
+};
 
 }  // namespace
 
@@ -29,10 +48,13 @@ ProgressWindow::ProgressWindow(QWidget* owner, const QString& title, int total,
     setBoxFrame(*this);  // a box, unlike the dialogs: the program's icon
     setFont(proportionalGothic(9.75));
 
-    count_ = new QLabel(this);
+    count_ = new CountBar(this);
     count_->setObjectName(QStringLiteral("progressCount"));
     placeTwips(*count_, 240, 150, 3720, 300);
     count_->setFont(proportionalGothic(11.25, true));
+    count_->setRange(0, total_);
+    count_->setFormat(QStringLiteral("%v / %m"));
+    count_->setAccessibleName(title);
 
     item_ = new QLabel(this);
     item_->setObjectName(QStringLiteral("itemInHand"));
@@ -44,6 +66,7 @@ ProgressWindow::ProgressWindow(QWidget* owner, const QString& title, int total,
     placeTwips(*stopButton_, 1500, 990, 1200, 390);
     stopButton_->setFont(proportionalGothic(9, true));
     stopButton_->setAccessibleName(stopButton_->text());
+    item_->setBuddy(stopButton_);
     stopButton_->setFocus();
     connect(stopButton_, &QPushButton::clicked, this, &ProgressWindow::reject);
 
@@ -67,8 +90,22 @@ void ProgressWindow::update() {
         return;
     }
     const int done = progress_.done.load(std::memory_order_relaxed);
-    count_->setText(QStringLiteral("%1 / %2").arg(done).arg(total_));
+    count_->setValue(done);
     const QString item = done < total_ ? itemInHand_(done) : QString();
     item_->setText(item_->fontMetrics().elidedText(item, Qt::ElideMiddle, item_->width()));
     item_->setToolTip(item);
+    // What 中止 is labelled with: the count and the item's whole name.
+    const QString label = QStringLiteral("%1 / %2 ").arg(done).arg(total_) + item;
+    if (item_->accessibleName() != label)
+        item_->setAccessibleName(label);
+}
+
+void ProgressWindow::done(int result) {
+    // Said in the owner's window, which the focus goes back to; once, though
+    // both the window's look and the work's end may close it.
+    if (isVisible())
+        announce(parentWidget() ? parentWidget() : this, progress_.shouldStop()
+                                                             ? QStringLiteral("中止しました")
+                                                             : QStringLiteral("終了しました"));
+    QDialog::done(result);
 }
