@@ -349,8 +349,21 @@ void FolderList::rebuild() {
 
     if (!watcher_->directories().isEmpty())
         watcher_->removePaths(watcher_->directories());
-    if (!path_.isEmpty())
+    if (!path_.isEmpty() && watching_)
         watcher_->addPath(path_);
+}
+
+void FolderList::setWatching(bool watching) {
+    if (watching == watching_)
+        return;
+    watching_ = watching;
+    if (!watcher_->directories().isEmpty())
+        watcher_->removePaths(watcher_->directories());
+    watchDelay_->stop();
+    if (watching && !path_.isEmpty()) {
+        watcher_->addPath(path_);
+        watchDelay_->start();  // what changed meanwhile
+    }
 }
 
 void FolderList::announceOpenFolder() {

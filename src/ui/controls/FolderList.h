@@ -46,6 +46,10 @@ public:
     // folder does, unless the list said so itself when it last showed it.
     void announceOpenFolder();
 
+    // Whether the open folder is watched for changes made outside the
+    // program. Turned back on, it looks at the folder once.
+    void setWatching(bool watching);
+
 signals:
     void changed();
 
@@ -80,4 +84,5 @@ private:
     QHash<QString, QString> driveFolders_;
     QFileSystemWatcher* watcher_ = nullptr;
     QTimer* watchDelay_ = nullptr;
+    bool watching_ = true;
 };

@@ -35,10 +35,12 @@ bool LongCommands::run(const std::function<void(LongCommand&)>& command) {
     {
         LongCommand running(window_);
         running_ = &running;
+        emit runningChanged(true);
         command(running);
         running_ = nullptr;
         closeWindow = running.windowClosing_;
     }
+    emit runningChanged(false);
     if (closeWindow)
         window_.close();
     else

@@ -37,6 +37,11 @@ public:
     // to stop; the window closes once it is over.
     bool holdClose();
 
+signals:
+    // A command began (true) or ended (false).
+    void runningChanged(bool running);
+
+public:
     // A folder from outside, opened as soon as the window is free. Only the
     // latest request waits: someone who asks for two folders in a row means
     // to end up in the second.

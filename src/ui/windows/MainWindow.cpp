@@ -287,6 +287,11 @@ void MainWindow::buildMenus() {
 void MainWindow::connectHandlers() {
     connect(driveList_, &DriveList::changed, this, &MainWindow::onDriveChanged);
     connect(folderList_, &FolderList::changed, this, &MainWindow::onFolderChanged);
+    // A batch changes the open folder tens of thousands of times, and each
+    // change woke the window's thread; the window reads the folder again
+    // after every command anyway.
+    connect(commands_, &LongCommands::runningChanged, folderList_,
+            [this](bool running) { folderList_->setWatching(!running); });
     connect(fileList_, &FileList::pathChanged, this, &MainWindow::reloadConversionList);
     connect(fileList_, &FileList::patternChanged, this, &MainWindow::reloadConversionList);
     conversionList_->setContextMenu(listMenu_);
