@@ -28,7 +28,7 @@ class TestPreview : public QObject {
         r.startNumber = QStringLiteral("1");
         r.prefix = prefix;
         for (const QByteArray& name : names)
-            r.files.push_back({name, 0, {}});
+            r.shots.push_back(ListedFile{name, 0, {}});
         return r;
     }
 
@@ -115,7 +115,7 @@ private slots:
         r.startNumber = QStringLiteral("1");
         r.allowNameOverlaps = overlaps;
         for (const QByteArray& entry : entries)
-            r.files.push_back({entry, 0, {}});
+            r.shots.push_back(ListedFile{entry, 0, {}});
         PosixFileSystem fs;
         const RenamePlan plan = RenamePlan::make(r, fs);
         const std::vector<TakenName> found = takenNewNames(

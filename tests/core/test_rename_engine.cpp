@@ -54,7 +54,7 @@ RenameRequest requestFor(const Folder& folder, const QByteArrayList& entries,
     request.folder = fromNative(folder.path());
     request.destination = request.folder;
     request.startNumber = start;
-    request.files = filesNamed(entries);
+    request.shots = shotsNamed(entries);
     return request;
 }
 
@@ -394,8 +394,8 @@ private slots:
         fs.error = error;
         // Known by inode, as listed: a file off the list that looks alike
         // is never taken for one of them.
-        for (ListedFile& file : request.files)
-            file.inode = fs.identify(folder.path() + '/' + file.name)->inode;
+        for (Shot& shot : request.shots)
+            shot.members[0].inode = fs.identify(folder.path() + '/' + shot.first().name)->inode;
         const ScratchFolder settings;
         const QString journal = settings.filePath(QStringLiteral("Tolvane.undo"));
         const RenamePlan plan = RenamePlan::make(request, fs);

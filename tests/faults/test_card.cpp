@@ -151,7 +151,7 @@ private slots:
         request.destination = request.folder;
         request.startNumber = QString::number(row.first).rightJustified(4, u'0');
         request.prefix = "IMG";
-        request.files = filesNamed(row.entries);
+        request.shots = shotsNamed(row.entries);
         request.allowNameOverlaps = row.overlaps;
         PosixFileSystem fs;
         const RenamePlan plan = RenamePlan::make(request, fs);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/files/ListedFile.h"
+#include "core/files/Shots.h"
 
 #include <QByteArrayList>
 #include <QFile>
@@ -28,11 +28,11 @@ struct ScratchFolder : QTemporaryDir {
     }
 };
 
-// Files by name alone, as a batch gets them where no listing told their
-// inode numbers.
-inline std::vector<ListedFile> filesNamed(const QByteArrayList& names) {
-    std::vector<ListedFile> files;
+// Files by name alone, each a shot of its own, as a batch gets them where no
+// listing told their inode numbers.
+inline std::vector<Shot> shotsNamed(const QByteArrayList& names) {
+    std::vector<Shot> shots;
     for (const QByteArray& name : names)
-        files.push_back({name, 0, {}});
-    return files;
+        shots.push_back(ListedFile{name, 0, {}});
+    return shots;
 }

@@ -27,7 +27,7 @@
 
 namespace {
 
-struct Shot {
+struct Photo {
     const char* name;
     const char* taken;             // Exif DateTimeOriginal; nullptr: no Exif at all
     const char* subSeconds;        // SubSecTimeOriginal, or nullptr
@@ -38,7 +38,7 @@ struct Shot {
 // phone name that tells another time than its Exif, two files a second
 // apart only by sub-seconds, two taken in the same millisecond whose hand
 // order disagrees with natural order, and a screenshot without Exif.
-const Shot kTrip[] = {
+const Photo kTrip[] = {
     {"DSC_0001.JPG", "2024:05:12 10:00:00", nullptr},
     {"DSC_0002.JPG", "2024:05:12 10:05:00", nullptr},
     {"DSC_0003.JPG", "2024:05:12 10:31:07", "5"},
@@ -76,7 +76,7 @@ const QStringList kShootingOrder{"P2.jpg",
 
 // Two bodies of one model, the second's clock an hour behind: its photos
 // sort before the first's until its clock is corrected. And a screenshot.
-const Shot kTwoBodies[] = {
+const Photo kTwoBodies[] = {
     {"A_1.JPG", "2024:05:12 10:00:00", nullptr, "0001"},
     {"A_2.JPG", "2024:05:12 10:20:00", nullptr, "0001"},
     {"A_3.JPG", "2024:05:12 10:40:00", nullptr, "0001"},
@@ -123,7 +123,7 @@ void setFileTime(const QString& path, const QDateTime& saved) {
     QCOMPARE(::utime(QFile::encodeName(path).constData(), &times), 0);
 }
 
-void writeShot(const QString& folder, const Shot& shot, int serial) {
+void writePhoto(const QString& folder, const Photo& shot, int serial) {
     const QString path = folder + u'/' + QString::fromLatin1(shot.name);
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(QColor(serial * 20, 100, 50));  // bytes of its own
@@ -180,19 +180,20 @@ class TestShootingOrder : public QObject {
     // Each entry's inode is the file's, wherever the entry went.
     static void checkInodes(const MainWindowDriver& d, const QString& folder) {
         const ConversionList* list = d.conversionList();
-        QCOMPARE(list->files().size(), size_t(list->count()));
+        QCOMPARE(list->shots().size(), size_t(list->count()));
         for (int row = 0; row < list->count(); ++row)
-            QCOMPARE(list->files()[size_t(row)].inode, inodeOf(folder + u'/' + list->text(row)));
+            QCOMPARE(list->shots()[size_t(row)].first().inode,
+                     inodeOf(folder + u'/' + list->text(row)));
     }
 
 private slots:
     void initTestCase() {
         setApplicationFolderForTesting(appFolder_.path());
         int serial = 0;
-        for (const Shot& shot : kTrip)
-            writeShot(trip_.path(), shot, ++serial);
-        for (const Shot& shot : kTwoBodies)
-            writeShot(twoBodies_.path(), shot, ++serial);
+        for (const Photo& shot : kTrip)
+            writePhoto(trip_.path(), shot, ++serial);
+        for (const Photo& shot : kTwoBodies)
+            writePhoto(twoBodies_.path(), shot, ++serial);
     }
     void cleanupTestCase() { setApplicationFolderForTesting(QString()); }
     void init() {
@@ -255,8 +256,8 @@ private slots:
         QTemporaryDir folder;
         int serial = 0;
         QList<QByteArray> bytes;
-        for (const Shot& shot : kTrip)
-            writeShot(folder.path(), shot, ++serial);
+        for (const Photo& shot : kTrip)
+            writePhoto(folder.path(), shot, ++serial);
         for (const QString& name : kShootingOrder)
             bytes << bytesOf(folder.filePath(name));
         ScriptedMessageBox boxes;
