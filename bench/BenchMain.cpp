@@ -57,13 +57,13 @@ int listCommand(const char* folder, const char* patterns, bool shots) {
     }
     for (const Shot& shot : formShots(list.files(), list.sidecars(), {})) {
         const char* separator = "";
-        for (const auto* files : {&shot.members, &shot.sidecars}) {
-            for (const ListedFile& file : *files) {
-                std::fputs(separator, stdout);
-                printName(file.name);
-                separator = "\t";
-            }
-        }
+        const auto print = [&separator](const ListedFile& file) {
+            std::fputs(separator, stdout);
+            printName(file.name);
+            separator = "\t";
+        };
+        std::for_each(shot.members.begin(), shot.members.end(), print);
+        std::for_each(shot.sidecars.begin(), shot.sidecars.end(), print);
         std::putc('\n', stdout);
     }
     return std::fflush(stdout) == 0 ? 0 : 1;

@@ -429,11 +429,12 @@ private slots:
         fs.error = error;
         // Known by inode, as listed: a file off the list that looks alike
         // is never taken for one of them.
+        const auto asListed = [&](ListedFile& file) {
+            file.inode = fs.identify(folder.path() + '/' + file.name)->inode;
+        };
         for (Shot& shot : request.shots) {
-            for (auto* files : {&shot.members, &shot.sidecars}) {
-                for (ListedFile& file : *files)
-                    file.inode = fs.identify(folder.path() + '/' + file.name)->inode;
-            }
+            std::for_each(shot.members.begin(), shot.members.end(), asListed);
+            std::for_each(shot.sidecars.begin(), shot.sidecars.end(), asListed);
         }
         const ScratchFolder settings;
         const QString journal = settings.filePath(QStringLiteral("Tolvane.undo"));

@@ -36,7 +36,7 @@ QString shotText(const Shot& shot) {
         return text;
     const qsizetype stem = stemLength(shot.first().name);
     text += QStringLiteral(" (+");
-    for (size_t k = 1; k < shot.members.size(); ++k) {
+    for (qsizetype k = 1; k < shot.members.size(); ++k) {
         if (k > 1)
             text += QStringLiteral(", ");
         QByteArrayView tail = QByteArrayView(shot.members[k].name).sliced(stem);
@@ -148,12 +148,15 @@ bool camerasAgree(const Camera& a, const Camera& b) {
 
 }  // namespace
 
-std::vector<Shot> formShots(std::vector<ListedFile> files, std::vector<ListedFile> sidecars,
-                            const ShotTimeReader& readTime) {
+std::vector<Shot> formShots(const std::vector<ListedFile>& files,
+                            const std::vector<ListedFile>& sidecars, const ShotTimeReader& readTime) {
     const int count = int(files.size());
-    std::vector<char> sidecarShaped(files.size());
+    // What each listed file is: a sidecar by its name (attached to a photo of
+    // the list, or not), or a photo.
+    enum : char { Photo, Sidecar, Attached };
+    std::vector<char> kind(files.size(), Photo);
     for (int k = 0; k < count; ++k)
-        sidecarShaped[size_t(k)] = isSidecarName(files[size_t(k)].name);
+        kind[size_t(k)] = isSidecarName(files[size_t(k)].name) ? Sidecar : Photo;
 
     // next[k]: the next file, in natural order, whose stem is k's; -1 after
     // the last. Put in from the last file to the first, the table ends up
@@ -161,7 +164,7 @@ std::vector<Shot> formShots(std::vector<ListedFile> files, std::vector<ListedFil
     StemTable table(files, files.size());
     std::vector<int> next(files.size(), -1);
     for (int k = count - 1; k >= 0; --k) {
-        if (!sidecarShaped[size_t(k)])
+        if (kind[size_t(k)] == Photo)
             next[size_t(k)] = table.put(k);
     }
 
@@ -181,17 +184,16 @@ std::vector<Shot> formShots(std::vector<ListedFile> files, std::vector<ListedFil
         return -1;
     };
     // Each sidecar with the listed file it goes with; the listed ones first.
-    std::vector<std::pair<ListedFile*, int>> attached;
-    std::vector<char> isAttached(files.size(), 0);
+    std::vector<std::pair<const ListedFile*, int>> attached;
     for (int k = 0; k < count; ++k) {
-        if (!sidecarShaped[size_t(k)])
+        if (kind[size_t(k)] != Sidecar)
             continue;
         if (const int photo = photoOf(files[size_t(k)].name); photo >= 0) {
             attached.emplace_back(&files[size_t(k)], photo);
-            isAttached[size_t(k)] = 1;
+            kind[size_t(k)] = Attached;
         }
     }
-    for (ListedFile& sidecar : sidecars) {
+    for (const ListedFile& sidecar : sidecars) {
         if (const int photo = photoOf(sidecar.name); photo >= 0)
             attached.emplace_back(&sidecar, photo);
     }
@@ -199,41 +201,60 @@ std::vector<Shot> formShots(std::vector<ListedFile> files, std::vector<ListedFil
     // is no photo's (a photo of that stem would have taken it), so it shares
     // a shot with other such sidecars only.
     for (int k = count - 1; k >= 0; --k) {
-        if (sidecarShaped[size_t(k)] && !isAttached[size_t(k)])
+        if (kind[size_t(k)] == Sidecar)
             next[size_t(k)] = table.put(k);
     }
 
     // leader[k]: the first file of k's shot; -1 until k's stem is met.
     std::vector<int> leader(files.size(), -1);
+    // The times read, for the files of stems that more than one file shares.
+    std::vector<ShootingTime> readTimes;
+    std::vector<int> readTimeOf;
+    const auto timeOf = [&](int k) -> const ShootingTime& {
+        const int read = readTimeOf.empty() ? -1 : readTimeOf[size_t(k)];
+        return read < 0 ? files[size_t(k)].time : readTimes[size_t(read)];
+    };
+    // Kept from one stem to the next: a folder of RAW+JPEG pairs has as many
+    // stems to split as photos.
+    std::vector<int> stemFiles;
+    std::vector<ShootingTime> moments;
+    std::vector<size_t> group;
+    std::vector<int> groupLeader;
     const auto splitByTime = [&](int first) {
-        std::vector<int> stemFiles;
+        stemFiles.clear();
         for (int k = first; k >= 0; k = next[size_t(k)])
             stemFiles.push_back(k);
         if (readTime) {
+            if (readTimeOf.empty())
+                readTimeOf.assign(files.size(), -1);
             for (const int k : stemFiles) {
-                if (!files[size_t(k)].time.isKnown())
-                    files[size_t(k)].time = readTime(files[size_t(k)].name);
+                if (!files[size_t(k)].time.isKnown()) {
+                    readTimeOf[size_t(k)] = int(readTimes.size());
+                    readTimes.push_back(readTime(files[size_t(k)].name));
+                }
             }
         }
         // One group per body and moment, numbered in natural order of their
         // first file with an Exif time. A file without one cannot tell its
         // body: it goes with group 0.
-        std::vector<const ShootingTime*> moments;
-        std::vector<size_t> group(stemFiles.size(), 0);
+        moments.clear();
+        group.assign(stemFiles.size(), 0);
         for (size_t i = 0; i < stemFiles.size(); ++i) {
-            const ShootingTime& time = files[size_t(stemFiles[i])].time;
+            const ShootingTime& time = timeOf(stemFiles[i]);
             if (time.source != TimeSource::Exif)
                 continue;
-            const auto same = std::find_if(moments.begin(), moments.end(), [&time](auto* moment) {
-                return std::abs(moment->correctedMsecs() - time.correctedMsecs()) <= kOneShotMsecs &&
-                       camerasAgree(moment->camera, time.camera);
-            });
+            const auto same =
+                std::find_if(moments.begin(), moments.end(), [&time](const ShootingTime& moment) {
+                    return std::abs(moment.correctedMsecs() - time.correctedMsecs()) <=
+                               kOneShotMsecs &&
+                           camerasAgree(moment.camera, time.camera);
+                });
             group[i] = size_t(same - moments.begin());
             if (same == moments.end())
-                moments.push_back(&time);
+                moments.push_back(time);
         }
         // Each group is led by its first file in natural order.
-        std::vector<int> groupLeader(std::max<size_t>(moments.size(), 1), -1);
+        groupLeader.assign(std::max<size_t>(moments.size(), 1), -1);
         for (size_t i = 0; i < stemFiles.size(); ++i) {
             int& led = groupLeader[group[i]];
             if (led < 0)
@@ -247,7 +268,7 @@ std::vector<Shot> formShots(std::vector<ListedFile> files, std::vector<ListedFil
     std::vector<int> shotLeaders;  // the first file of each shot, ascending
     shotLeaders.reserve(files.size());
     for (int k = 0; k < count; ++k) {
-        if (isAttached[size_t(k)])
+        if (kind[size_t(k)] == Attached)
             continue;
         if (leader[size_t(k)] < 0) {
             // The first file of its stem.
@@ -260,15 +281,18 @@ std::vector<Shot> formShots(std::vector<ListedFile> files, std::vector<ListedFil
             continue;
         Shot& shot = shots.emplace_back();
         for (int j = k; j >= 0; j = next[size_t(j)]) {
-            if (leader[size_t(j)] == k)
-                shot.members.push_back(std::move(files[size_t(j)]));
+            if (leader[size_t(j)] != k)
+                continue;
+            shot.members.push_back(files[size_t(j)]);
+            if (!readTimeOf.empty() && readTimeOf[size_t(j)] >= 0)
+                shot.members.back().time = std::move(readTimes[size_t(readTimeOf[size_t(j)])]);
         }
         shotLeaders.push_back(k);
     }
-    for (auto& [sidecar, photo] : attached) {
-        const auto at = std::lower_bound(shotLeaders.begin(), shotLeaders.end(),
-                                         leader[size_t(photo)]);
-        shots[size_t(at - shotLeaders.begin())].sidecars.push_back(std::move(*sidecar));
+    for (const auto& [sidecar, photo] : attached) {
+        const auto at =
+            std::lower_bound(shotLeaders.begin(), shotLeaders.end(), leader[size_t(photo)]);
+        shots[size_t(at - shotLeaders.begin())].sidecars.push_back(*sidecar);
     }
     for (Shot& shot : shots) {
         if (shot.sidecars.size() > 1) {

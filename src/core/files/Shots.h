@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QVarLengthArray>
 
 #include <functional>
 #include <vector>
@@ -17,8 +18,9 @@
 // that keeps shots together off, every listed file is a shot of its own.
 struct Shot {
     // The listed files of the shot, in natural order of their names; the
-    // first names the row. Never empty.
-    std::vector<ListedFile> members;
+    // first names the row. Never empty. A lone file, the row of nearly every
+    // list, takes no allocation of its own: a card holds tens of thousands.
+    QVarLengthArray<ListedFile, 1> members;
     // The sidecars that go with the members, in natural order; whether or not
     // their extension is on the list, they are not rows of their own.
     std::vector<ListedFile> sidecars;
@@ -28,7 +30,7 @@ struct Shot {
     Shot(ListedFile file) { members.push_back(std::move(file)); }
 
     const ListedFile& first() const { return members.front(); }
-    int fileCount() const { return int(members.size() + sidecars.size()); }
+    int fileCount() const { return int(members.size()) + int(sidecars.size()); }
     bool operator==(const Shot&) const = default;
 };
 
@@ -71,9 +73,9 @@ using ShotTimeReader = std::function<ShootingTime(const QByteArray& name)>;
 // other and the cameras the Exif data names (where both name one) agree.
 // readTime is asked for the files that share a stem with another, and for
 // no others (a folder of unique names costs no read at all); the times it
-// gives stay in the records. Files of the stem without an Exif time go with
+// gives go into the shots' records. Files of the stem without an Exif time go with
 // the shot of its first file with one, and sidecars named after the stem go
 // with the shot of its first file. The shots come in natural order of their
 // first members.
-std::vector<Shot> formShots(std::vector<ListedFile> files, std::vector<ListedFile> sidecars,
-                            const ShotTimeReader& readTime);
+std::vector<Shot> formShots(const std::vector<ListedFile>& files,
+                            const std::vector<ListedFile>& sidecars, const ShotTimeReader& readTime);

@@ -60,11 +60,11 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
     if (!oneFileARow)
         plan.rowEnds_.reserve(size_t(rows));
     for (const Shot& shot : request.shots) {
-        if (shot.members.empty())
-            continue;
-        plan.files_.insert(plan.files_.end(), shot.members.begin(), shot.members.end());
-        plan.files_.insert(plan.files_.end(), shot.sidecars.begin(), shot.sidecars.end());
-        if (!oneFileARow)
+        for (const ListedFile& file : shot.members)
+            plan.files_.push_back({file.name, file.inode});
+        for (const ListedFile& file : shot.sidecars)
+            plan.files_.push_back({file.name, file.inode});
+        if (!oneFileARow && !shot.members.empty())
             plan.rowEnds_.push_back(int(plan.files_.size()));
     }
 
@@ -83,7 +83,7 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
     const QByteArray suffix = toNative(request.suffix);
 
     qsizetype total = 0;
-    for (const ListedFile& file : plan.files_)
+    for (const Entry& file : plan.files_)
         total += file.name.size() + prefix.size() + suffix.size() + width;
     plan.newNames_.reserve(total);
     plan.ends_.reserve(size_t(count));
@@ -99,14 +99,17 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
         const int end = plan.rowEnds_.empty() ? k + 1 : plan.rowEnds_[size_t(row)];
         const QByteArrayView first = plan.entry(k);
         const qsizetype stem = stemLength(first);
-        newStem.clear();
+        const qsizetype stemBegin = plan.newNames_.size();
         if (request.ownName)
-            appendOwnStemWithSerial(newStem, first.first(stem), *start + row, width);
+            appendOwnStemWithSerial(plan.newNames_, first.first(stem), *start + row, width);
         else
-            appendSerialStem(newStem, prefix, *start + row, width, suffix);
+            appendSerialStem(plan.newNames_, prefix, *start + row, width, suffix);
+        if (end - k > 1)
+            newStem = QByteArrayView(plan.newNames_).sliced(stemBegin).toByteArray();
         for (; k < end; ++k) {
-            const qsizetype begin = plan.newNames_.size();
-            plan.newNames_.append(newStem);
+            const qsizetype begin = k == 0 ? 0 : plan.ends_.back();
+            if (begin != stemBegin)
+                plan.newNames_.append(newStem);
             // A shot's files share its stem; one made otherwise keeps its
             // whole name after the new stem rather than a part of it.
             const QByteArrayView name = plan.entry(k);
@@ -143,7 +146,7 @@ void RenamePlan::orderSteps(qsizetype longest) {
     // A folder ignores letter case when a name spelt another way leads to a
     // file too; any of the batch's names will do to ask.
     std::vector<QByteArray> probe;
-    const auto lettered = std::find_if(files_.begin(), files_.end(), [](const ListedFile& file) {
+    const auto lettered = std::find_if(files_.begin(), files_.end(), [](const Entry& file) {
         return hasLatinLetter(file.name);
     });
     if (lettered != files_.end())

@@ -130,7 +130,14 @@ private:
     // Puts the steps in an order that frees each name before it is taken.
     void orderSteps(qsizetype longest);
 
-    std::vector<ListedFile> files_;
+    // What a rename needs of each file: its name and the listing's inode
+    // number, not its times, which a batch of tens of thousands would copy
+    // for nothing.
+    struct Entry {
+        QByteArray name;
+        quint64 inode = 0;
+    };
+    std::vector<Entry> files_;
     // Where each row's entries end; empty while every row is one file.
     std::vector<int> rowEnds_;
     QByteArray newNames_;          // every new name, one after the other
