@@ -104,9 +104,8 @@ int renameCommand(const std::vector<char*>& args, bool overlaps, bool reverse) {
 
 int reloadCommand(const char* argv0, const char* folder, const char* patterns, bool shots) {
     const QByteArray window = ownFolder(argv0) + "/tolvane-bench-window";
-    const ProcessRun run =
-        shots ? runProcess(window, {window, "--shots", folder, patterns}, true)
-              : runProcess(window, {window, folder, patterns}, true);
+    const ProcessRun run = shots ? runProcess(window, {window, "--shots", folder, patterns}, true)
+                                 : runProcess(window, {window, folder, patterns}, true);
     double ms = 0;
     long peakKiB = 0;
     int count = 0;

@@ -1,9 +1,9 @@
 // tolvane-bench-window [--question | --run | --ok-to-list | --sort-times |
-// --repaint-gaps | --clock-offsets | --shots] DIR PATTERNS: the main window on the offscreen platform,
-// standing beside DIR with the extension list PATTERNS, opens DIR the way a double click in the
-// folder list does. Prints the milliseconds from that folder change until the
-// conversion list has been filled and painted, the peak resident memory in
-// KiB, and the number of listed files. Then:
+// --repaint-gaps | --clock-offsets | --shots] DIR PATTERNS: the main window on the offscreen
+// platform, standing beside DIR with the extension list PATTERNS, opens DIR the way a double click
+// in the folder list does. Prints the milliseconds from that folder change until the conversion
+// list has been filled and painted, the peak resident memory in KiB, and the number of listed
+// files. Then:
 //   --question      clicks 変換 and prints the milliseconds until the question
 //                   is up, and from a click on its details button until they
 //                   are filled; answers Cancel.

@@ -130,7 +130,8 @@ private slots:
         const Run listed = run(kBench, {QStringLiteral("list"), QStringLiteral("--shots"),
                                         dir.path(), QStringLiteral("*.jpg;*.cr2")});
         QCOMPARE(listed.exitCode, 0);
-        QCOMPARE(listed.out, QByteArray("IMG_1.CR2\tIMG_1.JPG\tIMG_1.CR2.xmp\nIMG_2.JPG\tIMG_2.xmp\n"));
+        QCOMPARE(listed.out,
+                 QByteArray("IMG_1.CR2\tIMG_1.JPG\tIMG_1.CR2.xmp\nIMG_2.JPG\tIMG_2.xmp\n"));
     }
 
     void listOfMissingFolderFails() {

@@ -98,7 +98,8 @@ private slots:
                          QString::fromUtf8(newName);
         }
         if (!left.isEmpty())
-            given << QStringLiteral("同じ名前の写真がリストにないため、次のファイルはそのままです:");
+            given << QStringLiteral(
+                "同じ名前の写真がリストにないため、次のファイルはそのままです:");
         for (const QByteArray& name : left)
             given << QString::fromUtf8(name);
         QCOMPARE(lines, given);

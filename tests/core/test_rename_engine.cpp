@@ -163,8 +163,8 @@ private slots:
                  {"IMG_0001.CR2", "IMG_0001.JPG", "IMG_0001.CR2.xmp", "IMG_0002.CR2",
                   "IMG_0002.JPG", "IMG_0002.xmp"},
                  {"s1.CR2", "s1.JPG", "s1.CR2.xmp", "s2.CR2", "s2.JPG", "s2.xmp"});
-        addBatch("shots: own name, several dots", true, "1", "", "", {"a.b.cr2", "a.b.JPG", "a.JPG"},
-                 {"a.b1.cr2", "a.b1.JPG", "a2.JPG"});
+        addBatch("shots: own name, several dots", true, "1", "", "",
+                 {"a.b.cr2", "a.b.JPG", "a.JPG"}, {"a.b1.cr2", "a.b1.JPG", "a2.JPG"});
         addBatch("shots: the width of the rows' last serial", false, "1", "", "",
                  {"a.jpg", "a.raw", "b.jpg", "b.raw", "c.jpg", "c.raw", "d.jpg", "d.raw", "e.jpg",
                   "e.raw"},
@@ -405,7 +405,8 @@ private slots:
         QTest::newRow("a shot's file failing: the stop names it")
             << shots << QByteArrayList{} << "2" << false << 1 << EACCES
             << RenameOutcome(RenameStopped{1, R::AccessError, EACCES, 1})
-            << failed + "p1.JPG より後のファイルが変換できませんでした.\r\nアクセスが拒否されました";
+            << failed +
+                   "p1.JPG より後のファイルが変換できませんでした.\r\nアクセスが拒否されました";
     }
     void interrupted() {
         QFETCH(QByteArrayList, entries);

@@ -118,8 +118,8 @@ private slots:
             << QByteArrayList{"IMG_1.AVI", "IMG_1.CR2", "IMG_1.JPG"};
         QTest::newRow("without Exif at all: one shot")
             << QByteArrayList{"IMG_1.MOV", "IMG_1.MP4"} << QByteArrayList{}
-            << QStringList{"file 10:00:00", "file 12:00:00"}
-            << QStringList{"IMG_1.MOV IMG_1.MP4"} << QByteArrayList{"IMG_1.MOV", "IMG_1.MP4"};
+            << QStringList{"file 10:00:00", "file 12:00:00"} << QStringList{"IMG_1.MOV IMG_1.MP4"}
+            << QByteArrayList{"IMG_1.MOV", "IMG_1.MP4"};
     }
     void formed() {
         QFETCH(QByteArrayList, listed);
@@ -146,9 +146,9 @@ private slots:
 
     // The time a shot is put in shooting order by.
     void shotTime_data() {
-        QTest::addColumn<QStringList>("times");  // its members'
+        QTest::addColumn<QStringList>("times");   // its members'
         QTest::addColumn<QList<int>>("offsets");  // their cameras' corrections, in seconds
-        QTest::addColumn<int>("member");         // whose time it is; -1: none known
+        QTest::addColumn<int>("member");          // whose time it is; -1: none known
         QTest::newRow("the earliest Exif time")
             << QStringList{"10:00:01", "10:00:00.500"} << QList<int>{0, 0} << 1;
         QTest::newRow("an Exif time before an earlier file time")

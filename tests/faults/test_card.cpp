@@ -170,8 +170,8 @@ private slots:
         request.destination = request.folder;
         request.startNumber = QString::number(row.first).rightJustified(4, u'0');
         request.prefix = "IMG";
-        request.shots = row.shotNames.isEmpty() ? shotsNamed(row.entries)
-                                                : shotsTogether(row.entries);
+        request.shots =
+            row.shotNames.isEmpty() ? shotsNamed(row.entries) : shotsTogether(row.entries);
         request.allowNameOverlaps = row.overlaps;
         PosixFileSystem fs;
         const RenamePlan plan = RenamePlan::make(request, fs);

@@ -311,8 +311,8 @@ private slots:
     // and the sidecars stay. The item is kept for the next start.
     void shotsInTheList_data() {
         QTest::addColumn<bool>("together");
-        QTest::addColumn<QStringList>("rows");    // in name order
-        QTest::addColumn<QStringList>("sorted");  // in shooting order
+        QTest::addColumn<QStringList>("rows");     // in name order
+        QTest::addColumn<QStringList>("sorted");   // in shooting order
         QTest::addColumn<QStringList>("renamed");  // "old new", prefix s
         QTest::newRow("together")
             << true
@@ -320,14 +320,13 @@ private slots:
                            "IMG_0004.CR2 (+JPG)"}
             << QStringList{"IMG_0002.JPG", "IMG_0003.JPG", "IMG_0001.CR2 (+JPG)", "IMG_0002.CR2",
                            "IMG_0004.CR2 (+JPG)"}
-            << QStringList{"IMG_0002.JPG s1.JPG", "IMG_0003.JPG s2.JPG", "IMG_0001.CR2 s3.CR2",
-                           "IMG_0001.JPG s3.JPG", "IMG_0001.CR2.xmp s3.CR2.xmp",
-                           "IMG_0002.CR2 s4.CR2", "IMG_0002.xmp s4.xmp", "IMG_0004.CR2 s5.CR2",
-                           "IMG_0004.JPG s5.JPG"};
+            << QStringList{
+                   "IMG_0002.JPG s1.JPG", "IMG_0003.JPG s2.JPG",         "IMG_0001.CR2 s3.CR2",
+                   "IMG_0001.JPG s3.JPG", "IMG_0001.CR2.xmp s3.CR2.xmp", "IMG_0002.CR2 s4.CR2",
+                   "IMG_0002.xmp s4.xmp", "IMG_0004.CR2 s5.CR2",         "IMG_0004.JPG s5.JPG"};
         QTest::newRow("apart")
-            << false
-            << QStringList{"IMG_0001.CR2", "IMG_0001.JPG", "IMG_0002.CR2", "IMG_0002.JPG",
-                           "IMG_0003.JPG", "IMG_0004.CR2", "IMG_0004.JPG"}
+            << false << QStringList{"IMG_0001.CR2", "IMG_0001.JPG", "IMG_0002.CR2", "IMG_0002.JPG",
+                                    "IMG_0003.JPG", "IMG_0004.CR2", "IMG_0004.JPG"}
             << QStringList{"IMG_0002.JPG", "IMG_0003.JPG", "IMG_0001.CR2", "IMG_0001.JPG",
                            "IMG_0002.CR2", "IMG_0004.CR2", "IMG_0004.JPG"}
             << QStringList{"IMG_0002.JPG s1.JPG", "IMG_0003.JPG s2.JPG", "IMG_0001.CR2 s3.CR2",
@@ -373,7 +372,8 @@ private slots:
         for (const QString& line : renamed)
             preview << line.section(u' ', 0, 0) + QStringLiteral(" → ") + line.section(u' ', 1);
         if (together)
-            preview << QStringLiteral("同じ名前の写真がリストにないため、次のファイルはそのままです:")
+            preview << QStringLiteral(
+                           "同じ名前の写真がリストにないため、次のファイルはそのままです:")
                     << QStringLiteral("IMG_0009.xmp");
         QCOMPARE(boxes.shown[0].details.split(u'\n', Qt::SkipEmptyParts), preview);
         for (const auto& [name, was] : bytes)

@@ -156,8 +156,8 @@ std::vector<ClockGroup> clockGroups(const std::vector<Shot>& shots) {
                                            }) -
                               groups.begin());
                 if (last == groups.size())
-                    groups.push_back({time.camera, 0, time.localMsecs, time.localMsecs,
-                                      time.clockOffsetMsecs});
+                    groups.push_back(
+                        {time.camera, 0, time.localMsecs, time.localMsecs, time.clockOffsetMsecs});
             }
             ClockGroup& group = groups[last];
             ++group.fileCount;

@@ -192,7 +192,8 @@ std::vector<ListedFile> listMatchingFiles(const QByteArray& folder, const Patter
                 return;
             std::vector<ListedFile>* into = &listed;
             if (!patterns.matches(name)) {
-                if (!sidecars || !isSidecarName(QByteArrayView(name.data(), qsizetype(name.size()))))
+                if (!sidecars ||
+                    !isSidecarName(QByteArrayView(name.data(), qsizetype(name.size()))))
                     return;
                 into = sidecars;
             }

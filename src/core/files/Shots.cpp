@@ -17,7 +17,8 @@ bool equalIgnoringCase(QByteArrayView a, QByteArrayView b) {
     if (a.size() != b.size())
         return false;
     for (qsizetype k = 0; k < a.size(); ++k) {
-        if (foldAscii(static_cast<unsigned char>(a[k])) != foldAscii(static_cast<unsigned char>(b[k])))
+        if (foldAscii(static_cast<unsigned char>(a[k])) !=
+            foldAscii(static_cast<unsigned char>(b[k])))
             return false;
     }
     return true;
@@ -111,7 +112,8 @@ public:
             const Slot& slot = slots_[at];
             if (slot.file < 0)
                 return -1;
-            if (slot.hash == hash && equalIgnoringCase(stemOf(files_[size_t(slot.file)].name), stem))
+            if (slot.hash == hash &&
+                equalIgnoringCase(stemOf(files_[size_t(slot.file)].name), stem))
                 return slot.file;
         }
     }
@@ -149,7 +151,8 @@ bool camerasAgree(const Camera& a, const Camera& b) {
 }  // namespace
 
 std::vector<Shot> formShots(const std::vector<ListedFile>& files,
-                            const std::vector<ListedFile>& sidecars, const ShotTimeReader& readTime) {
+                            const std::vector<ListedFile>& sidecars,
+                            const ShotTimeReader& readTime) {
     const int count = int(files.size());
     // What each listed file is: a sidecar by its name (attached to a photo of
     // the list, or not), or a photo.

@@ -78,4 +78,5 @@ using ShotTimeReader = std::function<ShootingTime(const QByteArray& name)>;
 // with the shot of its first file. The shots come in natural order of their
 // first members.
 std::vector<Shot> formShots(const std::vector<ListedFile>& files,
-                            const std::vector<ListedFile>& sidecars, const ShotTimeReader& readTime);
+                            const std::vector<ListedFile>& sidecars,
+                            const ShotTimeReader& readTime);

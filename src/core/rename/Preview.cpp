@@ -123,7 +123,6 @@ QString previewText(const RenamePlan& plan) {
     if (!plan.shotsTogether())
         return previewText(plan, taken);
     const bool sameFolder = plan.sourceFolder() == plan.targetFolder();
-    return previewText(
-        plan, taken,
-        sidecarsLeft(plan, sameFolder ? names : listAllNames(plan.sourceFolder())));
+    return previewText(plan, taken,
+                       sidecarsLeft(plan, sameFolder ? names : listAllNames(plan.sourceFolder())));
 }

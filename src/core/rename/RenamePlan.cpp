@@ -146,9 +146,8 @@ void RenamePlan::orderSteps(qsizetype longest) {
     // A folder ignores letter case when a name spelt another way leads to a
     // file too; any of the batch's names will do to ask.
     std::vector<QByteArray> probe;
-    const auto lettered = std::find_if(files_.begin(), files_.end(), [](const Entry& file) {
-        return hasLatinLetter(file.name);
-    });
+    const auto lettered = std::find_if(files_.begin(), files_.end(),
+                                       [](const Entry& file) { return hasLatinLetter(file.name); });
     if (lettered != files_.end())
         probe.push_back(lettered->name);
     NameKeys keys(ignoresLetterCase(targetFolder_, probe));

@@ -215,7 +215,8 @@ void MainWindow::buildMenus() {
             [](bool on) { writeSwitch(Setting::NameOverlaps, on); });
     // Off unless the user turned it on: a list of shots is read differently
     // (the sidecars too, the times of files that share a name).
-    shotsTogetherAction_ = settings->addAction(QStringLiteral("同じ名前のファイルに同じ番号を付ける"));
+    shotsTogetherAction_ =
+        settings->addAction(QStringLiteral("同じ名前のファイルに同じ番号を付ける"));
     shotsTogetherAction_->setCheckable(true);
     shotsTogetherAction_->setChecked(readSwitch(Setting::ShotsTogether));
     fileList_->setReadsSidecars(shotsTogetherAction_->isChecked());
