@@ -332,7 +332,7 @@ void Suite::renameSection(const char* fs, const QByteArray& root) {
                     break;
                 }
                 plain_names_free(&listed);
-                if (request.files.size() != size_t(n) || paths.count != size_t(n))
+                if (request.shots.size() != size_t(n) || paths.count != size_t(n))
                     problem("the listed files are not the prepared ones");
 
                 // Each timed job starts on a synced file system: right after a

@@ -104,7 +104,7 @@ class TestUndo : public QObject {
         r.prefix = prefix;
         // With their inode numbers, as the folder listing gives them.
         for (const QByteArray& name : names)
-            r.files.push_back({name, inodeOf(folder + '/' + name), {}});
+            r.shots.push_back(ListedFile{name, inodeOf(folder + '/' + name), {}});
         return r;
     }
 

@@ -106,11 +106,11 @@ int main(int argc, char** argv) {
     request.startNumber = args[4];
     request.prefix = args[5];
     request.suffix = args.size() > 6 ? args[6] : QString();
-    request.files = files.files();
+    request.shots = oneShotEach(files.files());
     request.allowNameOverlaps = overlaps;
     if (reverse)
-        std::reverse(request.files.begin(), request.files.end());
-    say("listed " + QByteArray::number(qsizetype(request.files.size())));
+        std::reverse(request.shots.begin(), request.shots.end());
+    say("listed " + QByteArray::number(qsizetype(request.shots.size())));
 
     ReportingFileSystem fs;
     YesHost host(args[1]);

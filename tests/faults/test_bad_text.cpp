@@ -181,7 +181,7 @@ private slots:
         for (const QByteArray entry : {"a.jpg", "b.jpg"}) {
             writeWhole(root + entry, entry);
             photos.push_back({entry, entry, entry});
-            request.files.push_back({entry, 0, {}});
+            request.shots.push_back(ListedFile{entry, 0, {}});
         }
         PosixFileSystem fs;
         const RenamePlan plan = RenamePlan::make(request, fs);

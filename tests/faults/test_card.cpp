@@ -74,6 +74,10 @@ struct Row {
     int moved;
     bool overlaps = false;  // the files may take each other's names
     int first = 1;          // the first serial
+    // Files of one name in one shot, sidecars along: the new names, entry by
+    // entry (the entries in the plan's order: each shot's members, then its
+    // sidecars).
+    QByteArrayList shotNames = {};
 };
 
 }  // namespace
@@ -113,6 +117,18 @@ private slots:
             {"shift by one in other case", {three, {}, RenameFinished{3}, 3, true, 2}},
             {"swap in other case, spare name taken",
              {{"img0002.jpg", "IMG0001.JPG"}, "~IMG0002.JPG", RenameFinished{2}, 2, true}},
+            // One number a shot, compared as the card compares names; the
+            // files already so named stay.
+            {"shots, new names in other case",
+             {{"img0001.cr2", "IMG0001.JPG", "img0001.CR2.xmp", "img0002.CR2", "img0002.jpg",
+               "IMG0002.XMP"},
+              {},
+              RenameFinished{6},
+              4,
+              true,
+              1,
+              {"IMG0001.cr2", "IMG0001.JPG", "IMG0001.CR2.xmp", "IMG0002.CR2", "IMG0002.jpg",
+               "IMG0002.XMP"}}},
         };
         for (const char* kind : {"exfat", "vfat"}) {
             for (const auto& [what, row] : rows)
@@ -132,10 +148,13 @@ private slots:
         std::vector<Photo> photos;
         for (int k = 0; k < row.entries.size(); ++k) {
             const QByteArray& entry = row.entries[k];
-            const QByteArray newName = "IMG" +
-                                       QByteArray::number(row.first + k).rightJustified(4, '0') +
-                                       entry.sliced(entry.lastIndexOf('.'));
-            photos.push_back({photoBytes(entry, 1), entry, k < row.moved ? newName : entry});
+            const QByteArray newName =
+                !row.shotNames.isEmpty()
+                    ? row.shotNames[k]
+                    : "IMG" + QByteArray::number(row.first + k).rightJustified(4, '0') +
+                          entry.sliced(entry.lastIndexOf('.'));
+            photos.push_back({photoBytes(entry, k + 1), entry,
+                              k < row.moved || !row.shotNames.isEmpty() ? newName : entry});
         }
         if (!row.other.isEmpty())
             photos.push_back({QByteArray(photos.back().bytes.size(), 't'), row.other, row.other});
@@ -151,7 +170,8 @@ private slots:
         request.destination = request.folder;
         request.startNumber = QString::number(row.first).rightJustified(4, u'0');
         request.prefix = "IMG";
-        request.files = filesNamed(row.entries);
+        request.shots =
+            row.shotNames.isEmpty() ? shotsNamed(row.entries) : shotsTogether(row.entries);
         request.allowNameOverlaps = row.overlaps;
         PosixFileSystem fs;
         const RenamePlan plan = RenamePlan::make(request, fs);

@@ -228,10 +228,10 @@ private slots:
         };
         const QList<QAction*> menus = w.menuBar()->actions();
         // The undo of the last batch is there only while a batch is recorded.
-        QCOMPARE(
-            texts(menus[0]->menu()),
-            (QStringList{"拡張子...", "変換するファイル同士の名前の重なりを許す", "<unchecked>", "",
-                         "<separator>", "変換を元に戻す", "Ctrl+Z", "<disabled>"}));
+        QCOMPARE(texts(menus[0]->menu()),
+                 (QStringList{"拡張子...", "変換するファイル同士の名前の重なりを許す",
+                              "<unchecked>", "同じ名前のファイルに同じ番号を付ける", "<unchecked>",
+                              "", "<separator>", "変換を元に戻す", "Ctrl+Z", "<disabled>"}));
         QCOMPARE(texts(menus[1]->menu()),
                  (QStringList{QStringLiteral("使い方..."), QStringLiteral("ホームページ..."),
                               QStringLiteral("バージョン情報...")}));

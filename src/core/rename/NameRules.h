@@ -23,6 +23,14 @@ QByteArray serialName(QByteArrayView entry, QByteArrayView prefix, int serial, i
 void appendOwnNameWithSerial(QByteArray& out, QByteArrayView entry, int serial, int width);
 QByteArray ownNameWithSerial(QByteArrayView entry, int serial, int width);
 
+// The part of the new names of a shot's files that takes the place of their
+// shared stem (see core/files/Shots.h): prefix + serial + suffix, or the first
+// file's stem + serial. Each file's new name is that, then whatever follows
+// the stem in its own name (".JPG", ".CR2.xmp").
+void appendSerialStem(QByteArray& out, QByteArrayView prefix, int serial, int width,
+                      QByteArrayView suffix);
+void appendOwnStemWithSerial(QByteArray& out, QByteArrayView stem, int serial, int width);
+
 // A name to keep a file under for a moment, out of the way of the names a
 // batch gives: "~" + name on the first attempt, "~2~" + name on the second,
 // and so on. Where that would be longer than longest bytes, only the end of

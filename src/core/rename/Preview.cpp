@@ -1,11 +1,14 @@
 #include "core/rename/Preview.h"
 
 #include "core/files/FileListing.h"
+#include "core/files/Shots.h"
 #include "core/rename/NameKeys.h"
 #include "core/text/NativeName.h"
+#include "core/text/NaturalOrder.h"
 
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -60,7 +63,28 @@ std::vector<TakenName> takenNewNames(const RenamePlan& plan,
     return taken;
 }
 
-QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken) {
+std::vector<QByteArray> sidecarsLeft(const RenamePlan& plan,
+                                     const std::vector<QByteArray>& folderNames) {
+    std::vector<QByteArray> left;
+    for (const QByteArray& name : folderNames) {
+        if (!name.startsWith('.') && isSidecarName(name))
+            left.push_back(name);
+    }
+    if (left.empty())
+        return left;
+    std::unordered_set<std::string_view> moved;
+    moved.reserve(size_t(plan.count()));
+    for (int k = 0; k < plan.count(); ++k)
+        moved.emplace(plan.entry(k).data(), size_t(plan.entry(k).size()));
+    std::erase_if(left, [&moved](const QByteArray& name) {
+        return moved.count(std::string_view(name.constData(), size_t(name.size()))) != 0;
+    });
+    sortNaturally(left);
+    return left;
+}
+
+QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken,
+                    const std::vector<QByteArray>& sidecarsLeft) {
     QString text;
     text.reserve(qsizetype(plan.count()) * 40);
     if (!taken.empty()) {
@@ -82,11 +106,23 @@ QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken)
             text += kTakenMark;
         text += u'\n';
     }
+    if (!sidecarsLeft.empty()) {
+        text += QStringLiteral("\n同じ名前の写真がリストにないため、次のファイルはそのままです:\n");
+        for (const QByteArray& name : sidecarsLeft) {
+            text += displayName(name);
+            text += u'\n';
+        }
+    }
     return text;
 }
 
 QString previewText(const RenamePlan& plan) {
     const std::vector<QByteArray> names = listAllNames(plan.targetFolder());
-    return previewText(plan,
-                       takenNewNames(plan, names, ignoresLetterCase(plan.targetFolder(), names)));
+    const std::vector<TakenName> taken =
+        takenNewNames(plan, names, ignoresLetterCase(plan.targetFolder(), names));
+    if (!plan.shotsTogether())
+        return previewText(plan, taken);
+    const bool sameFolder = plan.sourceFolder() == plan.targetFolder();
+    return previewText(plan, taken,
+                       sidecarsLeft(plan, sameFolder ? names : listAllNames(plan.sourceFolder())));
 }

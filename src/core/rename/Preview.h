@@ -29,9 +29,18 @@ struct TakenName {
 std::vector<TakenName> takenNewNames(const RenamePlan& plan,
                                      const std::vector<QByteArray>& targetNames, bool ignoresCase);
 
-// One line an entry, "old → new" as the conversion list shows names; a
-// taken line is marked, and the first of them is named first of all.
-QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken);
+// The sidecars among folderNames (the names in the folder the batch's files
+// are in) that no shot of the batch takes along, in natural order: those of
+// photos that are not listed, or not there at all. Hidden names are left
+// out, as the list leaves them out.
+std::vector<QByteArray> sidecarsLeft(const RenamePlan& plan,
+                                     const std::vector<QByteArray>& folderNames);
 
-// Both, with the target folder read now.
+// One line an entry, "old → new" as the conversion list shows names; a
+// taken line is marked, and the first of them is named first of all. Then
+// the sidecars left as they are, where the batch takes shots' sidecars along.
+QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken,
+                    const std::vector<QByteArray>& sidecarsLeft = {});
+
+// All of it, with the folders read now.
 QString previewText(const RenamePlan& plan);

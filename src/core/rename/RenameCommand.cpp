@@ -76,7 +76,7 @@ Message refusedMessage(const RenamePlan& plan, const PlanRefusal& refusal) {
 
 std::optional<RenameOutcome> runRenameCommand(const RenameRequest& request, FileSystem& fs,
                                               RenameCommandHost& host) {
-    if (request.files.empty()) {
+    if (request.shots.empty()) {
         host.refuse({emptyListMessage(), std::nullopt});
         return std::nullopt;
     }

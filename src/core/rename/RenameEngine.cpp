@@ -115,7 +115,10 @@ RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* pr
     RenameOutcome outcome = RenameFinished{plan.count()};
     const int steps = plan.stepCount();
     for (int i = 0; i < steps; ++i) {
-        if (progress && !stopWhenRingCloses && progress->shouldStop()) {
+        // In list order a shot's files all take their new names before a
+        // stop on request, as one row of the list takes one number.
+        const bool betweenRows = plan.reordered() || plan.startsRow(i);
+        if (progress && !stopWhenRingCloses && betweenRows && progress->shouldStop()) {
             if (ringOpened < 0) {
                 outcome = RenameCancelled{done};
                 break;

@@ -18,9 +18,10 @@ struct RenameFinished {
 };
 
 // Stopped on request (中止): `renamed` entries carry their new names, the
-// others their old ones; in list order, the first `renamed` entries. A file
-// never stays under a spare name: a ring of names half done is finished or
-// taken back, whichever takes fewer renames, before the run stops.
+// others their old ones; in list order, the first `renamed` entries, every
+// file of a row or none. A file never stays under a spare name: a ring of
+// names half done is finished or taken back, whichever takes fewer renames,
+// before the run stops.
 struct RenameCancelled {
     int renamed = 0;
     bool operator==(const RenameCancelled&) const = default;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/files/ListedFile.h"
+#include "core/files/Shots.h"
 #include "core/rename/FileSystem.h"
 
 #include <QByteArray>
@@ -23,10 +23,14 @@ struct RenameRequest {
     // renames run in the order that frees each name before it is taken.
     // Off: in list order, stopping at a name any file holds.
     bool allowNameOverlaps = false;
-    // The listed files in serial order: each name as the folder gave it, and
-    // the inode number the listing told (0 when unknown), which the undo knows
-    // the file by where the file system keeps such numbers.
-    std::vector<ListedFile> files;
+    // The rows of the list in serial order, each a shot of one or more files
+    // that take one serial number: each file's name as the folder gave it,
+    // and the inode number the listing told (0 when unknown), which the undo
+    // knows the file by where the file system keeps such numbers.
+    std::vector<Shot> shots;
+    // Files of one name went into one shot: the preview names the sidecars
+    // that stay as they are.
+    bool shotsTogether = false;
 
     // The folder the new names go to.
     QString targetFolder() const { return moveToDestination ? destination : folder; }
@@ -81,7 +85,8 @@ struct RenameStep {
 // refused as a whole, so that it never stops half-way for a reason known
 // beforehand.
 //
-// Entries are the batch's files in list order, one a row of the list.
+// Entries are the batch's files in list order: the files of the list's
+// first row (its members, then its sidecars), then those of the next one.
 class RenamePlan {
 public:
     // fs tells the longest name the target folder's file system takes.
@@ -95,6 +100,12 @@ public:
     // The listing's inode number of entry k; 0 when unknown.
     quint64 inode(int k) const { return files_[size_t(k)].inode; }
     QByteArrayView newName(int k) const;
+    // The rows of the list, each of one serial number.
+    int rowCount() const { return rowEnds_.empty() ? count() : int(rowEnds_.size()); }
+    // Whether entry k is the first file of its row.
+    bool startsRow(int k) const;
+    // Whether files of one name went into one shot (RenameRequest::shotsTogether).
+    bool shotsTogether() const { return shotsTogether_; }
 
     // The renames in the order they run.
     int stepCount() const { return steps_.empty() ? count() : int(steps_.size()); }
@@ -119,7 +130,16 @@ private:
     // Puts the steps in an order that frees each name before it is taken.
     void orderSteps(qsizetype longest);
 
-    std::vector<ListedFile> files_;
+    // What a rename needs of each file: its name and the listing's inode
+    // number, not its times, which a batch of tens of thousands would copy
+    // for nothing.
+    struct Entry {
+        QByteArray name;
+        quint64 inode = 0;
+    };
+    std::vector<Entry> files_;
+    // Where each row's entries end; empty while every row is one file.
+    std::vector<int> rowEnds_;
     QByteArray newNames_;          // every new name, one after the other
     std::vector<qsizetype> ends_;  // where each new name ends in newNames_
     // Empty while the renames run in list order.
@@ -131,4 +151,5 @@ private:
     QByteArray targetFolder_;
     std::optional<PlanRefusal> refusal_;
     bool overlapsAllowed_ = false;
+    bool shotsTogether_ = false;
 };

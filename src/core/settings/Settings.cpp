@@ -49,6 +49,8 @@ QString keyName(Setting setting) {
             return QStringLiteral("パス");
         case Setting::NameOverlaps:
             return QStringLiteral("名前の重なり");
+        case Setting::ShotsTogether:
+            return QStringLiteral("同じ名前に同じ番号");
     }
     return QString();
 }

@@ -15,6 +15,7 @@ enum class Setting {
     Extensions,    // "拡張子": the extension patterns, joined by ";"
     LastFolder,    // "パス": the folder open when the program was last closed
     NameOverlaps,  // "名前の重なり": a switch, on when a batch's files may swap names
+    ShotsTogether,  // "同じ名前に同じ番号": a switch, on when files of one name are one shot
 };
 
 // The stored value, or the empty text when the file or the key is missing.

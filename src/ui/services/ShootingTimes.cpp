@@ -16,17 +16,19 @@ ShootingTimeService& ShootingTimeService::real() {
     return service;
 }
 
-void readShootingTimes(std::vector<ListedFile>& files, const QByteArray& folder,
+void readShootingTimes(std::vector<Shot>& shots, const QByteArray& folder,
                        const StoredClockOffsets& offsets, TaskProgress& progress) {
     ShootingTimeService& service = ShootingTimeService::current();
     // Photos come in runs from one camera: the run's files share one copy of
     // its names and look its offset up once.
     Camera lastCamera;
     qint64 lastOffset = 0;
-    for (size_t k = 0; k < files.size() && !progress.shouldStop(); ++k) {
-        ShootingTime& time = files[k].time;
-        if (!time.isKnown()) {
-            time = service.read(folder + files[k].name);
+    for (size_t k = 0; k < shots.size() && !progress.shouldStop(); ++k) {
+        for (ListedFile& file : shots[k].members) {
+            ShootingTime& time = file.time;
+            if (time.isKnown())
+                continue;
+            time = service.read(folder + file.name);
             if (time.camera == lastCamera) {
                 time.camera = lastCamera;
             } else {

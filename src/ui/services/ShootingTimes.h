@@ -20,9 +20,9 @@ public:
     static ShootingTimeService& real();
 };
 
-// Reads the time of each of files that has none yet, from the folder they
-// are in (native bytes, ending in '/'), one file after another, counting
-// each in progress, and gives it its camera's offset from offsets. Stops
-// when progress is asked to.
-void readShootingTimes(std::vector<ListedFile>& files, const QByteArray& folder,
+// Reads the time of each member of shots that has none yet, from the folder
+// they are in (native bytes, ending in '/'), one shot after another,
+// counting each in progress, and gives it its camera's offset from offsets.
+// Stops when progress is asked to.
+void readShootingTimes(std::vector<Shot>& shots, const QByteArray& folder,
                        const StoredClockOffsets& offsets, TaskProgress& progress);

@@ -241,6 +241,14 @@ void MainWindow::buildMenus() {
     nameOverlapsAction_->setChecked(readSwitch(Setting::NameOverlaps));
     connect(nameOverlapsAction_, &QAction::toggled, this,
             [](bool on) { writeSwitch(Setting::NameOverlaps, on); });
+    // Off unless the user turned it on: a list of shots is read differently
+    // (the sidecars too, the times of files that share a name).
+    shotsTogetherAction_ =
+        settings->addAction(QStringLiteral("同じ名前のファイルに同じ番号を付ける"));
+    shotsTogetherAction_->setCheckable(true);
+    shotsTogetherAction_->setChecked(readSwitch(Setting::ShotsTogether));
+    fileList_->setReadsSidecars(shotsTogetherAction_->isChecked());
+    connect(shotsTogetherAction_, &QAction::toggled, this, &MainWindow::onShotsTogetherToggled);
     settings->addSeparator();
     // Ctrl+Z in a text box still undoes the typing there: the box takes the
     // key before the window's shortcut does.
@@ -338,8 +346,36 @@ void MainWindow::reloadConversionList() {
             return;
     }
     conversionList_->setHiddenKeepingFocus(true);
-    conversionList_->setFiles(fileList_->files());
+    conversionList_->setShots(listedShots());
     conversionList_->setHiddenKeepingFocus(false);
+}
+
+std::vector<Shot> MainWindow::listedShots() const {
+    if (!shotsTogetherAction_->isChecked())
+        return oneShotEach(fileList_->files());
+    // Two cameras may write one name: the times tell them apart, and are read
+    // here, on the window's thread, for the files that share a name only. The
+    // metadata library is used from one thread at a time: while a worker
+    // reads (a folder that vanished under a sort), the files of one name stay
+    // together untold.
+    const QByteArray folder = toNative(fileList_->path()) + '/';
+    std::optional<StoredClockOffsets> offsets;
+    return formShots(fileList_->files(), fileList_->sidecars(), [&](const QByteArray& name) {
+        if (commands_->isWorking())
+            return ShootingTime{};
+        ShootingTime time = ShootingTimeService::current().read(folder + name);
+        if (!offsets)
+            offsets = StoredClockOffsets::read();
+        time.clockOffsetMsecs = offsets->msecsFor(time.camera);
+        return time;
+    });
+}
+
+void MainWindow::onShotsTogetherToggled(bool on) {
+    writeSwitch(Setting::ShotsTogether, on);
+    fileList_->setReadsSidecars(on);
+    // The rows are made anew: files of one name join or part.
+    reloadConversionList();
 }
 
 void MainWindow::onDriveChanged() {
@@ -363,24 +399,26 @@ void MainWindow::clearAll() {
     reloadConversionList();
 }
 
-std::optional<std::vector<ListedFile>> MainWindow::readListedTimes(LongCommand& command) {
-    std::vector<ListedFile> files = conversionList_->files();
-    if (std::all_of(files.begin(), files.end(),
-                    [](const ListedFile& file) { return file.time.isKnown(); }))
-        return files;
+std::optional<std::vector<Shot>> MainWindow::readListedTimes(LongCommand& command) {
+    std::vector<Shot> shots = conversionList_->shots();
+    if (std::all_of(shots.begin(), shots.end(), [](const Shot& shot) {
+            return std::all_of(shot.members.begin(), shot.members.end(),
+                               [](const ListedFile& file) { return file.time.isKnown(); });
+        }))
+        return shots;
     // The library's set-up is not thread-safe: it is done here, before the
     // worker starts. So is the settings file's read.
     initializePhotoMetadata();
     const QByteArray folder = toNative(fileList_->path()) + '/';
     const StoredClockOffsets offsets = StoredClockOffsets::read();
     command.runInBackground(
-        QStringLiteral("撮影日時の読み取り"), int(files.size()),
-        [&files](int done) { return displayName(files[size_t(done)].name); },
-        [&](TaskProgress& progress) { readShootingTimes(files, folder, offsets, progress); });
+        QStringLiteral("撮影日時の読み取り"), int(shots.size()),
+        [&shots](int done) { return displayName(shots[size_t(done)].first().name); },
+        [&](TaskProgress& progress) { readShootingTimes(shots, folder, offsets, progress); });
     // 中止 keeps the list as it was, even when it came with the last file.
     if (command.stopRequested())
         return std::nullopt;
-    return files;
+    return shots;
 }
 
 void MainWindow::sortByShootingTime() {
@@ -388,8 +426,8 @@ void MainWindow::sortByShootingTime() {
         return;
     commands_->run([this](LongCommand& command) {
         const quint64 listed = conversionList_->generation();
-        if (std::optional<std::vector<ListedFile>> files = readListedTimes(command))
-            conversionList_->orderByTime(listed, std::move(*files));
+        if (std::optional<std::vector<Shot>> shots = readListedTimes(command))
+            conversionList_->orderByTime(listed, std::move(*shots));
     });
 }
 
@@ -398,10 +436,10 @@ void MainWindow::correctCameraClocks() {
         return;
     commands_->run([this](LongCommand& command) {
         const quint64 listed = conversionList_->generation();
-        std::optional<std::vector<ListedFile>> files = readListedTimes(command);
-        if (!files || !conversionList_->setTimes(listed, std::move(*files)))
+        std::optional<std::vector<Shot>> shots = readListedTimes(command);
+        if (!shots || !conversionList_->setTimes(listed, std::move(*shots)))
             return;
-        std::vector<ClockGroup> groups = clockGroups(conversionList_->files());
+        std::vector<ClockGroup> groups = clockGroups(conversionList_->shots());
         if (groups.empty() || !CameraClockDialog::ask(this, groups))
             return;
         std::vector<std::pair<Camera, qint64>> kept;
@@ -411,7 +449,7 @@ void MainWindow::correctCameraClocks() {
         // The offsets apply now whether or not they could be kept: the
         // program never reports that the settings file cannot be written.
         storeClockOffsets(kept);
-        std::vector<ListedFile> corrected = conversionList_->files();
+        std::vector<Shot> corrected = conversionList_->shots();
         applyClockOffsets(corrected, groups);
         conversionList_->setTimes(conversionList_->generation(), std::move(corrected));
     });
@@ -446,11 +484,12 @@ RenameRequest MainWindow::currentRequest() const {
     request.suffix = suffixEdit_->text();
     request.startNumber = startNumberEdit_->text();
     request.allowNameOverlaps = nameOverlapsAction_->isChecked();
+    request.shotsTogether = shotsTogetherAction_->isChecked();
     // With each name the listing's inode number, for the undo: it costs the
     // run nothing. A number the file system gives again to a file made after
     // the batch began does not fool the undo, which asks each file when it
     // was made.
-    request.files = conversionList_->files();
+    request.shots = conversionList_->shots();
     return request;
 }
 
