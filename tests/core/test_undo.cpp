@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -62,6 +64,7 @@ enum class Act {
     ReplaceThird,    // another file takes the third file's new name
     TakeThirdsName,  // another file takes the third file's old name
     DeleteThird,     // the third file goes
+    CoarserTimes,    // the times read back as a card keeps them: in steps of 2 s
 };
 
 struct Case {
@@ -190,6 +193,8 @@ private slots:
             << Case{false, false, {}, Act::ReplaceThird, true};
         QTest::newRow("an old name taken") << Case{false, false, {}, Act::TakeThirdsName};
         QTest::newRow("a file deleted") << Case{true, true, {}, Act::DeleteThird};
+        QTest::newRow("times kept coarser than the batch saw them")
+            << Case{true, false, {}, Act::CoarserTimes};
     }
     void undo() {
         QFETCH(Case, c);
@@ -238,12 +243,21 @@ private slots:
                 std::filesystem::remove((target + "/3.jpg").toStdString());
                 photos.erase(photos.begin() + 2);
                 break;
+            case Act::CoarserTimes:
+                for (const auto& [name, bytes] : inventory(target)) {
+                    const QByteArray path = target + '/' + name;
+                    struct stat st;
+                    QCOMPARE(::stat(path.constData(), &st), 0);
+                    const struct timespec times[2] = {st.st_atim, {st.st_mtim.tv_sec & ~1, 0}};
+                    QCOMPARE(::utimensat(AT_FDCWD, path.constData(), times, 0), 0);
+                }
+                break;
         }
 
         const std::optional<BatchRecord> record = readJournal(journal);
         QVERIFY(record);
         const UndoOutcome outcome = undoBatch(*record, *fs);
-        const bool allBack = c.act == Act::None;
+        const bool allBack = c.act == Act::None || c.act == Act::CoarserTimes;
         QCOMPARE(outcome.restored, allBack ? renamed : renamed - 1);
         QCOMPARE(undoReport(*record, outcome).has_value(), !allBack);
         const BatchRecord left = remainingAfter(*record, outcome);

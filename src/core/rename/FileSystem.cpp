@@ -121,7 +121,13 @@ bool isSameFile(const FileIdentity& id, const FileIdentity& found, IdentityKind 
         return id.device == found.device && id.inode == found.inode &&
                (found.bornNs == 0 || found.bornNs <= batchStartedNs);
     }
-    return id.size == found.size && id.modifiedNs == found.modifiedNs;
+    // A card keeps a file's time coarser than the system may have told it
+    // while the card was in (FAT in steps of 2 s, exFAT of 10 ms, and FUSE
+    // drivers in whole seconds): the time read after a new mount, or once the
+    // kernel has forgotten the file, may lie up to a step before the one
+    // recorded. The size is kept exactly.
+    const qint64 apart = id.modifiedNs - found.modifiedNs;
+    return id.size == found.size && apart < kCardTimeStepNs && apart > -kCardTimeStepNs;
 }
 
 qint64 fileClockNow() {
