@@ -51,7 +51,7 @@ int renameCommand(int argc, char** argv) {
     }
     PosixFileSystem fileSystem;
     // The batch is recorded where the program records it, beside its settings.
-    ToolRenameHost host(true, undoJournalPath());
+    ToolRenameHost host(true, BatchHistory::standard());
     const std::optional<RenameOutcome> outcome = runRenameCommand(request, fileSystem, host);
     // What the command refuses before it would ask prints nothing.
     if (!outcome)

@@ -1,13 +1,17 @@
 #include <QtTest>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
+#include <map>
 
 #include "Inventory.h"
+#include "core/rename/BatchHistory.h"
 #include "core/rename/BatchJournal.h"
 #include "core/rename/RenameCommand.h"
 #include "core/rename/Undo.h"
@@ -26,14 +30,20 @@ struct SizeAndTimeFileSystem : PosixFileSystem {
     IdentityKind identityKind(const QByteArray&) override { return IdentityKind::SizeAndTime; }
 };
 
-// The real file system, ending the process just before its stopAt-th rename.
+// The real file system, ending the process just before its stopAt-th rename,
+// or just after it.
 struct DyingFileSystem : SizeAndTimeFileSystem {
     int stopAt = -1;
+    bool afterIt = false;
     int calls = 0;
     int renameNoReplace(const QByteArray& from, const QByteArray& to) override {
-        if (calls++ == stopAt)
+        const bool dies = calls++ == stopAt;
+        if (dies && !afterIt)
             ::_exit(0);
-        return PosixFileSystem::renameNoReplace(from, to);
+        const int error = PosixFileSystem::renameNoReplace(from, to);
+        if (dies)
+            ::_exit(0);
+        return error;
     }
 };
 
@@ -65,6 +75,7 @@ enum class Act {
     TakeThirdsName,  // another file takes the third file's old name
     DeleteThird,     // the third file goes
     CoarserTimes,    // the times read back as a card keeps them: in steps of 2 s
+    StampedTimes,    // the times read back as the renames stamped them on a card
 };
 
 struct Case {
@@ -115,21 +126,24 @@ class TestUndo : public QObject {
 private slots:
     void journalRoundTrip_data() {
         QTest::addColumn<BatchRecord>("record");
-        BatchRecord inode{"/photos/", "/photos/", IdentityKind::Inode, 1778000000000000000, {}};
+        BatchRecord inode{"/photos/", "/photos/", IdentityKind::Inode, 1778000000000000000, {}, {}};
         inode.entries.push_back({"a.jpg", "1.jpg", FileIdentity{5, 42, -1, 0, 0}});
         inode.entries.push_back({"b.jpg", "2.jpg", FileIdentity{5, 43, -1, 0, 0}});
         QTest::newRow("inode numbers") << inode;
-        BatchRecord card{"/media/CARD/DCIM/", "/home/u/out/", IdentityKind::SizeAndTime, 7, {}};
+        BatchRecord card{"/media/CARD/DCIM/", "/home/u/out/", IdentityKind::SizeAndTime, 7, {}, {}};
         card.entries.push_back({"IMG_1.JPG", "trip1.JPG", FileIdentity{0, 0, 4096, 1715500000, 0}});
         card.entries.push_back({"IMG_2.JPG", "trip2.JPG", std::nullopt});  // never reached
         QTest::newRow("size and time, one file not reached") << card;
-        BatchRecord odd{"/a b/\n/", "/x/", IdentityKind::SizeAndTime, 0, {}};
+        BatchRecord odd{"/a b/\n/", "/x/", IdentityKind::SizeAndTime, 0, {}, {}};
         odd.entries.push_back({QByteArray("\x8e\xca\n1 2:3", 9), QByteArray("e 5:\0", 5), {}});
         QTest::newRow("names with line breaks, colons, NUL and Shift-JIS") << odd;
-        QTest::newRow("no entries") << BatchRecord{"/", "/", IdentityKind::Inode, 0, {}};
+        QTest::newRow("no entries") << BatchRecord{"/", "/", IdentityKind::Inode, 0, {}, {}};
+        BatchRecord ended = card;
+        ended.renamed = 1;
+        QTest::newRow("a batch that came to its end, one file renamed") << ended;
         // Nineteen digits, the last that fit: one more in a number refuses the
         // journal rather than overflow.
-        BatchRecord largest{"/", "/", IdentityKind::SizeAndTime, INT64_MAX, {}};
+        BatchRecord largest{"/", "/", IdentityKind::SizeAndTime, INT64_MAX, {}, {}};
         largest.entries.push_back(
             {"a", "b", FileIdentity{0, 0, INT64_MAX, 1778000000123456789, 0}});
         QTest::newRow("largest numbers") << largest;
@@ -165,7 +179,7 @@ private slots:
     // writer never puts them there, so the reader takes the journal as
     // damaged even when its sum is right.
     void inodeNumbersOnlyInAnInodeJournal() {
-        BatchRecord record{"/p/", "/p/", IdentityKind::Inode, 1, {}};
+        BatchRecord record{"/p/", "/p/", IdentityKind::Inode, 1, {}, {}};
         record.entries.push_back({"a.jpg", "1.jpg", FileIdentity{5, 42, -1, 0, 0}});
         const QByteArray bytes = encodeBatchRecord(record);
         QVERIFY(decodeBatchRecord(withRightSum(bytes)));
@@ -244,11 +258,15 @@ private slots:
                 photos.erase(photos.begin() + 2);
                 break;
             case Act::CoarserTimes:
+            case Act::StampedTimes:
                 for (const auto& [name, bytes] : inventory(target)) {
                     const QByteArray path = target + '/' + name;
                     struct stat st;
                     QCOMPARE(::stat(path.constData(), &st), 0);
-                    const struct timespec times[2] = {st.st_atim, {st.st_mtim.tv_sec & ~1, 0}};
+                    const struct timespec times[2] = {st.st_atim,
+                                                      c.act == Act::StampedTimes
+                                                          ? timespec{0, UTIME_NOW}
+                                                          : timespec{st.st_mtim.tv_sec & ~1, 0}};
                     QCOMPARE(::utimensat(AT_FDCWD, path.constData(), times, 0), 0);
                 }
                 break;
@@ -257,7 +275,8 @@ private slots:
         const std::optional<BatchRecord> record = readJournal(journal);
         QVERIFY(record);
         const UndoOutcome outcome = undoBatch(*record, *fs);
-        const bool allBack = c.act == Act::None || c.act == Act::CoarserTimes;
+        const bool allBack =
+            c.act == Act::None || c.act == Act::CoarserTimes || c.act == Act::StampedTimes;
         QCOMPARE(outcome.restored, allBack ? renamed : renamed - 1);
         QCOMPARE(undoReport(*record, outcome).has_value(), !allBack);
         const BatchRecord left = remainingAfter(*record, outcome);
@@ -319,7 +338,7 @@ private slots:
             writeWhole(source + '/' + plan.newName(0).toByteArray(), "taken");
         if (breakJournal) {
             // An older batch's journal, and no room for the new one.
-            BatchRecord older{"/old/", "/old/", IdentityKind::Inode, 1, {}};
+            BatchRecord older{"/old/", "/old/", IdentityKind::Inode, 1, {}, {}};
             older.entries.push_back({"a.jpg", "1.jpg", FileIdentity{5, 42, -1, 0, 0}});
             QVERIFY(rewriteJournal(fs.journal, older));
             QVERIFY(QDir().mkdir(journalTemporaryPath(fs.journal)));
@@ -340,16 +359,94 @@ private slots:
         QFile::remove(fs.journal);
     }
 
-    // Killed at moments of a batch whose files are known by size and time,
-    // each recorded just before its rename: the undo brings back exactly the
-    // renamed ones.
+    // Batch after batch is kept, each in a journal of its own, up to the
+    // last ten; a journal of the earlier single kind is the oldest. Each undo
+    // takes back the newest batch left, to the names the batch before it gave.
+    void batchesKept_data() {
+        QTest::addColumn<int>("batches");
+        QTest::addColumn<bool>("earlierJournal");  // a batch recorded as "Tolvane.undo" first
+        QTest::addColumn<int>("undone");           // batches undone before none is left
+        QTest::newRow("three") << 3 << false << 3;
+        QTest::newRow("twelve: the oldest two dropped") << 12 << false << 10;
+        QTest::newRow("three after one in the earlier journal") << 3 << true << 4;
+    }
+    void batchesKept() {
+        QFETCH(int, batches);
+        QFETCH(bool, earlierJournal);
+        QFETCH(int, undone);
+        const QByteArray source = folder("batches");
+        const QString journals = root_.filePath(QStringLiteral("journals"));
+        QVERIFY(QDir().mkpath(journals));
+        const BatchHistory history(journals);
+        QByteArrayList names{"f1.jpg", "f2.jpg", "f3.jpg"};
+        std::map<int, QByteArrayList> namesBefore;  // batch -> what it renamed
+        std::vector<Photo> photos;
+        for (const QByteArray& name : names) {
+            photos.push_back({photoBytes(name, int(photos.size())), name, name});
+            writeWhole(source + '/' + name, photos.back().bytes);
+        }
+        PosixFileSystem fs;
+        const int first = earlierJournal ? 0 : 1;
+        for (int b = first; b <= batches; ++b) {
+            const QString prefix = QStringLiteral("b%1-").arg(b);
+            const RenamePlan plan = RenamePlan::make(request(source, names, prefix), fs);
+            namesBefore[b] = names;
+            if (b == 0) {
+                // As earlier versions wrote it: one file, and no word of
+                // the batch's end.
+                const QString single = journals + QStringLiteral("/Tolvane.undo");
+                QCOMPARE(renamedCount(renameAll(plan, fs, nullptr, single)), 3);
+                QByteArray bytes = readWhole(QFile::encodeName(single).toStdString());
+                bytes.truncate(bytes.indexOf("done "));
+                writeWhole(QFile::encodeName(single), bytes);
+            } else {
+                JournalWriter writer(fs);
+                QCOMPARE(history.record(writer, plan), JournalState::Written);
+                QCOMPARE(renamedCount(renameAll(plan, fs, nullptr, writer)), 3);
+            }
+            for (int k = 0; k < plan.count(); ++k)
+                names[k] = plan.newName(k).toByteArray();
+        }
+        QCOMPARE(history.journals().size(), qMin(batches + int(earlierJournal), kKeptBatches));
+
+        for (int b = batches; b > batches - undone; --b) {
+            const std::optional<StoredBatch> newest = history.newest();
+            QVERIFY(newest);
+            const UndoOutcome outcome = undoBatch(newest->record, fs);
+            QCOMPARE(outcome.restored, 3);
+            QVERIFY(rewriteJournal(newest->path, remainingAfter(newest->record, outcome)));
+            for (size_t k = 0; k < photos.size(); ++k)
+                photos[k].oldPath = photos[k].newPath = namesBefore[b][qsizetype(k)];
+            VERIFY_ACCOUNTED_FOR(inventory(source), photos);
+        }
+        QVERIFY(!history.newest());
+        QVERIFY(history.journals().isEmpty());
+        std::filesystem::remove_all(source.toStdString());
+        QDir(journals).removeRecursively();
+    }
+
+    // A batch whose files are known by size and time, each recorded just
+    // before its rename, ends in a child process: killed just before or just
+    // after a rename, or stopped where the journal's disk takes no more
+    // records (a limit on the size of the files it writes). The undo brings
+    // back exactly the renamed files: no file is renamed unrecorded.
     void killedWhileRecording_data() {
-        QTest::addColumn<int>("killBefore");
+        QTest::addColumn<int>("dieAt");  // the rename the child dies at; -1: none
+        QTest::addColumn<bool>("afterIt");
+        QTest::addColumn<int>("recordsThatFit");  // identity lines the journal takes; -1: all
+        QTest::addColumn<int>("renamed");
         for (int k : {0, 1, 4, 7})
-            QTest::addRow("before rename %d", k) << k;
+            QTest::addRow("before rename %d", k) << k << false << -1 << k;
+        for (int k : {0, 4, 7})
+            QTest::addRow("right after rename %d", k) << k << true << -1 << k + 1;
+        QTest::newRow("no room for a record after 3 files") << -1 << false << 3 << 3;
+        QTest::newRow("no room for a record of the first file") << -1 << false << 0 << 0;
     }
     void killedWhileRecording() {
-        QFETCH(int, killBefore);
+        QFETCH(int, dieAt);
+        QFETCH(bool, afterIt);
+        QFETCH(int, recordsThatFit);
+        QFETCH(int, renamed);
         const QByteArray source = folder("killed");
         const QString journal = root_.filePath(QStringLiteral("killed.undo"));
         QByteArrayList names;
@@ -360,23 +457,60 @@ private slots:
             writeWhole(source + '/' + names.back(), photos.back().bytes);
         }
         const RenameRequest r = request(source, names, QStringLiteral("n"));
+        int pipe[2];
+        QCOMPARE(::pipe(pipe), 0);
         const pid_t child = ::fork();
         if (child == 0) {
             DyingFileSystem fs;
-            fs.stopAt = killBefore;
-            renameAll(RenamePlan::make(r, fs), fs, nullptr, journal);
-            ::_exit(1);
+            fs.stopAt = dieAt;
+            fs.afterIt = afterIt;
+            const RenamePlan plan = RenamePlan::make(r, fs);
+            JournalWriter writer(fs);
+            writer.begin(journal, plan);
+            if (recordsThatFit >= 0) {
+                qint64 room = QFileInfo(journal).size();
+                for (int k = 0; k < recordsThatFit; ++k)
+                    room += encodeIdentity(k, *fs.identify(source + '/' + names[k])).size();
+                const struct rlimit limit { rlim_t(room), rlim_t(room) };
+                ::signal(SIGXFSZ, SIG_IGN);
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            const RenameOutcome outcome = renameAll(plan, fs, nullptr, writer);
+            const std::optional<Message> stop = stopMessage(plan, outcome);
+            const QByteArray said = QByteArray::number(renamedCount(outcome)) + '\n' +
+                                    (stop ? stop->text.toUtf8() : QByteArray());
+            const ssize_t written = ::write(pipe[1], said.constData(), size_t(said.size()));
+            ::_exit(written == said.size() ? 0 : 1);
         }
+        ::close(pipe[1]);
+        QFile fromChild;
+        QVERIFY(fromChild.open(pipe[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+        const QByteArray said = fromChild.readAll();
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
         QCOMPARE(WEXITSTATUS(status), 0);
+        // Stopped with why: the file it could not record is named, and the
+        // reason is the journal's.
+        if (recordsThatFit >= 0) {
+            QCOMPARE(said, QByteArray::number(renamed) + '\n' +
+                               QStringLiteral("エラーによって処理できませんでした.\r\n\r\np%1.jpg "
+                                              "より後のファイルが変換できませんでした.\r\n"
+                                              "元に戻すための記録を保存できません.\r\n"
+                                              "エラー番号 %2")
+                                   .arg(renamed)
+                                   .arg(EFBIG)
+                                   .toUtf8());
+        }
 
         SizeAndTimeFileSystem fs;
         const std::optional<BatchRecord> record = readJournal(journal);
-        QVERIFY(record);
-        const UndoOutcome outcome = undoBatch(*record, fs);
-        QCOMPARE(outcome.restored, killBefore);
-        QVERIFY(remainingAfter(*record, outcome).entries.empty());
+        // A batch that ended having renamed nothing leaves no journal.
+        QCOMPARE(record.has_value(), dieAt >= 0 || renamed > 0);
+        if (record) {
+            const UndoOutcome outcome = undoBatch(*record, fs);
+            QCOMPARE(outcome.restored, renamed);
+            QVERIFY(remainingAfter(*record, outcome).entries.empty());
+        }
         VERIFY_ACCOUNTED_FOR(inventory(source), photos);
         std::filesystem::remove_all(source.toStdString());
         QFile::remove(journal);

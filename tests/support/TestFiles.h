@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/files/ListedFile.h"
+#include "core/rename/BatchHistory.h"
 
 #include <QByteArrayList>
 #include <QFile>
@@ -35,4 +36,11 @@ inline std::vector<ListedFile> filesNamed(const QByteArrayList& names) {
     for (const QByteArray& name : names)
         files.push_back({name, 0, {}});
     return files;
+}
+
+// Removes every batch journal the program would find, so that a test starts
+// with nothing to undo.
+inline void removeAllJournals() {
+    for (const QString& journal : BatchHistory::standard().journals())
+        QFile::remove(journal);
 }

@@ -3,11 +3,12 @@
 #include "Doubles.h"
 #include "Inventory.h"
 #include "Modal.h"
+#include "TestFiles.h"
 #include "WindowDriver.h"
 #include "core/common/TaskProgress.h"
 #include "core/settings/Settings.h"
-#include "ui/services/ProgramIcon.h"
 #include "ui/services/MessageBoxes.h"
+#include "ui/services/ProgramIcon.h"
 #include "ui/windows/DestinationFolderDialog.h"
 #include "ui/windows/ExtensionListDialog.h"
 #include "ui/windows/ProgressWindow.h"
@@ -201,7 +202,7 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QApplication::setActiveWindow(nullptr);
-        QFile::remove(undoJournalPath());
+        removeAllJournals();
         for (const char* name : {"p1.jpg", "p2.jpg"})
             writeWhole(QFile::encodeName(photos.filePath(name)), name);
         d.setPatterns(QStringLiteral("*.jpg"));

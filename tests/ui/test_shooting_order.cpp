@@ -4,8 +4,11 @@
 #include <QImage>
 #include <QLabel>
 #include <QMimeData>
+#include <QScopeGuard>
 
 #include <exiv2/exiv2.hpp>
+
+#include <cerrno>
 
 #include <sys/stat.h>
 #include <utime.h>
@@ -132,7 +135,7 @@ private slots:
             writeShot(trip_.path(), shot, ++serial);
     }
     void cleanupTestCase() { setApplicationFolderForTesting(QString()); }
-    void init() { QFile::remove(undoJournalPath()); }
+    void init() { removeAllJournals(); }
 
     void ordersByShootingTimeAndBackByName() {
         MainWindow w;

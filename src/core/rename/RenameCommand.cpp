@@ -34,8 +34,11 @@ Message stoppedMessage(const RenamePlan& plan, const RenameStopped& stopped) {
         default:
             break;
     }
-    const QString reason = stopped.reason == StopReason::FolderGone ? missingFolderReason()
-                                                                    : reasonForError(stopped.error);
+    QString reason = reasonForError(stopped.error);
+    if (stopped.reason == StopReason::FolderGone)
+        reason = missingFolderReason();
+    else if (stopped.reason == StopReason::RecordFailed)
+        reason = QStringLiteral("元に戻すための記録を保存できません.") + kLine + reason;
     return Message{QStringLiteral("エラーによって処理できませんでした.") +
                    whereAndWhy(plan, stopped.at, reason)};
 }
@@ -81,11 +84,25 @@ std::optional<RenameOutcome> runRenameCommand(const RenameRequest& request, File
     }
     if (!host.confirm(confirmationMessage(request), plan))
         return std::nullopt;
+    JournalWriter journal(fs);
+    if (const BatchHistory* history = host.history(); history && !plan.refusal()) {
+        if (history->record(journal, plan) == JournalState::Failed &&
+            !host.goOnUnrecorded(unrecordedWarning()))
+            return std::nullopt;
+    }
     const RenameOutcome outcome =
-        plan.refusal() ? RenameOutcome(*plan.refusal()) : host.run(plan, fs);
+        plan.refusal() ? RenameOutcome(*plan.refusal()) : host.run(plan, fs, journal);
     if (const std::optional<Message> stop = stopMessage(plan, outcome))
         host.report(*stop);
     return outcome;
+}
+
+Message unrecordedWarning() {
+    Message warning(QStringLiteral("元に戻すための記録を保存できません.") + kParagraph +
+                        QStringLiteral("このまま変換しますか？"),
+                    kWarningTitle, Icon::Warning, Buttons::OkCancel);
+    warning.cancelIsDefault = true;
+    return warning;
 }
 
 Message emptyListMessage() {

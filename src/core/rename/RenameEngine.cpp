@@ -53,6 +53,14 @@ StopReason reasonFor(int error, FileSystem& fs, const RenamePlan& plan) {
 
 RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* progress,
                         const QString& journalPath) {
+    JournalWriter journal(fs);
+    if (!journalPath.isEmpty() && !plan.refusal())
+        journal.begin(journalPath, plan);
+    return renameAll(plan, fs, progress, journal);
+}
+
+RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* progress,
+                        JournalWriter& journal) {
     if (plan.refusal())
         return *plan.refusal();
     qsizetype longestEntry = 0;
@@ -68,10 +76,6 @@ RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* pr
     oldPath.reserve(oldBase + longestEntry);
     newPath.reserve(newBase + longestNewName);
 
-    JournalWriter journal(fs);
-    if (!journalPath.isEmpty())
-        journal.begin(journalPath, plan);
-
     RenameOutcome outcome = RenameFinished{plan.count()};
     for (int k = 0; k < plan.count(); ++k) {
         if (progress && progress->shouldStop()) {
@@ -85,7 +89,13 @@ RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* pr
         // A file that already carries its new name is done; the kernel would
         // call the name taken and stop the batch.
         if (oldPath != newPath) {
-            journal.beforeRename(k, oldPath);
+            if (const std::optional<RecordFailure> unrecorded = journal.beforeRename(k, oldPath)) {
+                const StopReason reason = unrecorded->journal
+                                              ? StopReason::RecordFailed
+                                              : reasonFor(unrecorded->error, fs, plan);
+                outcome = RenameStopped{k, reason, unrecorded->error};
+                break;
+            }
             if (const int error = fs.renameNoReplace(oldPath, newPath)) {
                 outcome = RenameStopped{k, reasonFor(error, fs, plan), error};
                 break;

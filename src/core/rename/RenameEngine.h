@@ -8,6 +8,8 @@
 
 #include <variant>
 
+class JournalWriter;
+
 // How a batch ended: one shape per case, so that no field can be read that
 // the case does not have.
 
@@ -45,7 +47,10 @@ int stopNumber(const RenameOutcome& outcome);
 
 // Renames every entry of plan, in order, one file at a time. The first
 // failure ends the run and leaves the later files untouched. A refused plan
-// renames nothing and gives its refusal. With a journal path, the batch is
-// recorded there ahead of its renames, for the undo (see BatchJournal.h).
+// renames nothing and gives its refusal. journal: the batch's journal, begun
+// (or not kept); a file it cannot record is not renamed (see BatchJournal.h).
+RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* progress,
+                        JournalWriter& journal);
+// The same, with the batch recorded at journalPath, where one is given.
 RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* progress = nullptr,
                         const QString& journalPath = QString());

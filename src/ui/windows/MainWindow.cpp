@@ -1,23 +1,24 @@
 #include "ui/windows/MainWindow.h"
 
 #include "core/files/FileList.h"
+#include "core/rename/BatchHistory.h"
 #include "core/rename/FileSystem.h"
 #include "core/rename/NameChecks.h"
 #include "core/rename/RenameCommand.h"
 #include "core/rename/Undo.h"
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
-#include "ui/services/Accessibility.h"
 #include "ui/controls/ConversionList.h"
 #include "ui/controls/DriveChange.h"
 #include "ui/controls/DriveList.h"
 #include "ui/controls/FolderList.h"
 #include "ui/controls/Fonts.h"
 #include "ui/controls/PathStrip.h"
-#include "ui/services/ProgramIcon.h"
 #include "ui/controls/TextFilters.h"
 #include "ui/controls/Twips.h"
+#include "ui/services/Accessibility.h"
 #include "ui/services/MessageBoxes.h"
+#include "ui/services/ProgramIcon.h"
 #include "ui/services/ShootingTimes.h"
 #include "ui/windows/DestinationFolderDialog.h"
 #include "ui/windows/ExtensionListDialog.h"
@@ -373,36 +374,39 @@ void MainWindow::convert() {
 }
 
 void MainWindow::undoLastBatch() {
-    const QString journal = undoJournalPath();
-    const std::optional<BatchRecord> record = readJournal(journal);
-    if (!record) {
+    const std::optional<StoredBatch> batch = BatchHistory::standard().newest();
+    if (!batch) {
         updateUndoAction();
         return;
     }
     commands_->run([&](LongCommand& command) {
-        if (showMessage(this, undoQuestion()) != Answer::Ok)
+        const BatchRecord& record = batch->record;
+        if (showMessage(this, undoQuestion(record)) != Answer::Ok)
             return;
         UndoOutcome outcome;
-        const int total = int(record->entries.size());
+        const std::vector<int> order = entriesToBringBack(record);
         command.runInBackground(
-            QStringLiteral("元に戻す"), total,
-            [&record, total](int done) {
-                return displayName(record->entries[size_t(total - 1 - done)].newName);
+            QStringLiteral("元に戻す"), int(order.size()),
+            [&record, &order](int done) {
+                return displayName(record.entries[size_t(order[size_t(done)])].newName);
             },
-            [&](TaskProgress& progress) { outcome = undoBatch(*record, *fileSystem_, &progress); });
-        // What could not go back stays in the journal, for another undo once
-        // its names are free.
-        rewriteJournal(journal, remainingAfter(*record, outcome));
-        const std::optional<Message> report = undoReport(*record, outcome);
-        if (report && !command.windowClosing())
-            showMessage(this, *report);
+            [&](TaskProgress& progress) { outcome = undoBatch(record, *fileSystem_, &progress); });
+        // What did not go back stays in the journal, for another undo once
+        // its names are free or the undo is taken up again.
+        rewriteJournal(batch->path, remainingAfter(record, outcome));
+        if (!command.windowClosing()) {
+            if (const std::optional<Message> stop = undoStopMessage(record, outcome))
+                showMessage(this, *stop);
+            if (const std::optional<Message> report = undoReport(record, outcome))
+                showMessage(this, *report);
+        }
         reloadConversionList();
         updateUndoAction();
     });
 }
 
 void MainWindow::updateUndoAction() {
-    undoAction_->setEnabled(readJournal(undoJournalPath()).has_value());
+    undoAction_->setEnabled(BatchHistory::standard().newest().has_value());
 }
 
 void MainWindow::setFileSystem(FileSystem* fileSystem) {
