@@ -209,6 +209,7 @@ private slots:
         QTest::newRow("a file deleted") << Case{true, true, {}, Act::DeleteThird};
         QTest::newRow("times kept coarser than the batch saw them")
             << Case{true, false, {}, Act::CoarserTimes};
+        QTest::newRow("times stamped by the renames") << Case{true, false, {}, Act::StampedTimes};
     }
     void undo() {
         QFETCH(Case, c);

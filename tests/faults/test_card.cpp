@@ -7,16 +7,25 @@
 #include <map>
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include "Inventory.h"
 #include "TestFiles.h"
+#include "core/rename/BatchHistory.h"
 #include "core/rename/RenameEngine.h"
+#include "core/rename/Undo.h"
 
 // Renames on camera cards: exFAT and FAT32 images mounted through FUSE by the
 // card tool. A card ignores letter case, so a rename that changes only the
 // case finds its new name "taken" by the file itself; a file must still never
-// take the name of another file that differs from it in case only.
+// take the name of another file that differs from it in case only. The undo
+// brings back what a batch renamed, and nothing else, also after the batch
+// was killed and the card put in again.
 
 namespace {
 
@@ -30,11 +39,12 @@ QString cardTool() {
 // drivers on first use: where any of that is missing, why says so.
 struct Card {
     QTemporaryDir place;  // the mount folder and, beside it, the image
+    QString kind;
     QByteArray folder;
     QString why;
     bool tried = false;  // a mount was tried: even a failed one may leave a loop device
 
-    explicit Card(const QString& kind) {
+    explicit Card(const QString& kind) : kind(kind) {
         const QString tool = cardTool();
         if (::geteuid() != 0)
             why = QStringLiteral("mounting a card needs root");
@@ -62,6 +72,39 @@ struct Card {
         if (tried)
             QProcess::execute(cardTool(), {"umount", place.filePath("card")});
     }
+
+    // Takes the card out and puts it in again, as the card tool mounted it:
+    // whatever the kernel and the driver kept of its files is forgotten.
+    bool putInAgain() const {
+        const auto run = [](const QString& program, const QStringList& arguments) {
+            QProcess process;
+            process.setStandardOutputFile(QProcess::nullDevice());
+            process.start(program, arguments);
+            return process.waitForFinished(60'000) && process.exitCode() == 0;
+        };
+        const QString mountPoint = QString::fromLocal8Bit(folder);
+        if (!run(QStringLiteral("umount"), {mountPoint}))
+            return false;
+        if (kind == QLatin1String("exfat")) {
+            QFile loop(place.filePath("card.img.loop"));
+            return loop.open(QIODevice::ReadOnly) &&
+                   run(QStringLiteral("mount.exfat-fuse"),
+                       {QString::fromLocal8Bit(loop.readAll().trimmed()), mountPoint});
+        }
+        return run(QStringLiteral("fusefat"),
+                   {"-o", "rw+", place.filePath("card.img"), mountPoint});
+    }
+};
+
+// The real file system, killing its own process just before the dieAt-th rename.
+struct KilledFileSystem : PosixFileSystem {
+    int dieAt = -1;
+    int calls = 0;
+    int renameNoReplace(const QByteArray& from, const QByteArray& to) override {
+        if (calls++ == dieAt)
+            ::raise(SIGKILL);
+        return PosixFileSystem::renameNoReplace(from, to);
+    }
 };
 
 struct Row {
@@ -69,11 +112,19 @@ struct Row {
     QByteArray other;        // a file not renamed, or nothing
     RenameOutcome outcome;
     int moved;
+    bool forgetEnd = false;  // the undo reads the journal as a kill leaves it: no word of the end
+};
+
+struct Kill {
+    int files;
+    int dieAt;  // the rename the batch is killed before
+    bool putInAgain;
 };
 
 }  // namespace
 
 Q_DECLARE_METATYPE(Row)
+Q_DECLARE_METATYPE(Kill)
 
 class TestCard : public QObject {
     Q_OBJECT
@@ -97,11 +148,21 @@ private slots:
         // b.jpg's new name is taken by img0002.jpg, a file just like it (size, time).
         const Row twoFiles{
             {"a.jpg", "b.jpg"}, "img0002.jpg", RenameStopped{1, StopReason::NameTaken, EEXIST}, 1};
+        // The second file cannot move aside to its spare name: the batch
+        // stops there, and the undo must leave it as it is.
+        Row spareTaken{{"img0001.jpg", "img0002.jpg", "img0003.jpg"},
+                       "~img0002.jpg",
+                       RenameStopped{1, StopReason::NameTaken, EEXIST},
+                       1};
         for (const char* kind : {"exfat", "vfat"}) {
             QTest::addRow("%s: case only", kind) << QString(kind) << caseOnly;
             QTest::addRow("%s: another file's name in other case", kind)
                 << QString(kind) << twoFiles;
+            QTest::addRow("%s: case only, a spare name taken", kind) << QString(kind) << spareTaken;
         }
+        spareTaken.forgetEnd = true;
+        QTest::newRow("exfat: case only, a spare name taken, killed there")
+            << QString("exfat") << spareTaken;
     }
     void renames() {
         QFETCH(QString, kind);
@@ -135,12 +196,109 @@ private slots:
         request.prefix = "IMG";
         request.files = filesNamed(row.entries);
         PosixFileSystem fs;
-        const RenameOutcome outcome = renameAll(RenamePlan::make(request, fs), fs);
+        QTemporaryDir journals;
+        const BatchHistory history(journals.path());
+        const RenamePlan plan = RenamePlan::make(request, fs);
+        JournalWriter writer(fs);
+        QCOMPARE(history.record(writer, plan), JournalState::Written);
+        const RenameOutcome outcome = renameAll(plan, fs, nullptr, writer);
         QVERIFY(outcome == row.outcome);
 
         const Files now = inventory(root);
         VERIFY_ACCOUNTED_FOR(now, photos);
         QCOMPARE(movedCount(now, photos), row.moved);
+
+        // The undo brings back what was renamed and touches nothing else,
+        // even a file that answers to its new name in other case.
+        std::optional<StoredBatch> batch = history.newest();
+        QVERIFY(batch);
+        if (row.forgetEnd)
+            batch->record.renamed.reset();
+        const UndoOutcome undone = undoBatch(batch->record, fs);
+        QCOMPARE(undone.restored, row.moved);
+        const std::optional<Message> report = undoReport(batch->record, undone);
+        QVERIFY2(!report, report ? qPrintable(report->text) : "");
+        for (Photo& photo : photos)
+            photo.newPath = photo.oldPath;
+        VERIFY_ACCOUNTED_FOR(inventory(root), photos);
+    }
+
+    // A batch of photos of different sizes and times, killed part-way, then
+    // the card taken out and put in again: the undo finds every renamed file
+    // by what the card keeps of it and brings it back.
+    void killedMidBatch_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<Kill>("kill");
+        QTest::newRow("exfat: 40 files, killed before the 25th") << "exfat" << Kill{40, 24, false};
+        QTest::newRow("exfat: 40 files, killed, put in again") << "exfat" << Kill{40, 24, true};
+        QTest::newRow("exfat: 600 files, killed, put in again") << "exfat" << Kill{600, 400, true};
+        // FAT32 through FUSE takes a third of a second to make a file.
+        QTest::newRow("vfat: 6 files, killed, put in again") << "vfat" << Kill{6, 4, true};
+        if (qEnvironmentVariable("TOLVANE_LONG_TESTS") == QLatin1String("1")) {
+            QTest::newRow("exfat: 8000 files, killed, put in again")
+                << "exfat" << Kill{8000, 3000, true};
+        }
+    }
+    void killedMidBatch() {
+        QFETCH(QString, kind);
+        QFETCH(Kill, kill);
+        const Card& on = card(kind);
+        if (!on.why.isEmpty())
+            QSKIP(qPrintable(on.why));
+        const QString folderOnCard =
+            QString::fromLocal8Bit(on.folder) + QStringLiteral("/killed%1").arg(kill.files);
+        QVERIFY(QDir().mkpath(folderOnCard));
+        const QByteArray root = QFile::encodeName(folderOnCard) + '/';
+        std::vector<Photo> photos;
+        QByteArrayList names;
+        for (int k = 0; k < kill.files; ++k) {
+            names << "DSC" + QByteArray::number(k + 1).rightJustified(5, '0') + ".JPG";
+            photos.push_back({photoBytes(names.back(), k), names.back(),
+                              "k" + QByteArray::number(k + 1).rightJustified(4, '0') + ".JPG"});
+        }
+        writePhotos(root, photos);
+        // Times with fractions of a second, as a camera leaves them.
+        for (int k = 0; k < kill.files; ++k) {
+            const struct timespec times[2] = {{1796700000 + k, 0},
+                                              {1796700000 + 2 * k, 123456789L * (k % 8)}};
+            QCOMPARE(::utimensat(AT_FDCWD, (root + names[k]).constData(), times, 0), 0);
+        }
+        RenameRequest request;
+        request.folder = folderOnCard;
+        request.destination = folderOnCard;
+        request.startNumber = "0001";
+        request.prefix = "k";
+        request.files = filesNamed(names);
+        QTemporaryDir journals;
+        const BatchHistory history(journals.path());
+        const pid_t child = ::fork();
+        if (child == 0) {
+            KilledFileSystem fs;
+            fs.dieAt = kill.dieAt;
+            const RenamePlan plan = RenamePlan::make(request, fs);
+            JournalWriter writer(fs);
+            history.record(writer, plan);
+            renameAll(plan, fs, nullptr, writer);
+            ::_exit(1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        QCOMPARE(movedCount(inventory(root), photos), kill.dieAt);
+        if (kill.putInAgain)
+            QVERIFY(on.putInAgain());
+
+        PosixFileSystem fs;
+        const std::optional<StoredBatch> batch = history.newest();
+        QVERIFY(batch);
+        const UndoOutcome undone = undoBatch(batch->record, fs);
+        const std::optional<Message> report = undoReport(batch->record, undone);
+        QVERIFY2(!report, report ? qPrintable(report->text) : "");
+        QCOMPARE(undone.restored, kill.dieAt);
+        for (Photo& photo : photos)
+            photo.newPath = photo.oldPath;
+        VERIFY_ACCOUNTED_FOR(inventory(root), photos);
+        std::filesystem::remove_all(folderOnCard.toStdString());
     }
 };
 
