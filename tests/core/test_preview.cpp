@@ -108,6 +108,23 @@ private slots:
         const QString text = previewText(plan, found);
         QCOMPARE(text.startsWith(QStringLiteral("同じ名前のファイルがあるため")), !taken.isEmpty());
     }
+
+    // A new name too long for the file system stops the batch before any
+    // file moves: its line is marked, and named first.
+    void unfitNameIsMarked() {
+        RenameRequest r;
+        r.folder = r.destination = QStringLiteral("/f");
+        r.startNumber = QStringLiteral("1");
+        r.ownName = true;
+        const QByteArray longName = QByteArray(251, 'a') + ".jpg";
+        r.files = {{"b.jpg", 0, {}}, {longName, 0, {}}, {"c.jpg", 0, {}}};
+        PosixFileSystem fs;
+        const RenamePlan plan = RenamePlan::make(r, fs);
+        const QString unfit = QString::fromLatin1(longName) + " → " + QString(251, u'a') + "2.jpg";
+        QCOMPARE(previewText(plan, {}).split(u'\n', Qt::SkipEmptyParts),
+                 (QStringList{"使えない名前があるため、ファイルは変換しません: " + unfit,
+                              "b.jpg → b1.jpg", unfit + "  ← 名前が長すぎます", "c.jpg → c3.jpg"}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPreview)

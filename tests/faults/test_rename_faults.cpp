@@ -150,8 +150,9 @@ private slots:
             << accessError("c.photo", refused);
         QTest::newRow("name too long")
             << F::NameTooLong << -1 << 0 << false << 0
-            << accessError("c.photo",
-                           QStringLiteral("名前が長すぎます\r\nファイルは変換していません."));
+            << QStringLiteral("エラーによって処理できませんでした.\r\n\r\nc.photo → ") +
+                   QString(83, QChar(u'ア')) +
+                   QStringLiteral("3.photo\r\n名前が長すぎます\r\nファイルは変換していません.");
         QTest::newRow("another file system")
             << F::OtherFileSystem << -1 << 0 << true << 0
             << accessError("a.jpg", QStringLiteral("別のドライブへは移動できません"));

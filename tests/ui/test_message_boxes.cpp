@@ -73,6 +73,21 @@ private slots:
     }
     void cleanupTestCase() { setApplicationFolderForTesting(QString()); }
 
+    // A long name of Latin letters wraps inside the box, which never grows
+    // wider than the screen; the text reads as it was written.
+    void longNamesWrap() {
+        const QString name = QString(251, u'a') + QStringLiteral(".jpg");
+        const QString text = QStringLiteral("エラーによって処理できませんでした.\r\n\r\n") + name +
+                             QStringLiteral(" → ") + name;
+        QMessageBox box;
+        QtMessageBoxService::prepare(box, Message(text));
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QVERIFY(box.frameGeometry().width() <= box.screen()->availableGeometry().width());
+        QVERIFY(box.width() < QFontMetrics(box.font()).horizontalAdvance(name));
+        QCOMPARE(box.text().remove(QChar(0x200B)), text);
+    }
+
     void kinds_data() {
         QTest::addColumn<Message>("message");
         QTest::addColumn<QStringList>("buttons");

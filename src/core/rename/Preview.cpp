@@ -1,5 +1,6 @@
 #include "core/rename/Preview.h"
 
+#include "core/common/ErrorReasons.h"
 #include "core/files/FileListing.h"
 #include "core/text/NativeName.h"
 
@@ -68,7 +69,14 @@ std::vector<int> takenNewNames(const RenamePlan& plan, const std::vector<QByteAr
 QString previewText(const RenamePlan& plan, const std::vector<int>& taken) {
     QString text;
     text.reserve(qsizetype(plan.count()) * 40);
-    if (!taken.empty()) {
+    // A name the file system cannot hold stops the batch before any file
+    // moves, wherever its line is.
+    const int unfit = plan.refusal() ? plan.refusal()->at : -1;
+    if (unfit >= 0) {
+        text += QStringLiteral("使えない名前があるため、ファイルは変換しません: ");
+        appendLine(text, plan, unfit);
+        text += QStringLiteral("\n\n");
+    } else if (!taken.empty()) {
         text += QStringLiteral("同じ名前のファイルがあるため、次の行で変換が止まります: ");
         appendLine(text, plan, taken.front());
         text += QStringLiteral("\n\n");
@@ -76,6 +84,8 @@ QString previewText(const RenamePlan& plan, const std::vector<int>& taken) {
     size_t next = 0;
     for (int k = 0; k < plan.count(); ++k) {
         appendLine(text, plan, k);
+        if (k == unfit)
+            text += QStringLiteral("  ← ") + reasonForError(plan.refusal()->error);
         if (next < taken.size() && taken[next] == k) {
             text += kTakenMark;
             ++next;

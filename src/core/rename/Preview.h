@@ -17,7 +17,9 @@ std::vector<int> takenNewNames(const RenamePlan& plan, const std::vector<QByteAr
                                bool ignoresCase);
 
 // One line an entry, "old → new" as the conversion list shows names; a
-// taken line is marked, and the first of them is named first of all.
+// taken line is marked, and the first of them is named first of all. The
+// line of a new name the file system cannot hold (the plan's refusal) is
+// marked with why, and named first instead: no file will be renamed.
 QString previewText(const RenamePlan& plan, const std::vector<int>& taken);
 
 // Both, with the target folder read now.

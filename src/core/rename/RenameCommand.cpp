@@ -4,6 +4,8 @@
 #include "core/rename/NameChecks.h"
 #include "core/text/NativeName.h"
 
+#include <cerrno>
+
 namespace {
 
 const QString kParagraph = QStringLiteral("\r\n\r\n");
@@ -12,6 +14,10 @@ const QString kLine = QStringLiteral("\r\n");
 // The entry a run stopped at, as the list shows it.
 QString entryAt(const RenamePlan& plan, int at) {
     return at >= 0 && at < plan.count() ? displayName(plan.entry(at).toByteArray()) : QString();
+}
+
+QString newNameAt(const RenamePlan& plan, int at) {
+    return at >= 0 && at < plan.count() ? displayName(plan.newName(at).toByteArray()) : QString();
 }
 
 // What follows the first line of a stop for an error: where the run stopped,
@@ -51,9 +57,14 @@ Message refusedMessage(const RenamePlan& plan, const PlanRefusal& refusal) {
             return serialOverflowMessage();
         default:
             // A plan refused for one name renamed no file at all, though the
-            // name it refused may be far down the list.
-            return Message{QStringLiteral("エラーによって処理できませんでした.") +
-                           whereAndWhy(plan, refusal.at, reasonForError(refusal.error)) + kLine +
+            // name it refused may be far down the list: the entry (and the
+            // new name too long for it), why, and that nothing was renamed.
+            return Message{QStringLiteral("エラーによって処理できませんでした.") + kParagraph +
+                           entryAt(plan, refusal.at) +
+                           (refusal.error == ENAMETOOLONG
+                                ? QStringLiteral(" → ") + newNameAt(plan, refusal.at)
+                                : QString()) +
+                           kLine + reasonForError(refusal.error) + kLine +
                            QStringLiteral("ファイルは変換していません.")};
     }
 }
