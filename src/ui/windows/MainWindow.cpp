@@ -1,5 +1,6 @@
 #include "ui/windows/MainWindow.h"
 
+#include "core/common/ErrorReasons.h"
 #include "core/files/FileList.h"
 #include "core/rename/BatchHistory.h"
 #include "core/rename/FileSystem.h"
@@ -51,6 +52,12 @@ namespace {
 // How long the window manager has to hand the window the focus before the
 // window asks for attention instead.
 constexpr int kActivationGraceMs = 500;
+
+Message sortFailedMessage(const QString& folder, int error) {
+    return Message(QStringLiteral("撮影日時を読み取れませんでした.") + QStringLiteral("\r\n\r\n") +
+                       displayText(folder) + QStringLiteral("\r\n") + reasonForError(error),
+                   kWarningTitle, Icon::Warning);
+}
 
 QWidget* newControl(MainControl control, QWidget* parent) {
     switch (control) {
@@ -312,10 +319,22 @@ void MainWindow::sortByShootingTime() {
         const quint64 listed = conversionList_->generation();
         std::vector<ListedFile> files = conversionList_->files();
         const QByteArray folder = toNative(fileList_->path()) + '/';
+        int driveError = 0;
         command.runInBackground(
             QStringLiteral("撮影日時の読み取り"), int(files.size()),
             [&files](int done) { return displayName(files[size_t(done)].name); },
-            [&](TaskProgress& progress) { readShootingTimes(files, folder, progress); });
+            [&](TaskProgress& progress) {
+                driveError = readShootingTimes(files, folder, progress);
+            });
+        // The drive went away or failed: whatever the list shows of it may be
+        // gone, so it is read again (empty if the folder is gone), and the
+        // user is told why the list was not sorted.
+        if (driveError != 0) {
+            if (!command.windowClosing())
+                showMessage(this, sortFailedMessage(fileList_->path(), driveError));
+            reloadConversionList();
+            return;
+        }
         // 中止 keeps the list as it was, even when it came with the last file.
         if (!command.stopRequested())
             conversionList_->orderByTime(listed, std::move(files));
