@@ -430,24 +430,29 @@ private slots:
     // before its rename, ends in a child process: killed just before or just
     // after a rename, or stopped where the journal's disk takes no more
     // records (a limit on the size of the files it writes). The undo brings
-    // back exactly the renamed files: no file is renamed unrecorded.
+    // back exactly the renamed files: no file is renamed unrecorded. An undo
+    // killed part-way leaves the rest for the next.
     void killedWhileRecording_data() {
         QTest::addColumn<int>("dieAt");  // the rename the child dies at; -1: none
         QTest::addColumn<bool>("afterIt");
         QTest::addColumn<int>("recordsThatFit");  // identity lines the journal takes; -1: all
         QTest::addColumn<int>("renamed");
+        QTest::addColumn<int>("undoDiesAt");  // the rename back a first undo dies at; -1: none
         for (int k : {0, 1, 4, 7})
-            QTest::addRow("before rename %d", k) << k << false << -1 << k;
+            QTest::addRow("before rename %d", k) << k << false << -1 << k << -1;
         for (int k : {0, 4, 7})
-            QTest::addRow("right after rename %d", k) << k << true << -1 << k + 1;
-        QTest::newRow("no room for a record after 3 files") << -1 << false << 3 << 3;
-        QTest::newRow("no room for a record of the first file") << -1 << false << 0 << 0;
+            QTest::addRow("right after rename %d", k) << k << true << -1 << k + 1 << -1;
+        QTest::newRow("no room for a record after 3 files") << -1 << false << 3 << 3 << -1;
+        QTest::newRow("no room for a record of the first file") << -1 << false << 0 << 0 << -1;
+        QTest::newRow("the undo killed before its 3rd rename") << -1 << false << -1 << 8 << 2;
+        QTest::newRow("the undo of a killed batch killed right away") << 5 << false << -1 << 5 << 0;
     }
     void killedWhileRecording() {
         QFETCH(int, dieAt);
         QFETCH(bool, afterIt);
         QFETCH(int, recordsThatFit);
         QFETCH(int, renamed);
+        QFETCH(int, undoDiesAt);
         const QByteArray source = folder("killed");
         const QString journal = root_.filePath(QStringLiteral("killed.undo"));
         QByteArrayList names;
@@ -503,13 +508,25 @@ private slots:
                                    .toUtf8());
         }
 
+        if (undoDiesAt >= 0) {
+            const pid_t undoing = ::fork();
+            if (undoing == 0) {
+                DyingFileSystem dying;
+                dying.stopAt = undoDiesAt;
+                undoBatch(*readJournal(journal), dying);
+                ::_exit(1);
+            }
+            QCOMPARE(::waitpid(undoing, &status, 0), undoing);
+            QCOMPARE(WEXITSTATUS(status), 0);
+        }
+
         SizeAndTimeFileSystem fs;
         const std::optional<BatchRecord> record = readJournal(journal);
         // A batch that ended having renamed nothing leaves no journal.
         QCOMPARE(record.has_value(), dieAt >= 0 || renamed > 0);
         if (record) {
             const UndoOutcome outcome = undoBatch(*record, fs);
-            QCOMPARE(outcome.restored, renamed);
+            QCOMPARE(outcome.restored, renamed - qMax(undoDiesAt, 0));
             QVERIFY(remainingAfter(*record, outcome).entries.empty());
         }
         VERIFY_ACCOUNTED_FOR(inventory(source), photos);
