@@ -132,7 +132,7 @@ private slots:
         QTemporaryDir program;
         QTemporaryDir other;
         const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-        const QString state = journalFolders().constLast();
+        const QString state = journalStateFolder();
         const auto cleanUp = qScopeGuard([&] {
             QDir(config).removeRecursively();
             QDir(state).removeRecursively();

@@ -231,7 +231,7 @@ private slots:
         QFETCH(QString, writable);
         QFETCH(Answer, answer);
         QFETCH(QString, place);
-        const QString state = journalFolders().constLast();
+        const QString state = journalStateFolder();
         setFolderWritableCheckForTesting([writable, state](const QString& folder) {
             return writable == "all" || (writable == "state" && folder == state);
         });

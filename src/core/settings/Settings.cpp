@@ -104,21 +104,32 @@ QString settingsFilePath() {
     return config + u'/' + name;
 }
 
-QStringList journalFolders() {
+QString journalStateFolder() {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
     // The base directory specification ignores a relative path there.
     if (QStandardPaths::isTestModeEnabled())
         state = QDir::homePath() + QStringLiteral("/.qttest/state");
     else if (!QDir::isAbsolutePath(state))
         state = QDir::homePath() + QStringLiteral("/.local/state");
-    QStringList folders{QFileInfo(settingsFilePath()).absolutePath(),
-                        QDir::cleanPath(state + QStringLiteral("/Tolvane"))};
+    return QDir::cleanPath(state + QStringLiteral("/Tolvane"));
+}
+
+QStringList journalFolders() {
+    QStringList folders{QFileInfo(settingsFilePath()).absolutePath(), journalStateFolder()};
+    // The settings' other place too: journals written there before its
+    // folder became read-only (or writable) are still found.
+    const QString appFolder = applicationFolder();
+    if (!isInstalledCopy(appFolder))
+        folders << QDir::cleanPath(appFolder);
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    if (!config.isEmpty())
+        folders << QDir::cleanPath(config);
     folders.removeDuplicates();
     return folders;
 }
 
 QStringList writableJournalFolders() {
-    QStringList folders = journalFolders();
+    QStringList folders = journalFolders().mid(0, 2);
     if (folderWritableForTesting())
         folders.removeIf([](const QString& folder) { return !folderWritableForTesting()(folder); });
     return folders;

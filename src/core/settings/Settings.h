@@ -41,10 +41,13 @@ inline constexpr char16_t kSettingsFileName[] = u"Tolvane.ini";
 // The undo's journals, one file a batch (see core/rename/BatchHistory.h).
 // They lie beside the settings file where that folder can be written, else in
 // the user's state folder ($XDG_STATE_HOME/Tolvane, by default
-// ~/.local/state/Tolvane). Every folder a journal may lie in, the preferred
-// first; all of them are read.
+// ~/.local/state/Tolvane). Every folder a journal may lie in: those two,
+// then the settings file's other place (the program's folder or the
+// configuration folder), where journals lay while the settings did.
 QStringList journalFolders();
-// Those a new journal is tried in, in order: the judgement of writable
+// The user's state folder for them: $XDG_STATE_HOME/Tolvane.
+QString journalStateFolder();
+// The two a new journal is tried in, in order: the judgement of writable
 // folders for tests applies; otherwise the write itself decides.
 QStringList writableJournalFolders();
 // The file name of batch number's journal, "Tolvane-<number>.undo".
