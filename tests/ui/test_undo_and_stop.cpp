@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QTextEdit>
 
+#include <cstdio>
 #include <thread>
 
 #include "Doubles.h"
@@ -268,6 +269,37 @@ private slots:
         QCOMPARE(filesIn(photos_.path()), (QStringList{"p1.jpg", "p2.jpg"}));
     }
 
+    // A batch that ran without a record leaves none that passes for its
+    // own: the undo offered afterwards is the earlier batch's, named by its
+    // number of files, and it moves no file the later batch renamed.
+    void anEarlierBatchAfterOneUnrecorded() {
+        ScriptedMessageBox boxes;
+        MainWindow w;
+        MainWindowDriver d(w);
+        makePhotos(3, "v");
+        open(d);
+        d.prefix()->setText(QStringLiteral("v"));
+        d.convert();
+        setFolderWritableCheckForTesting([](const QString&) { return false; });
+        d.removeRows({2});
+        d.prefix()->setText(QStringLiteral("w"));
+        boxes.shown.clear();
+        d.convert();
+        QCOMPARE(boxes.shown.size(), 2);
+        QCOMPARE(
+            boxes.shown[1].message.text,
+            QStringLiteral("元に戻すための記録を保存できません.\r\n\r\nこのまま変換しますか？"));
+        setFolderWritableCheckForTesting({});
+        QCOMPARE(filesIn(photos_.path()), (QStringList{"v3.jpg", "w1.jpg", "w2.jpg"}));
+        boxes.shown.clear();
+        d.menuItem(QStringLiteral("変換を元に戻す"))->trigger();
+        QCOMPARE(boxes.shown.size(), 2);
+        QVERIFY(boxes.shown[0].message.text.contains(QStringLiteral(" の 3 個のファイル（")));
+        QCOMPARE(filesIn(photos_.path()), (QStringList{"p3.jpg", "w1.jpg", "w2.jpg"}));
+        QVERIFY(boxes.shown[1].message.text.contains(
+            QStringLiteral("v1.jpg → p1.jpg : ファイルが見つかりません")));
+    }
+
     // Ctrl+Z in a text box undoes the typing there, even with nothing left
     // to undo; anywhere else it asks to undo the last batch.
     void ctrlZ_data() {
@@ -333,9 +365,11 @@ private slots:
         open(d);
         d.prefix()->setText(QStringLiteral("n"));
         d.convert();
+        // The user's file is made while the batch's still exists, so it can
+        // never get the batch's file's inode number, then put in its place.
         const QByteArray n2 = QFile::encodeName(photos_.filePath("n2.jpg"));
-        QFile::remove(QFile::decodeName(n2));
-        writeWhole(n2, "the user's own");
+        writeWhole(n2 + ".part", "the user's own");
+        QCOMPARE(std::rename((n2 + ".part").constData(), n2.constData()), 0);
         boxes.shown.clear();
         d.menuItem(QStringLiteral("変換を元に戻す"))->trigger();
         QCOMPARE(boxes.shown.size(), 2);
