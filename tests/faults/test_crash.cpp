@@ -157,7 +157,9 @@ private slots:
             // to undo after it.
             // Killed before it wrote its journal, a batch renamed nothing;
             // the newest journal is then an earlier batch's, not to be undone.
-            const bool recorded = history.journals().size() > journalsBefore.size();
+            const QStringList journalsAfter = history.journals();
+            const bool recorded =
+                !journalsAfter.isEmpty() && !journalsBefore.contains(journalsAfter.first());
             QVERIFY(recorded || renamed == 0);
             // An undo killed half-way brought back the last renamed files;
             // the next undo brings back the rest.
@@ -180,7 +182,11 @@ private slots:
                 QCOMPARE(undoWithHelper(journal),
                          "undone " + QByteArray::number(renamed - back) + " 0");
             }
-            QCOMPARE(history.journals(), journalsBefore);
+            // Undone whole, its journal is gone; the older ones stay (the
+            // oldest may have made room for it).
+            if (recorded)
+                QVERIFY(!history.journals().contains(journalsAfter.first()));
+            QVERIFY(history.journals().size() <= kKeptBatches);
             for (Photo& photo : photos)
                 photo.newPath = photo.oldPath;
             now = inventory(root);
