@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -19,16 +21,22 @@ struct Found {
 std::vector<Found> findJournals(const QStringList& folders, QStringList* leftovers = nullptr) {
     std::vector<Found> found;
     for (int f = 0; f < folders.size(); ++f) {
-        const QDir folder(folders[f]);
-        const QStringList names =
-            folder.entryList({QStringLiteral("Tolvane*")}, QDir::Files | QDir::Hidden);
-        for (const QString& name : names) {
-            const QByteArray bytes = name.toUtf8();
-            if (const std::optional<quint64> number = journalNumber(bytes))
-                found.push_back({*number, f, folder.filePath(name)});
-            else if (leftovers && isJournalFileName(bytes))
-                *leftovers << folder.filePath(name);
+        // Read before each batch: a plain listing, without the cost of
+        // Qt's name filters.
+        DIR* dir = ::opendir(QFile::encodeName(folders[f]).constData());
+        if (!dir)
+            continue;
+        while (const dirent* entry = ::readdir(dir)) {
+            const QByteArrayView name(entry->d_name);
+            if (!name.startsWith("Tolvane"))
+                continue;
+            const QString path = folders[f] + u'/' + QFile::decodeName(entry->d_name);
+            if (const std::optional<quint64> number = journalNumber(name))
+                found.push_back({*number, f, path});
+            else if (leftovers && isJournalFileName(name))
+                *leftovers << path;
         }
+        ::closedir(dir);
     }
     std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
         return a.number != b.number ? a.number > b.number : a.folder < b.folder;
