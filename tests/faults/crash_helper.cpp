@@ -11,9 +11,8 @@
 // renamed so far after every rename, then "done RENAMED STOP". The exit code
 // is 0 when every file was renamed, 1 when the run stopped, 2 when the name
 // texts or the start number were refused, 3 when the folder could not be
-// read. An undo prints "undoing N" (the files it has to bring back), the
-// count brought back after each, then "undone RESTORED LEFT" and exits 0,
-// or 4 when there was no journal to undo.
+// read. An undo prints "undone RESTORED LEFT" and exits 0, or 4 when there
+// was no journal to undo.
 
 #include <QCoreApplication>
 
@@ -64,8 +63,7 @@ int undo(const QString& journals) {
     const std::optional<StoredBatch> batch = BatchHistory(journals).newest();
     if (!batch)
         return 4;
-    say("undoing " + QByteArray::number(qsizetype(entriesToBringBack(batch->record).size())));
-    ReportingFileSystem fs;
+    PosixFileSystem fs;
     const UndoOutcome outcome = undoBatch(batch->record, fs);
     const BatchRecord left = remainingAfter(batch->record, outcome);
     rewriteJournal(batch->path, left);

@@ -184,120 +184,78 @@ private slots:
         QVERIFY(!undo->isEnabled());
     }
 
-    // Batch after batch can be taken back, newest first, after the program
-    // was closed and started again; each question names its batch.
-    void severalBatchesAcrossARestart() {
-        ScriptedMessageBox boxes;
-        makePhotos(3, "x");
-        {
-            MainWindow w;
-            MainWindowDriver d(w);
-            open(d);
-            for (const char* prefix : {"a", "b", "c"}) {
-                d.prefix()->setText(QString::fromLatin1(prefix));
-                d.convert();
-            }
-            QCOMPARE(filesIn(photos_.path()), (QStringList{"c1.jpg", "c2.jpg", "c3.jpg"}));
-        }
-        MainWindow w;
-        MainWindowDriver d(w);
-        open(d);
-        QAction* undo = d.menuItem(QStringLiteral("変換を元に戻す"));
-        for (const char* before : {"b", "a", "p"}) {
-            QVERIFY(undo->isEnabled());
-            boxes.shown.clear();
-            undo->trigger();
-            QCOMPARE(boxes.shown.size(), 1);
-            QVERIFY(boxes.shown[0].message.text.contains(photos_.path() +
-                                                         QStringLiteral(" の 3 個のファイル（")));
-            QCOMPARE(filesIn(photos_.path()), (QStringList{QString::fromLatin1(before) + "1.jpg",
-                                                           QString::fromLatin1(before) + "2.jpg",
-                                                           QString::fromLatin1(before) + "3.jpg"}));
-        }
-        QVERIFY(!undo->isEnabled());
-    }
-
     // The record goes beside the settings file, else to the state folder;
     // where no place can hold it, the user is asked before any file moves.
+    // A batch that ran without one leaves no record passing for its own: the
+    // undo offered is an earlier batch's, and moves none of its files.
     void whereTheRecordGoes_data() {
         QTest::addColumn<QString>("writable");  // the folders that can be written
         QTest::addColumn<Answer>("answer");     // to the warning, where it comes
-        QTest::addColumn<QString>("place");     // where the journal is; empty: nowhere
-        QTest::newRow("beside the settings") << "all" << Answer::Ok << "settings";
-        QTest::newRow("settings read-only: the state folder") << "state" << Answer::Ok << "state";
-        QTest::newRow("nowhere, renamed all the same") << "none" << Answer::Ok << "";
-        QTest::newRow("nowhere, not renamed") << "none" << Answer::Cancel << "";
+        QTest::addColumn<bool>("earlier");      // v1…v3 renamed and recorded first
+        QTest::addColumn<QString>("place");     // where the newest journal is; empty: nowhere
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QStringList>("undone");  // empty: no undo offered
+        const QStringList back{"p1.jpg", "p2.jpg", "p3.jpg"};
+        const QStringList renamed{"w1.jpg", "w2.jpg", "w3.jpg"};
+        QTest::newRow("beside the settings")
+            << "all" << Answer::Ok << false << "settings" << renamed << back;
+        QTest::newRow("settings read-only: the state folder")
+            << "state" << Answer::Ok << false << "state" << renamed << back;
+        QTest::newRow("nowhere, renamed all the same")
+            << "none" << Answer::Ok << false << "" << renamed << QStringList();
+        QTest::newRow("nowhere, not renamed")
+            << "none" << Answer::Cancel << false << "" << back << QStringList();
+        QTest::newRow("nowhere, after a batch recorded")
+            << "none" << Answer::Ok << true << "settings"
+            << QStringList{"v3.jpg", "w1.jpg", "w2.jpg"}
+            << QStringList{"p3.jpg", "w1.jpg", "w2.jpg"};
     }
     void whereTheRecordGoes() {
         QFETCH(QString, writable);
         QFETCH(Answer, answer);
+        QFETCH(bool, earlier);
         QFETCH(QString, place);
+        ScriptedMessageBox boxes;
+        MainWindow w;
+        MainWindowDriver d(w);
+        makePhotos(3, "w");
+        open(d);
+        if (earlier) {
+            d.prefix()->setText(QStringLiteral("v"));
+            d.convert();
+            d.removeRows({2});
+        }
         const QString state = journalStateFolder();
         setFolderWritableCheckForTesting([writable, state](const QString& folder) {
             return writable == "all" || (writable == "state" && folder == state);
         });
-        ScriptedMessageBox boxes;
+        boxes.shown.clear();
         boxes.answer(Answer::Ok);
         boxes.answer(answer);
-        MainWindow w;
-        MainWindowDriver d(w);
-        const std::vector<Photo> photos = makePhotos(2, "w");
-        open(d);
         d.prefix()->setText(QStringLiteral("w"));
         d.convert();
-        const bool asked = writable == "none";
-        QCOMPARE(boxes.shown.size(), asked ? 2 : 1);
-        if (asked) {
+        QCOMPARE(boxes.shown.size(), writable == "none" ? 2 : 1);
+        if (writable == "none") {
             Message warning(
                 QStringLiteral("元に戻すための記録を保存できません.\r\n\r\nこのまま変換しますか？"),
                 QStringLiteral("注意"), Icon::Warning, Buttons::OkCancel);
             warning.cancelIsDefault = true;
             QCOMPARE(boxes.shown[1].message, warning);
         }
-        const bool renamed = answer == Answer::Ok;
-        QCOMPARE(filesIn(photos_.path()),
-                 renamed ? (QStringList{"w1.jpg", "w2.jpg"}) : (QStringList{"p1.jpg", "p2.jpg"}));
+        QFETCH(QStringList, after);
+        QCOMPARE(filesIn(photos_.path()), after);
+        setFolderWritableCheckForTesting({});
         const QStringList journals = BatchHistory::standard().journals();
-        QCOMPARE(journals.size(), place.isEmpty() ? 0 : 1);
+        QCOMPARE(journals.isEmpty(), place.isEmpty());
+        if (!place.isEmpty()) {
+            QCOMPARE(QFileInfo(journals[0]).absolutePath(),
+                     place == "state" ? state : QFileInfo(settingsFilePath()).absolutePath());
+        }
         QAction* undo = d.menuItem(QStringLiteral("変換を元に戻す"));
         QCOMPARE(undo->isEnabled(), !place.isEmpty());
-        if (place.isEmpty())
-            return;
-        QCOMPARE(QFileInfo(journals[0]).absolutePath(),
-                 place == "state" ? state : QFileInfo(settingsFilePath()).absolutePath());
         undo->trigger();
-        QCOMPARE(filesIn(photos_.path()), (QStringList{"p1.jpg", "p2.jpg"}));
-    }
-
-    // A batch that ran without a record leaves none that passes for its
-    // own: the undo offered afterwards is the earlier batch's, named by its
-    // number of files, and it moves no file the later batch renamed.
-    void anEarlierBatchAfterOneUnrecorded() {
-        ScriptedMessageBox boxes;
-        MainWindow w;
-        MainWindowDriver d(w);
-        makePhotos(3, "v");
-        open(d);
-        d.prefix()->setText(QStringLiteral("v"));
-        d.convert();
-        setFolderWritableCheckForTesting([](const QString&) { return false; });
-        d.removeRows({2});
-        d.prefix()->setText(QStringLiteral("w"));
-        boxes.shown.clear();
-        d.convert();
-        QCOMPARE(boxes.shown.size(), 2);
-        QCOMPARE(
-            boxes.shown[1].message.text,
-            QStringLiteral("元に戻すための記録を保存できません.\r\n\r\nこのまま変換しますか？"));
-        setFolderWritableCheckForTesting({});
-        QCOMPARE(filesIn(photos_.path()), (QStringList{"v3.jpg", "w1.jpg", "w2.jpg"}));
-        boxes.shown.clear();
-        d.menuItem(QStringLiteral("変換を元に戻す"))->trigger();
-        QCOMPARE(boxes.shown.size(), 2);
-        QVERIFY(boxes.shown[0].message.text.contains(QStringLiteral(" の 3 個のファイル（")));
-        QCOMPARE(filesIn(photos_.path()), (QStringList{"p3.jpg", "w1.jpg", "w2.jpg"}));
-        QVERIFY(boxes.shown[1].message.text.contains(
-            QStringLiteral("v1.jpg → p1.jpg : ファイルが見つかりません")));
+        QFETCH(QStringList, undone);
+        QCOMPARE(filesIn(photos_.path()), undone.isEmpty() ? after : undone);
     }
 
     // Ctrl+Z in a text box undoes the typing there, even with nothing left
