@@ -83,7 +83,14 @@ struct Card {
             return process.waitForFinished(60'000) && process.exitCode() == 0;
         };
         const QString mountPoint = QString::fromLocal8Bit(folder);
-        if (!run(QStringLiteral("umount"), {mountPoint}))
+        // The driver may still be busy with the killed batch's last request.
+        bool out = false;
+        for (int tries = 0; tries < 50 && !out; ++tries) {
+            out = run(QStringLiteral("umount"), {mountPoint});
+            if (!out)
+                QThread::msleep(100);
+        }
+        if (!out)
             return false;
         if (kind == QLatin1String("exfat")) {
             QFile loop(place.filePath("card.img.loop"));
