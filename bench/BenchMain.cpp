@@ -85,7 +85,7 @@ int renameCommand(const std::vector<char*>& args, bool overlaps, bool reverse) {
         std::reverse(request.shots.begin(), request.shots.end());
     PosixFileSystem fileSystem;
     // The batch is recorded where the program records it, beside its settings.
-    ToolRenameHost host(true, undoJournalPath());
+    ToolRenameHost host(true, BatchHistory::standard());
     const std::optional<RenameOutcome> outcome = runRenameCommand(request, fileSystem, host);
     // What the command refuses before it would ask prints nothing.
     if (!outcome)

@@ -342,7 +342,7 @@ void Suite::renameSection(const char* fs, const QByteArray& root) {
                     PosixFileSystem fileSystem;
                     // The batch is recorded as the window records it, on the
                     // file system measured.
-                    ToolRenameHost host(false, QFile::decodeName(root + "/journal"));
+                    ToolRenameHost host(false, BatchHistory(QFile::decodeName(root + "/journals")));
                     settle(root);
                     const auto begin = Clock::now();
                     const std::optional<RenameOutcome> outcome =

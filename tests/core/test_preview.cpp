@@ -195,6 +195,23 @@ private slots:
             text.section(u'\n', 0, 0).contains(u"「変換するファイル同士の名前の重なりを許す」"),
             byBatchFile);
     }
+
+    // A new name too long for the file system stops the batch before any
+    // file moves: its line is marked, and named first.
+    void unfitNameIsMarked() {
+        RenameRequest r;
+        r.folder = r.destination = QStringLiteral("/f");
+        r.startNumber = QStringLiteral("1");
+        r.ownName = true;
+        const QByteArray longName = QByteArray(251, 'a') + ".jpg";
+        r.shots = shotsNamed({"b.jpg", longName, "c.jpg"});
+        PosixFileSystem fs;
+        const RenamePlan plan = RenamePlan::make(r, fs);
+        const QString unfit = QString::fromLatin1(longName) + " → " + QString(251, u'a') + "2.jpg";
+        QCOMPARE(previewText(plan, {}).split(u'\n', Qt::SkipEmptyParts),
+                 (QStringList{"使えない名前があるため、ファイルは変換しません: " + unfit,
+                              "b.jpg → b1.jpg", unfit + "  ← 名前が長すぎます", "c.jpg → c3.jpg"}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPreview)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/files/ListedFile.h"
 #include "core/files/Shots.h"
+#include "core/rename/BatchHistory.h"
 #include "core/text/NaturalOrder.h"
 
 #include <QByteArrayList>
@@ -59,4 +61,11 @@ inline std::vector<Shot> shotsTogether(const QByteArrayList& names,
         return names.indexOf(a.first().name) < names.indexOf(b.first().name);
     });
     return shots;
+}
+
+// Removes every batch journal the program would find, so that a test starts
+// with nothing to undo.
+inline void removeAllJournals() {
+    for (const QString& journal : BatchHistory::standard().journals())
+        QFile::remove(journal);
 }

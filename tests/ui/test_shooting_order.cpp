@@ -7,8 +7,11 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScopeGuard>
 
 #include <exiv2/exiv2.hpp>
+
+#include <cerrno>
 
 #include <sys/stat.h>
 #include <utime.h>
@@ -213,7 +216,7 @@ private slots:
     }
     void cleanupTestCase() { setApplicationFolderForTesting(QString()); }
     void init() {
-        QFile::remove(undoJournalPath());
+        removeAllJournals();
         QFile::remove(settingsFilePath());
     }
 
@@ -458,6 +461,47 @@ private slots:
         d.sortByShootingTime();
         QCOMPARE(d.listed(), kShootingOrder);
         QCOMPARE(notifications(), QStringList{QStringLiteral("終了しました")});
+    }
+
+    // A card pulled out in the middle of a sort: the sort stops at the first
+    // read the drive refuses, a 注意 box names the folder and why, and the
+    // list is read again: empty, the folder being gone.
+    void cardPulledOutDuringTheSort() {
+        QTemporaryDir root;
+        const QString card = root.filePath(QStringLiteral("card"));
+        const QString folder = card + QStringLiteral("/DCIM");
+        QVERIFY(QDir().mkpath(folder));
+        for (int k = 0; k < 3; ++k)
+            writePhoto(folder, kTrip[k], k + 1);
+        // What the card's driver answers once the card is out cannot happen
+        // here: the reader says it, as the card goes for real.
+        struct PulledOut : ShootingTimeService {
+            QString card;
+            int reads = 0;
+            ShootingTime read(const QByteArray& path, int* readError) override {
+                if (++reads < 2)
+                    return ShootingTimeService::real().read(path, readError);
+                QDir().rename(card, card + QStringLiteral("-gone"));
+                *readError = ENOTCONN;
+                return {};
+            }
+        } pulledOut;
+        pulledOut.card = card;
+        ShootingTimeService::replace(&pulledOut);
+        const auto restore = qScopeGuard([] { ShootingTimeService::replace(nullptr); });
+        ScriptedMessageBox boxes;
+        MainWindow w;
+        MainWindowDriver d(w);
+        open(d, folder);
+        QCOMPARE(d.conversionList()->count(), 3);
+        d.sortByShootingTime();
+        QCOMPARE(pulledOut.reads, 2);
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].message,
+                 Message(QStringLiteral("撮影日時を読み取れませんでした.\r\n\r\n") + folder +
+                             QStringLiteral("\r\nドライブが取り外されたか、読み書きできません"),
+                         QStringLiteral("注意"), Icon::Warning));
+        QCOMPARE(d.conversionList()->count(), 0);
     }
 
     // A folder handed over or dropped while a sort reads the times of the

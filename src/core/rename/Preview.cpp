@@ -1,5 +1,6 @@
 #include "core/rename/Preview.h"
 
+#include "core/common/ErrorReasons.h"
 #include "core/files/FileListing.h"
 #include "core/files/Shots.h"
 #include "core/rename/NameKeys.h"
@@ -87,7 +88,14 @@ QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken,
                     const std::vector<QByteArray>& sidecarsLeft) {
     QString text;
     text.reserve(qsizetype(plan.count()) * 40);
-    if (!taken.empty()) {
+    // A name the file system cannot hold stops the batch before any file
+    // moves, wherever its line is.
+    const int unfit = plan.refusal() ? plan.refusal()->at : -1;
+    if (unfit >= 0) {
+        text += QStringLiteral("使えない名前があるため、ファイルは変換しません: ");
+        appendLine(text, plan, unfit);
+        text += QStringLiteral("\n\n");
+    } else if (!taken.empty()) {
         text += taken.front().byBatchFile
                     ? QStringLiteral(
                           "変換するファイルの中に同じ名前のものがあるため、次の行で変換が止まり"
@@ -102,6 +110,8 @@ QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken,
         marked[size_t(name.entry)] = true;
     for (int k = 0; k < plan.count(); ++k) {
         appendLine(text, plan, k);
+        if (k == unfit)
+            text += QStringLiteral("  ← ") + reasonForError(plan.refusal()->error);
         if (marked[size_t(k)])
             text += kTakenMark;
         text += u'\n';

@@ -37,7 +37,9 @@ std::vector<QByteArray> sidecarsLeft(const RenamePlan& plan,
                                      const std::vector<QByteArray>& folderNames);
 
 // One line an entry, "old → new" as the conversion list shows names; a
-// taken line is marked, and the first of them is named first of all. Then
+// taken line is marked, and the first of them is named first of all. The
+// line of a new name the file system cannot hold (the plan's refusal) is
+// marked with why, and named first instead: no file will be renamed. Then
 // the sidecars left as they are, where the batch takes shots' sidecars along.
 QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken,
                     const std::vector<QByteArray>& sidecarsLeft = {});

@@ -4,6 +4,8 @@
 #include "core/rename/NameChecks.h"
 #include "core/text/NativeName.h"
 
+#include <cerrno>
+
 namespace {
 
 const QString kParagraph = QStringLiteral("\r\n\r\n");
@@ -12,6 +14,10 @@ const QString kLine = QStringLiteral("\r\n");
 // The entry a run stopped at, as the list shows it.
 QString entryAt(const RenamePlan& plan, int at) {
     return at >= 0 && at < plan.count() ? displayName(plan.entry(at).toByteArray()) : QString();
+}
+
+QString newNameAt(const RenamePlan& plan, int at) {
+    return at >= 0 && at < plan.count() ? displayName(plan.newName(at).toByteArray()) : QString();
 }
 
 const QString kNotAfter = QStringLiteral(" より後のファイルが変換できませんでした.");
@@ -51,8 +57,11 @@ Message stoppedMessage(const RenamePlan& plan, const RenameStopped& stopped) {
         default:
             break;
     }
-    const QString reason = stopped.reason == StopReason::FolderGone ? missingFolderReason()
-                                                                    : reasonForError(stopped.error);
+    QString reason = reasonForError(stopped.error);
+    if (stopped.reason == StopReason::FolderGone)
+        reason = missingFolderReason();
+    else if (stopped.reason == StopReason::RecordFailed)
+        reason = QStringLiteral("元に戻すための記録を保存できません.") + kLine + reason;
     return Message{QStringLiteral("エラーによって処理できませんでした.") +
                    whereAndWhy(plan, stopped.at, stopped.renamed, reason)};
 }
@@ -65,9 +74,14 @@ Message refusedMessage(const RenamePlan& plan, const PlanRefusal& refusal) {
             return serialOverflowMessage();
         default:
             // A plan refused for one name renamed no file at all, though the
-            // name it refused may be far down the list.
-            return Message{QStringLiteral("エラーによって処理できませんでした.") +
-                           whereAndWhy(plan, refusal.at, 0, reasonForError(refusal.error)) + kLine +
+            // name it refused may be far down the list: the entry (and the
+            // new name too long for it), why, and that nothing was renamed.
+            return Message{QStringLiteral("エラーによって処理できませんでした.") + kParagraph +
+                           entryAt(plan, refusal.at) +
+                           (refusal.error == ENAMETOOLONG
+                                ? QStringLiteral(" → ") + newNameAt(plan, refusal.at)
+                                : QString()) +
+                           kLine + reasonForError(refusal.error) + kLine +
                            QStringLiteral("ファイルは変換していません.")};
     }
 }
@@ -98,11 +112,25 @@ std::optional<RenameOutcome> runRenameCommand(const RenameRequest& request, File
     }
     if (!host.confirm(confirmationMessage(request), plan))
         return std::nullopt;
+    JournalWriter journal(fs);
+    if (const BatchHistory* history = host.history(); history && !plan.refusal()) {
+        if (history->record(journal, plan) == JournalState::Failed &&
+            !host.goOnUnrecorded(unrecordedWarning()))
+            return std::nullopt;
+    }
     const RenameOutcome outcome =
-        plan.refusal() ? RenameOutcome(*plan.refusal()) : host.run(plan, fs);
+        plan.refusal() ? RenameOutcome(*plan.refusal()) : host.run(plan, fs, journal);
     if (const std::optional<Message> stop = stopMessage(plan, outcome))
         host.report(*stop);
     return outcome;
+}
+
+Message unrecordedWarning() {
+    Message warning(QStringLiteral("元に戻すための記録を保存できません.") + kParagraph +
+                        QStringLiteral("このまま変換しますか？"),
+                    kWarningTitle, Icon::Warning, Buttons::OkCancel);
+    warning.cancelIsDefault = true;
+    return warning;
 }
 
 Message emptyListMessage() {

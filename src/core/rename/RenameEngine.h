@@ -8,6 +8,8 @@
 
 #include <variant>
 
+class JournalWriter;
+
 // How a batch ended: one shape per case, so that no field can be read that
 // the case does not have.
 
@@ -50,7 +52,11 @@ int stopNumber(const RenameOutcome& outcome);
 
 // Runs the steps of plan in their order, one rename each. The first failure
 // ends the run and leaves the files of the later steps untouched. A refused
-// plan renames nothing and gives its refusal. With a journal path, the steps
-// are recorded there ahead of their renames, for the undo (see BatchJournal.h).
+// plan renames nothing and gives its refusal. journal: the batch's journal,
+// begun (or not kept); a file it cannot record is not renamed (see
+// BatchJournal.h).
+RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* progress,
+                        JournalWriter& journal);
+// The same, with the batch recorded at journalPath, where one is given.
 RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* progress = nullptr,
                         const QString& journalPath = QString());

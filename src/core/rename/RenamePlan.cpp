@@ -25,6 +25,7 @@ int stopNumber(StopReason reason) {
         case StopReason::UnfitName:
         case StopReason::FolderGone:
         case StopReason::AccessError:
+        case StopReason::RecordFailed:
             return 75;
     }
     return 75;

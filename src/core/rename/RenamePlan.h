@@ -49,6 +49,7 @@ enum class StopReason {
     NameTaken,      // a file of the new name exists
     FolderGone,     // the files' own folder is no longer there
     AccessError,    // any other refusal of a rename
+    RecordFailed,   // the journal could not take the file's record, so it was not renamed
 };
 int stopNumber(StopReason reason);
 

@@ -1,12 +1,15 @@
 #include "ui/services/ShootingTimes.h"
 
+#include "core/common/ErrorReasons.h"
 #include "core/common/TaskProgress.h"
 
 namespace {
 
 class MetadataShootingTimes : public ShootingTimeService {
 public:
-    ShootingTime read(const QByteArray& path) override { return shootingTime(path); }
+    ShootingTime read(const QByteArray& path, int* readError) override {
+        return shootingTime(path, readError);
+    }
 };
 
 }  // namespace
@@ -16,8 +19,8 @@ ShootingTimeService& ShootingTimeService::real() {
     return service;
 }
 
-void readShootingTimes(std::vector<Shot>& shots, const QByteArray& folder,
-                       const StoredClockOffsets& offsets, TaskProgress& progress) {
+int readShootingTimes(std::vector<Shot>& shots, const QByteArray& folder,
+                      const StoredClockOffsets& offsets, TaskProgress& progress) {
     ShootingTimeService& service = ShootingTimeService::current();
     // Photos come in runs from one camera: the run's files share one copy of
     // its names and look its offset up once.
@@ -28,7 +31,10 @@ void readShootingTimes(std::vector<Shot>& shots, const QByteArray& folder,
             ShootingTime& time = file.time;
             if (time.isKnown())
                 continue;
-            time = service.read(folder + file.name);
+            int error = 0;
+            time = service.read(folder + file.name, &error);
+            if (isDriveFailure(error))
+                return error;
             if (time.camera == lastCamera) {
                 time.camera = lastCamera;
             } else {
@@ -39,4 +45,5 @@ void readShootingTimes(std::vector<Shot>& shots, const QByteArray& folder,
         }
         progress.setDone(int(k + 1));
     }
+    return 0;
 }

@@ -1,7 +1,9 @@
 #include "ui/windows/MainWindow.h"
 
+#include "core/common/ErrorReasons.h"
 #include "core/files/CameraClocks.h"
 #include "core/files/FileList.h"
+#include "core/rename/BatchHistory.h"
 #include "core/rename/FileSystem.h"
 #include "core/rename/NameChecks.h"
 #include "core/rename/RenameCommand.h"
@@ -80,6 +82,12 @@ protected:
 private:
     QWidget& window_;
 };
+
+Message sortFailedMessage(const QString& folder, int error) {
+    return Message(QStringLiteral("撮影日時を読み取れませんでした.") + QStringLiteral("\r\n\r\n") +
+                       displayText(folder) + QStringLiteral("\r\n") + reasonForError(error),
+                   kWarningTitle, Icon::Warning);
+}
 
 QWidget* newControl(MainControl control, QWidget* parent) {
     switch (control) {
@@ -411,10 +419,22 @@ std::optional<std::vector<Shot>> MainWindow::readListedTimes(LongCommand& comman
     initializePhotoMetadata();
     const QByteArray folder = toNative(fileList_->path()) + '/';
     const StoredClockOffsets offsets = StoredClockOffsets::read();
+    int driveError = 0;
     command.runInBackground(
         QStringLiteral("撮影日時の読み取り"), int(shots.size()),
         [&shots](int done) { return displayName(shots[size_t(done)].first().name); },
-        [&](TaskProgress& progress) { readShootingTimes(shots, folder, offsets, progress); });
+        [&](TaskProgress& progress) {
+            driveError = readShootingTimes(shots, folder, offsets, progress);
+        });
+    // The drive went away or failed: whatever the list shows of it may be
+    // gone, so it is read again (empty if the folder is gone), and the user
+    // is told why the command did not go on.
+    if (driveError != 0) {
+        if (!command.windowClosing())
+            showMessage(this, sortFailedMessage(fileList_->path(), driveError));
+        reloadConversionList();
+        return std::nullopt;
+    }
     // 中止 keeps the list as it was, even when it came with the last file.
     if (command.stopRequested())
         return std::nullopt;
@@ -509,36 +529,39 @@ void MainWindow::convert() {
 }
 
 void MainWindow::undoLastBatch() {
-    const QString journal = undoJournalPath();
-    const std::optional<BatchRecord> record = readJournal(journal);
-    if (!record) {
+    const std::optional<StoredBatch> batch = BatchHistory::standard().newest();
+    if (!batch) {
         updateUndoAction();
         return;
     }
     commands_->run([&](LongCommand& command) {
-        if (showMessage(this, undoQuestion()) != Answer::Ok)
+        const BatchRecord& record = batch->record;
+        if (showMessage(this, undoQuestion(record)) != Answer::Ok)
             return;
         UndoOutcome outcome;
-        const int total = int(record->entries.size());
+        const std::vector<int> order = entriesToBringBack(record);
         command.runInBackground(
-            QStringLiteral("元に戻す"), total,
-            [&record, total](int done) {
-                return displayName(record->entries[size_t(total - 1 - done)].newName);
+            QStringLiteral("元に戻す"), int(order.size()),
+            [&record, &order](int done) {
+                return displayName(record.entries[size_t(order[size_t(done)])].newName);
             },
-            [&](TaskProgress& progress) { outcome = undoBatch(*record, *fileSystem_, &progress); });
-        // What could not go back stays in the journal, for another undo once
-        // its names are free.
-        rewriteJournal(journal, remainingAfter(*record, outcome));
-        const std::optional<Message> report = undoReport(*record, outcome);
-        if (report && !command.windowClosing())
-            showMessage(this, *report);
+            [&](TaskProgress& progress) { outcome = undoBatch(record, *fileSystem_, &progress); });
+        // What did not go back stays in the journal, for another undo once
+        // its names are free or the undo is taken up again.
+        rewriteJournal(batch->path, remainingAfter(record, outcome));
+        if (!command.windowClosing()) {
+            if (const std::optional<Message> stop = undoStopMessage(record, outcome))
+                showMessage(this, *stop);
+            if (const std::optional<Message> report = undoReport(record, outcome))
+                showMessage(this, *report);
+        }
         reloadConversionList();
         updateUndoAction();
     });
 }
 
 void MainWindow::updateUndoAction() {
-    undoAction_->setEnabled(readJournal(undoJournalPath()).has_value());
+    undoAction_->setEnabled(BatchHistory::standard().newest().has_value());
 }
 
 void MainWindow::setFileSystem(FileSystem* fileSystem) {

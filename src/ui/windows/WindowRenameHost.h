@@ -15,8 +15,9 @@ public:
 
     void refuse(const Refusal& refusal) override;
     bool confirm(const Message& question, const RenamePlan& plan) override;
-    RenameOutcome run(const RenamePlan& plan, FileSystem& fs) override;
-    QString journalPath() const override;
+    bool goOnUnrecorded(const Message& warning) override;
+    RenameOutcome run(const RenamePlan& plan, FileSystem& fs, JournalWriter& journal) override;
+    const BatchHistory* history() const override { return &history_; }
     void report(const Message& stop) override;
 
 private:
@@ -24,4 +25,5 @@ private:
     LongCommand& command_;
     QLineEdit& prefix_;
     QLineEdit& suffix_;
+    BatchHistory history_ = BatchHistory::standard();
 };
