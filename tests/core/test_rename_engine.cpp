@@ -385,6 +385,12 @@ private slots:
             << ring << QByteArrayList{} << "1" << false << 2 << EACCES
             << RenameOutcome(RenameStopped{4, R::AccessError, EACCES, 0})
             << failed + "p4.jpg が変換できませんでした.\r\n" + denied + counts(0, 6);
+        // A file that keeps its name, then a ring: the journal's end counts
+        // steps, not files, or the undo would miss the ring's last step.
+        QTest::newRow("a name kept, a ring, then held")
+            << QByteArrayList{"p1.jpg", "p3.jpg", "p2.jpg", "x.jpg"} << QByteArrayList{"p4.jpg"}
+            << "1" << false << -1 << 0 << RenameOutcome(RenameStopped{3, R::NameTaken, EEXIST, 3})
+            << taken + "x.jpg が変換できませんでした.\r\n" + counts(3, 1);
         QTest::newRow("into another folder")
             << QByteArrayList{"a.jpg", "p2.jpg"} << QByteArrayList{"p2.jpg"} << "1" << true << -1
             << 0 << RenameOutcome(RenameStopped{1, R::NameTaken, EEXIST, 1})
