@@ -8,9 +8,6 @@
 
 namespace {
 
-const QString kParagraph = QStringLiteral("\r\n\r\n");
-const QString kLine = QStringLiteral("\r\n");
-
 // The entry a run stopped at, as the list shows it.
 QString entryAt(const RenamePlan& plan, int at) {
     return at >= 0 && at < plan.count() ? displayName(plan.entry(at).toByteArray()) : QString();

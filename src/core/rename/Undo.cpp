@@ -14,8 +14,6 @@
 
 namespace {
 
-const QString kParagraph = QStringLiteral("\r\n\r\n");
-const QString kLine = QStringLiteral("\r\n");
 // The report names this many files, and counts the rest.
 constexpr int kNamedInReport = 20;
 
@@ -215,8 +213,8 @@ std::optional<Message> undoReport(const BatchRecord& record, const UndoOutcome& 
     if (left > kNamedInReport)
         lines << QStringLiteral("ほか %1 個").arg(left - kNamedInReport);
     return Message(
-        QStringLiteral("元に戻せなかったファイルがあります.") + kParagraph +
-            lines.join(QStringLiteral("\r\n")) + kParagraph +
+        QStringLiteral("元に戻せなかったファイルがあります.") + kParagraph + lines.join(kLine) +
+            kParagraph +
             QStringLiteral("名前を空けてから、もう一度「変換を元に戻す」を選んでください."),
         kWarningTitle, Icon::Warning);
 }

@@ -227,7 +227,7 @@ void FolderList::openItem(QTreeWidgetItem* item) {
             break;
     }
     showMessage(window(), Message{displayText(folder) + QStringLiteral(" を開けませんでした.") +
-                                      QStringLiteral("\r\n\r\n") + reasonForError(error),
+                                      kParagraph + reasonForError(error),
                                   kWarningTitle, Icon::Warning});
 }
 

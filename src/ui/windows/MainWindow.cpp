@@ -84,8 +84,8 @@ private:
 };
 
 Message sortFailedMessage(const QString& folder, int error) {
-    return Message(QStringLiteral("撮影日時を読み取れませんでした.") + QStringLiteral("\r\n\r\n") +
-                       displayText(folder) + QStringLiteral("\r\n") + reasonForError(error),
+    return Message(QStringLiteral("撮影日時を読み取れませんでした.") + kParagraph +
+                       displayText(folder) + kLine + reasonForError(error),
                    kWarningTitle, Icon::Warning);
 }
 
