@@ -7,6 +7,7 @@
 #include "core/rename/FileSystem.h"
 #include "core/rename/NameChecks.h"
 #include "core/rename/RenameCommand.h"
+#include "core/rename/RenameTexts.h"
 #include "core/rename/Undo.h"
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
@@ -541,7 +542,7 @@ void MainWindow::undoLastBatch() {
         UndoOutcome outcome;
         const std::vector<int> order = entriesToBringBack(record);
         command.runInBackground(
-            QStringLiteral("元に戻す"), int(order.size()),
+            kUndoTitle, int(order.size()),
             [&record, &order](int done) {
                 return displayName(record.entries[size_t(order[size_t(done)])].newName);
             },
