@@ -8,7 +8,7 @@
 
 #include <cerrno>
 
-// ---- the rename command ----------------------------------------------------
+// ---- the rename command -----------------------------------------------------
 
 const QString kRenameTitle = QStringLiteral("ファイル名変更");
 
@@ -162,7 +162,7 @@ std::optional<Message> stopMessage(const RenamePlan& plan, const RenameOutcome& 
     return std::nullopt;
 }
 
-// ---- the details of the rename's question ----------------------------------
+// ---- the details of the rename's question -----------------------------------
 
 const QString kPreviewUnfitHeading =
     QStringLiteral("使えない名前があるため、ファイルは変換しません: ");
@@ -176,7 +176,7 @@ const QString kPreviewTakenMark = QStringLiteral("  ← 同じ名前が存在し
 const QString kPreviewSidecarsHeading =
     QStringLiteral("同じ名前の写真がリストにないため、次のファイルはそのままです:");
 
-// ---- the undo --------------------------------------------------------------
+// ---- the undo ---------------------------------------------------------------
 
 const QString kUndoTitle = QStringLiteral("元に戻す");
 

@@ -13,7 +13,7 @@
 // question's details. They are written out in RenameTexts.cpp, one after the
 // other, so that a reader finds them all in one place.
 
-// ---- the rename command ----------------------------------------------------
+// ---- the rename command -----------------------------------------------------
 
 // The title of the question before a rename, and of its progress window.
 extern const QString kRenameTitle;
@@ -47,7 +47,7 @@ extern const QString kPreviewTakenMark;
 // What heads the sidecars that stay as they are.
 extern const QString kPreviewSidecarsHeading;
 
-// ---- the undo --------------------------------------------------------------
+// ---- the undo ---------------------------------------------------------------
 
 // The title of the question before an undo, and of its progress window.
 extern const QString kUndoTitle;
