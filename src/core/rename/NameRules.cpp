@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-
 void appendSerial(QByteArray& out, int serial, int width) {
     Q_ASSERT(serial >= 0);
     char digits[12];
@@ -21,12 +19,18 @@ void appendSerial(QByteArray& out, int serial, int width) {
     out.append(digits + n, length);
 }
 
+namespace {
+
 // The extension with its dot, or nothing when the entry has no dot.
 QByteArrayView dotAndExtension(QByteArrayView entry, qsizetype dot) {
     return dot < 0 ? QByteArrayView() : entry.sliced(dot);
 }
 
 }  // namespace
+
+void appendDotAndExtension(QByteArray& out, QByteArrayView entry) {
+    out.append(dotAndExtension(entry, entry.lastIndexOf('.')));
+}
 
 QByteArrayView extensionOf(QByteArrayView name) {
     const qsizetype dot = name.lastIndexOf('.');

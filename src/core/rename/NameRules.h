@@ -8,6 +8,11 @@
 // follows the entry's last "."; an entry without any "." keeps none and gets
 // no "." either.
 
+// The serial, padded to width; the entry's "." and extension, if it has one.
+// The pieces of a name whose prefix and suffix are written for each file.
+void appendSerial(QByteArray& out, int serial, int width);
+void appendDotAndExtension(QByteArray& out, QByteArrayView entry);
+
 // What follows the last "." of name; empty when it has none.
 QByteArrayView extensionOf(QByteArrayView name);
 

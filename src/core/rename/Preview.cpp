@@ -11,11 +11,15 @@ namespace {
 
 const QString kArrow = QStringLiteral(" → ");
 const QString kTakenMark = QStringLiteral("  ← 同じ名前が存在しています");
+// The file's own time may be the day it was copied, not the day it was taken.
+const QString kFileTimeMark = QStringLiteral("（ファイルの日時）");
 
 void appendLine(QString& text, const RenamePlan& plan, int k) {
     text += displayName(plan.entry(k).toByteArray());
     text += kArrow;
     text += displayName(plan.newName(k).toByteArray());
+    if (plan.usesShootingTimes() && plan.shootingTime(k).source == TimeSource::FileModified)
+        text += kFileTimeMark;
 }
 
 }  // namespace

@@ -30,7 +30,9 @@ std::vector<TakenName> takenNewNames(const RenamePlan& plan,
                                      const std::vector<QByteArray>& targetNames, bool ignoresCase);
 
 // One line an entry, "old → new" as the conversion list shows names; a
-// taken line is marked, and the first of them is named first of all.
+// taken line is marked, and the first of them is named first of all. Where
+// the names show shooting times, a name that shows the file's own time for
+// want of one from the camera says so.
 QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken);
 
 // Both, with the target folder read now.

@@ -1,8 +1,11 @@
 #include "core/rename/RenameCommand.h"
 
 #include "core/common/ErrorReasons.h"
+#include "core/rename/BatchNaming.h"
 #include "core/rename/NameChecks.h"
 #include "core/text/NativeName.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -63,6 +66,11 @@ Message refusedMessage(const RenamePlan& plan, const PlanRefusal& refusal) {
             return badStartNumberMessage();
         case StopReason::SerialOverflow:
             return serialOverflowMessage();
+        case StopReason::NoShootingTime:
+            return Message{
+                QStringLiteral("撮影日時を読み取れないファイルがあるため処理できません.") +
+                    kParagraph + entryAt(plan, refusal.at),
+                kWarningTitle, Icon::Warning};
         default:
             // A plan refused for one name renamed no file at all, though the
             // name it refused may be far down the list.
@@ -88,7 +96,19 @@ std::optional<RenameOutcome> runRenameCommand(const RenameRequest& request, File
         host.refuse({nameRefusalMessage(), NameBox::Suffix});
         return std::nullopt;
     }
-    const RenamePlan plan = RenamePlan::make(request, fs);
+    // The names are to show when each file was taken: what the list has not
+    // read yet is read now, before anything is asked.
+    RenameRequest timed;
+    const RenameRequest* ready = &request;
+    if (namesShowShootingTimes(request) &&
+        std::any_of(request.files.begin(), request.files.end(),
+                    [](const ListedFile& file) { return !file.time.isKnown(); })) {
+        timed = request;
+        if (!host.completeShootingTimes(timed.files))
+            return std::nullopt;
+        ready = &timed;
+    }
+    const RenamePlan plan = RenamePlan::make(*ready, fs);
     // A start number that cannot number this list stops here, before the
     // user is asked. A name the file system cannot hold is reported after
     // the question, as the run's stop, with nothing renamed.
@@ -96,7 +116,7 @@ std::optional<RenameOutcome> runRenameCommand(const RenameRequest& request, File
         host.refuse({refusedMessage(plan, *plan.refusal()), std::nullopt});
         return std::nullopt;
     }
-    if (!host.confirm(confirmationMessage(request), plan))
+    if (!host.confirm(confirmationMessage(*ready), plan))
         return std::nullopt;
     const RenameOutcome outcome =
         plan.refusal() ? RenameOutcome(*plan.refusal()) : host.run(plan, fs);

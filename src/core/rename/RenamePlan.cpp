@@ -1,6 +1,7 @@
 #include "core/rename/RenamePlan.h"
 
 #include "core/files/FileListing.h"
+#include "core/rename/BatchNaming.h"
 #include "core/rename/NameKeys.h"
 #include "core/rename/NameRules.h"
 #include "core/rename/SerialNumbers.h"
@@ -23,6 +24,7 @@ int stopNumber(StopReason reason) {
         case StopReason::NameTaken:
             return 58;
         case StopReason::UnfitName:
+        case StopReason::NoShootingTime:
         case StopReason::FolderGone:
         case StopReason::AccessError:
             return 75;
@@ -55,17 +57,35 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
         plan.refusal_ = PlanRefusal{StopReason::BadStartNumber};
         return plan;
     }
-    if (*start > kMaxSerial || qint64(*start) + count - 1 > kMaxSerial) {
+    BatchNaming naming(request, *start);
+    plan.usesShootingTimes_ = naming.usesTimes();
+    if (naming.usesTimes()) {
+        // Without its time a name would show a day that means nothing.
+        const auto untimed =
+            std::find_if(plan.files_.begin(), plan.files_.end(),
+                         [](const ListedFile& file) { return !file.time.isKnown(); });
+        if (untimed != plan.files_.end()) {
+            plan.refusal_ =
+                PlanRefusal{StopReason::NoShootingTime, int(untimed - plan.files_.begin())};
+            return plan;
+        }
+    }
+    std::vector<int> serials(size_t(count), 0);
+    int largest = *start;
+    for (int k = 0; k < count; ++k) {
+        serials[size_t(k)] = naming.nextSerial(plan.files_[size_t(k)].time);
+        largest = std::max(largest, serials[size_t(k)]);
+    }
+    if (largest > kMaxSerial) {
         plan.refusal_ = PlanRefusal{StopReason::SerialOverflow};
         return plan;
     }
-    const int width = serialWidth(request.startNumber, *start, count);
-    const QByteArray prefix = toNative(request.prefix);
-    const QByteArray suffix = toNative(request.suffix);
+    // One width for every serial, those of the largest day's too.
+    const int width = serialWidth(request.startNumber, *start, largest - *start + 1);
 
     qsizetype total = 0;
     for (const ListedFile& file : plan.files_)
-        total += file.name.size() + prefix.size() + suffix.size() + width;
+        total += file.name.size() + naming.addedSize(width);
     plan.newNames_.reserve(total);
     plan.ends_.reserve(size_t(count));
 
@@ -74,10 +94,8 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
     const qsizetype longest = fs.longestName(plan.targetFolder_);
     for (int k = 0; k < count; ++k) {
         const qsizetype begin = plan.newNames_.size();
-        if (request.ownName)
-            appendOwnNameWithSerial(plan.newNames_, plan.entry(k), *start + k, width);
-        else
-            appendSerialName(plan.newNames_, plan.entry(k), prefix, *start + k, width, suffix);
+        naming.appendName(plan.newNames_, plan.entry(k), plan.files_[size_t(k)].time,
+                          serials[size_t(k)], width);
         plan.ends_.push_back(plan.newNames_.size());
         const int error = nameProblem(QByteArrayView(plan.newNames_).sliced(begin), longest);
         if (error != 0 && !plan.refusal_)

@@ -23,6 +23,9 @@ struct RenameRequest {
     // renames run in the order that frees each name before it is taken.
     // Off: in list order, stopping at a name any file holds.
     bool allowNameOverlaps = false;
+    // Where the new names show the day a file was taken, each day's files
+    // are numbered from the start number again.
+    bool restartSerialsEachDay = false;
     // The listed files in serial order: each name as the folder gave it, and
     // the inode number the listing told (0 when unknown), which the undo knows
     // the file by where the file system keeps such numbers.
@@ -40,6 +43,7 @@ enum class StopReason {
     SerialOverflow,  // the start or the last serial is above 32767
     BadStartNumber,  // the start number is not plain digits
     UnfitName,       // a new name the file system cannot hold: too long, or a NUL or "/" in it
+    NoShootingTime,  // a new name is to show a time that the file does not have
     // Met by a rename.
     FolderMissing,  // the destination folder does not exist (the files' own folder does)
     NameTaken,      // a file of the new name exists
@@ -50,10 +54,12 @@ int stopNumber(StopReason reason);
 
 // Why a plan refuses its whole batch: no file may be renamed. A start number
 // that cannot number the list concerns no one entry; a new name the file
-// system cannot hold is the name of entry `at`.
+// system cannot hold, or one that is to show a time its file lacks, is the
+// name of entry `at`.
 struct PlanRefusal {
-    StopReason reason = StopReason::BadStartNumber;  // BadStartNumber, SerialOverflow or UnfitName
-    int at = -1;                                     // UnfitName: the entry; else -1
+    // BadStartNumber, SerialOverflow, UnfitName or NoShootingTime
+    StopReason reason = StopReason::BadStartNumber;
+    int at = -1;    // UnfitName, NoShootingTime: the entry; else -1
     int error = 0;  // UnfitName: ENAMETOOLONG, or EINVAL for a NUL or "/"; else 0
 
     bool operator==(const PlanRefusal&) const = default;
@@ -95,6 +101,10 @@ public:
     // The listing's inode number of entry k; 0 when unknown.
     quint64 inode(int k) const { return files_[size_t(k)].inode; }
     QByteArrayView newName(int k) const;
+    // Whether the new names show the files' shooting times, and the time
+    // entry k's shows, where it came from with it.
+    bool usesShootingTimes() const { return usesShootingTimes_; }
+    const ShootingTime& shootingTime(int k) const { return files_[size_t(k)].time; }
 
     // The renames in the order they run.
     int stepCount() const { return steps_.empty() ? count() : int(steps_.size()); }
@@ -131,4 +141,5 @@ private:
     QByteArray targetFolder_;
     std::optional<PlanRefusal> refusal_;
     bool overlapsAllowed_ = false;
+    bool usesShootingTimes_ = false;
 };
