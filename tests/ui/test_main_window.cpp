@@ -228,10 +228,10 @@ private slots:
         };
         const QList<QAction*> menus = w.menuBar()->actions();
         // The undo of the last batch is there only while a batch is recorded.
-        QCOMPARE(
-            texts(menus[0]->menu()),
-            (QStringList{"拡張子...", "変換するファイル同士の名前の重なりを許す", "<unchecked>", "",
-                         "<separator>", "変換を元に戻す", "Ctrl+Z", "<disabled>"}));
+        QCOMPARE(texts(menus[0]->menu()),
+                 (QStringList{"拡張子...", "変換するファイル同士の名前の重なりを許す",
+                              "<unchecked>", "日付ごとに開始番号から数え直す", "<unchecked>", "",
+                              "<separator>", "変換を元に戻す", "Ctrl+Z", "<disabled>"}));
         QCOMPARE(texts(menus[1]->menu()),
                  (QStringList{QStringLiteral("使い方..."), QStringLiteral("ホームページ..."),
                               QStringLiteral("バージョン情報...")}));
@@ -444,10 +444,14 @@ private slots:
                 QStringList items;
                 for (QAction* action : menu->actions())
                     items << action->text();
-                QCOMPARE(items,
-                         (QStringList{"元に戻す(&U)\tCtrl+Z", "やり直す(&R)\tCtrl+Y", "",
-                                      "切り取り(&T)\tCtrl+X", "コピー(&C)\tCtrl+C",
-                                      "貼り付け(&P)\tCtrl+V", "削除", "", "すべてを選択\tCtrl+A"}));
+                QStringList expected{
+                    "元に戻す(&U)\tCtrl+Z", "やり直す(&R)\tCtrl+Y", "",     "切り取り(&T)\tCtrl+X",
+                    "コピー(&C)\tCtrl+C",   "貼り付け(&P)\tCtrl+V", "削除", "",
+                    "すべてを選択\tCtrl+A"};
+                if (box == "前：" || box == "後：")
+                    expected << ""
+                             << "撮影日時を挿入";
+                QCOMPARE(items, expected);
                 menu->actions()[5]->trigger();
                 menu->close();
             }

@@ -49,6 +49,8 @@ QString keyName(Setting setting) {
             return QStringLiteral("パス");
         case Setting::NameOverlaps:
             return QStringLiteral("名前の重なり");
+        case Setting::RestartSerialsEachDay:
+            return QStringLiteral("日付ごとの数え直し");
     }
     return QString();
 }

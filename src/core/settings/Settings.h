@@ -15,6 +15,8 @@ enum class Setting {
     Extensions,    // "拡張子": the extension patterns, joined by ";"
     LastFolder,    // "パス": the folder open when the program was last closed
     NameOverlaps,  // "名前の重なり": a switch, on when a batch's files may swap names
+    // "日付ごとの数え直し": a switch, on when the serials start again each day
+    RestartSerialsEachDay,
 };
 
 // The stored value, or the empty text when the file or the key is missing.

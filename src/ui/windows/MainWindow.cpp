@@ -9,6 +9,7 @@
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
 #include "ui/controls/ConversionList.h"
+#include "ui/controls/DateFieldMenu.h"
 #include "ui/controls/DriveChange.h"
 #include "ui/controls/DriveList.h"
 #include "ui/controls/FolderList.h"
@@ -192,8 +193,12 @@ void MainWindow::buildControls() {
     // The name boxes refuse the forbidden characters as they are typed, with
     // a warning; the start number takes digits only, silently.
     nameRefusal_ = new RefusalWarning(nameRefusalMessage(), this);
-    for (QLineEdit* edit : {prefixEdit_, suffixEdit_})
+    // Their menus insert the shooting-time fields, whose "<" and ">" no
+    // typed key brings.
+    for (QLineEdit* edit : {prefixEdit_, suffixEdit_}) {
         new TypedCharacterFilter(edit, isForbiddenCharacter, nameRefusal_);
+        new DateFieldMenu(edit);
+    }
     auto* startNumberFilter = new HalfWidthValidator(isStartNumberCharacter, startNumberEdit_);
     // A screen reader has already echoed the refused key: it must hear that
     // the box did not take it.
@@ -241,6 +246,11 @@ void MainWindow::buildMenus() {
     nameOverlapsAction_->setChecked(readSwitch(Setting::NameOverlaps));
     connect(nameOverlapsAction_, &QAction::toggled, this,
             [](bool on) { writeSwitch(Setting::NameOverlaps, on); });
+    restartEachDayAction_ = settings->addAction(QStringLiteral("日付ごとに開始番号から数え直す"));
+    restartEachDayAction_->setCheckable(true);
+    restartEachDayAction_->setChecked(readSwitch(Setting::RestartSerialsEachDay));
+    connect(restartEachDayAction_, &QAction::toggled, this,
+            [](bool on) { writeSwitch(Setting::RestartSerialsEachDay, on); });
     settings->addSeparator();
     // Ctrl+Z in a text box still undoes the typing there: the box takes the
     // key before the window's shortcut does.
@@ -363,11 +373,10 @@ void MainWindow::clearAll() {
     reloadConversionList();
 }
 
-std::optional<std::vector<ListedFile>> MainWindow::readListedTimes(LongCommand& command) {
-    std::vector<ListedFile> files = conversionList_->files();
+bool MainWindow::readMissingTimes(LongCommand& command, std::vector<ListedFile>& files) {
     if (std::all_of(files.begin(), files.end(),
                     [](const ListedFile& file) { return file.time.isKnown(); }))
-        return files;
+        return true;
     // The library's set-up is not thread-safe: it is done here, before the
     // worker starts. So is the settings file's read.
     initializePhotoMetadata();
@@ -377,9 +386,14 @@ std::optional<std::vector<ListedFile>> MainWindow::readListedTimes(LongCommand& 
         QStringLiteral("撮影日時の読み取り"), int(files.size()),
         [&files](int done) { return displayName(files[size_t(done)].name); },
         [&](TaskProgress& progress) { readShootingTimes(files, folder, offsets, progress); });
-    // 中止 keeps the list as it was, even when it came with the last file.
-    if (command.stopRequested())
-        return std::nullopt;
+    // 中止 counts even when it came with the last file.
+    return !command.stopRequested();
+}
+
+std::optional<std::vector<ListedFile>> MainWindow::readListedTimes(LongCommand& command) {
+    std::vector<ListedFile> files = conversionList_->files();
+    if (!readMissingTimes(command, files))
+        return std::nullopt;  // the list stays as it was
     return files;
 }
 
@@ -446,6 +460,7 @@ RenameRequest MainWindow::currentRequest() const {
     request.suffix = suffixEdit_->text();
     request.startNumber = startNumberEdit_->text();
     request.allowNameOverlaps = nameOverlapsAction_->isChecked();
+    request.restartSerialsEachDay = restartEachDayAction_->isChecked();
     // With each name the listing's inode number, for the undo: it costs the
     // run nothing. A number the file system gives again to a file made after
     // the batch began does not fool the undo, which asks each file when it
@@ -461,7 +476,16 @@ void MainWindow::convert() {
     if (nameRefusal_->isPending())
         return;
     commands_->run([this](LongCommand& command) {
-        WindowRenameHost host(*this, command, *prefixEdit_, *suffixEdit_);
+        // Times read for the names stay with the list, for its tooltips and
+        // for a second 変換 after キャンセル.
+        const auto readTimes = [this, &command](std::vector<ListedFile>& files) {
+            const quint64 listed = conversionList_->generation();
+            if (!readMissingTimes(command, files))
+                return false;
+            conversionList_->setTimes(listed, files);
+            return true;
+        };
+        WindowRenameHost host(*this, command, *prefixEdit_, *suffixEdit_, readTimes);
         if (runRenameCommand(currentRequest(), *fileSystem_, host)) {
             reloadConversionList();  // the folder as it now is
             updateUndoAction();
