@@ -25,6 +25,7 @@
 #include "Processes.h"
 #include "core/files/FileList.h"
 #include "core/rename/FileSystem.h"
+#include "core/rename/RenamePlan.h"
 #include "plain.h"
 
 namespace {
@@ -234,6 +235,7 @@ struct Suite {
     }
 
     void renameSection(const char* fs, const QByteArray& root);
+    void namesSection();
     void listSection(const char* fs, const QByteArray& root);
     void print(double seconds);
 };
@@ -549,6 +551,75 @@ void Suite::listSection(const char* fs, const QByteArray& root) {
            medianRatio(reloadMs, plainMs), 4, "reload");
 }
 
+// ---- names with shooting-time fields -------------------------------------
+
+struct NameTimes {
+    std::vector<double> typedOut, fields, perDay;  // ms a plan
+    bool wrong = false;
+};
+
+NameTimes measureNames(int count, int rounds) {
+    // 2024-05-12 06:00, naive local milliseconds.
+    constexpr qint64 kFirst = (19855LL * 24 + 6) * 3600 * 1000;
+    RenameRequest typedOut;
+    typedOut.folder = typedOut.destination = QStringLiteral(".");
+    typedOut.startNumber = QString::fromLatin1(kStart);
+    typedOut.prefix = QStringLiteral("20240512_kyoto_");
+    typedOut.files.reserve(size_t(count));
+    for (int k = 0; k < count; ++k) {
+        ShootingTime time;
+        time.localMsecs = kFirst + qint64(k) * 97 * 1000;
+        time.source = TimeSource::Exif;
+        typedOut.files.push_back({"IMG_" + QByteArray::number(k + 1) + ".JPG", 0, time});
+    }
+    RenameRequest fields = typedOut;
+    fields.prefix = QStringLiteral("<年月日>_kyoto_");
+    RenameRequest perDay = fields;
+    perDay.restartSerialsEachDay = true;
+
+    NameTimes times;
+    PosixFileSystem fs;
+    const auto plan = [&](const RenameRequest& request, std::vector<double>& into) {
+        const auto begin = Clock::now();
+        const RenamePlan made = RenamePlan::make(request, fs);
+        into.push_back(msSince(begin));
+        // The first photo of the second day starts it again, or goes on.
+        constexpr int kSecondDay = 669;
+        const QByteArray serial = request.restartSerialsEachDay
+                                      ? QByteArray("001")
+                                      : QByteArray::number(kSecondDay + 1)
+                                            .rightJustified(QByteArray::number(count).size(), '0');
+        if (made.refusal() || made.count() != count ||
+            !made.newName(0).startsWith("20240512_kyoto_") ||
+            (count > kSecondDay && request.prefix != typedOut.prefix &&
+             made.newName(kSecondDay) != "20240513_kyoto_" + serial + ".JPG"))
+            times.wrong = true;
+    };
+    for (int round = 0; round < rounds; ++round) {
+        if (round % 2 == 0) {
+            plan(typedOut, times.typedOut);
+            plan(fields, times.fields);
+        } else {
+            plan(fields, times.fields);
+            plan(typedOut, times.typedOut);
+        }
+        plan(perDay, times.perDay);
+    }
+    return times;
+}
+
+void Suite::namesSection() {
+    const int count = options.quick ? 1000 : 32767;
+    progress("names of %d photos with shooting-time fields", count);
+    const NameTimes times = measureNames(count, options.quick ? 4 : 41);
+    if (times.wrong)
+        problem("a plan of names with shooting-time fields is wrong");
+    showSamples("mem", "names typed out ms", times.typedOut);
+    showSamples("mem", "names with date fields ms", times.fields);
+    addRow("mem", "names, date fields", std::to_string(count), "ms", median(times.fields),
+           median(times.typedOut), medianRatio(times.fields, times.typedOut), 1.10, "names");
+}
+
 void Suite::print(double seconds) {
     std::printf(
         "\ntolvane-bench suite%s: medians, contestants alternating round by round;\n"
@@ -656,6 +727,23 @@ int runSuite(const SuiteOptions& options) {
             suite.listSection(place.fs, root);
         removeTree(root);
     }
+    if (options.cardFolder.isEmpty())
+        suite.namesSection();
     suite.print(std::chrono::duration<double>(Clock::now() - begin).count());
     return suite.problems.empty() ? 0 : 1;
+}
+
+int runNamesBench(int count, int rounds) {
+    const NameTimes times = measureNames(count, rounds);
+    if (times.wrong) {
+        std::fputs("a plan of names with shooting-time fields is wrong\n", stderr);
+        return 1;
+    }
+    const double typedOut = median(times.typedOut);
+    std::printf(
+        "names of %d photos, %d rounds, medians: typed out %.2f ms; date fields %.2f ms (%.3f); "
+        "date fields, each day from the start %.2f ms (%.3f)\n",
+        count, rounds, typedOut, median(times.fields), medianRatio(times.fields, times.typedOut),
+        median(times.perDay), medianRatio(times.perDay, times.typedOut));
+    return 0;
 }
