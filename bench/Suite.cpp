@@ -553,57 +553,79 @@ void Suite::listSection(const char* fs, const QByteArray& root) {
 
 // ---- names with shooting-time fields -------------------------------------
 
+// Plans of new names, each contestant against one written the same way with
+// no field: the names are as long, so the difference is the fields' cost.
+struct NameContestant {
+    const char* what;
+    QString prefix;
+    bool perDay;
+    std::vector<double> ms;  // a plan, round by round
+};
+
 struct NameTimes {
-    std::vector<double> typedOut, fields, perDay;  // ms a plan
+    std::vector<NameContestant> contestants;
     bool wrong = false;
 };
 
+// The contestants, in this order: the date typed out, the date field, that
+// with serials starting again each day; date and time typed out, their fields.
 NameTimes measureNames(int count, int rounds) {
-    // 2024-05-12 06:00, naive local milliseconds.
+    NameTimes times;
+    times.contestants = {
+        {"typed out", QStringLiteral("20240512_kyoto_"), false, {}},
+        {"date field", QStringLiteral("<年月日>_kyoto_"), false, {}},
+        {"date field, each day from the start", QStringLiteral("<年月日>_kyoto_"), true, {}},
+        {"date and time typed out", QStringLiteral("20240512_060000_kyoto_"), false, {}},
+        {"date and time fields", QStringLiteral("<年月日>_<時分秒>_kyoto_"), false, {}},
+    };
+    // 2024-05-12 06:00, naive local milliseconds; 97 s apart, so that photo
+    // 669 is the first of 2024-05-13, at 00:01:33.
     constexpr qint64 kFirst = (19855LL * 24 + 6) * 3600 * 1000;
-    RenameRequest typedOut;
-    typedOut.folder = typedOut.destination = QStringLiteral(".");
-    typedOut.startNumber = QString::fromLatin1(kStart);
-    typedOut.prefix = QStringLiteral("20240512_kyoto_");
-    typedOut.files.reserve(size_t(count));
+    constexpr int kSecondDay = 669;
+    RenameRequest request;
+    request.folder = request.destination = QStringLiteral(".");
+    request.startNumber = QString::fromLatin1(kStart);
+    request.files.reserve(size_t(count));
     for (int k = 0; k < count; ++k) {
         ShootingTime time;
         time.localMsecs = kFirst + qint64(k) * 97 * 1000;
         time.source = TimeSource::Exif;
-        typedOut.files.push_back({"IMG_" + QByteArray::number(k + 1) + ".JPG", 0, time});
+        request.files.push_back({"IMG_" + QByteArray::number(k + 1) + ".JPG", 0, time});
     }
-    RenameRequest fields = typedOut;
-    fields.prefix = QStringLiteral("<年月日>_kyoto_");
-    RenameRequest perDay = fields;
-    perDay.restartSerialsEachDay = true;
-
-    NameTimes times;
-    PosixFileSystem fs;
-    const auto plan = [&](const RenameRequest& request, std::vector<double>& into) {
-        const auto begin = Clock::now();
-        const RenamePlan made = RenamePlan::make(request, fs);
-        into.push_back(msSince(begin));
-        // The first photo of the second day starts it again, or goes on.
-        constexpr int kSecondDay = 669;
-        const QByteArray serial = request.restartSerialsEachDay
-                                      ? QByteArray("001")
-                                      : QByteArray::number(kSecondDay + 1)
-                                            .rightJustified(QByteArray::number(count).size(), '0');
-        if (made.refusal() || made.count() != count ||
-            !made.newName(0).startsWith("20240512_kyoto_") ||
-            (count > kSecondDay && request.prefix != typedOut.prefix &&
-             made.newName(kSecondDay) != "20240513_kyoto_" + serial + ".JPG"))
-            times.wrong = true;
+    const int width = int(QByteArray::number(count).size());
+    const QByteArray expected[][2] = {
+        {"20240512_kyoto_1", "20240512_kyoto_670"},
+        {"20240512_kyoto_1", "20240513_kyoto_670"},
+        {"20240512_kyoto_1", "20240513_kyoto_1"},
+        {"20240512_060000_kyoto_1", "20240512_060000_kyoto_670"},
+        {"20240512_060000_kyoto_1", "20240513_000133_kyoto_670"},
     };
+    // The name written with the serial padded as the plan pads it.
+    const auto padded = [&](const QByteArray& name, int serialWidth) {
+        const qsizetype digits = name.size() - name.lastIndexOf('_') - 1;
+        return name.left(name.size() - digits) +
+               name.right(digits).rightJustified(serialWidth, '0') + ".JPG";
+    };
+
+    PosixFileSystem fs;
+    const int n = int(times.contestants.size());
     for (int round = 0; round < rounds; ++round) {
-        if (round % 2 == 0) {
-            plan(typedOut, times.typedOut);
-            plan(fields, times.fields);
-        } else {
-            plan(fields, times.fields);
-            plan(typedOut, times.typedOut);
+        for (int turn = 0; turn < n; ++turn) {
+            const int c = (round + turn) % n;
+            NameContestant& contestant = times.contestants[size_t(c)];
+            request.prefix = contestant.prefix;
+            request.restartSerialsEachDay = contestant.perDay;
+            const auto begin = Clock::now();
+            const RenamePlan plan = RenamePlan::make(request, fs);
+            contestant.ms.push_back(msSince(begin));
+            // No day has more than 891 photos.
+            const int serialWidth = contestant.perDay ? 3 : width;
+            if (plan.refusal() || plan.count() != count ||
+                plan.newName(0) != padded(expected[c][0], serialWidth) ||
+                (count > kSecondDay &&
+                 plan.newName(kSecondDay) != padded(expected[c][1], serialWidth)))
+                times.wrong = true;
         }
-        plan(perDay, times.perDay);
     }
     return times;
 }
@@ -614,10 +636,12 @@ void Suite::namesSection() {
     const NameTimes times = measureNames(count, options.quick ? 4 : 41);
     if (times.wrong)
         problem("a plan of names with shooting-time fields is wrong");
-    showSamples("mem", "names typed out ms", times.typedOut);
-    showSamples("mem", "names with date fields ms", times.fields);
-    addRow("mem", "names, date fields", std::to_string(count), "ms", median(times.fields),
-           median(times.typedOut), medianRatio(times.fields, times.typedOut), 1.10, "names");
+    const std::vector<double>& typedOut = times.contestants[0].ms;
+    const std::vector<double>& fields = times.contestants[1].ms;
+    showSamples("mem", "names typed out ms", typedOut);
+    showSamples("mem", "names with date fields ms", fields);
+    addRow("mem", "names, date fields", std::to_string(count), "ms", median(fields),
+           median(typedOut), medianRatio(fields, typedOut), 1.10, "names");
 }
 
 void Suite::print(double seconds) {
@@ -739,11 +763,13 @@ int runNamesBench(int count, int rounds) {
         std::fputs("a plan of names with shooting-time fields is wrong\n", stderr);
         return 1;
     }
-    const double typedOut = median(times.typedOut);
-    std::printf(
-        "names of %d photos, %d rounds, medians: typed out %.2f ms; date fields %.2f ms (%.3f); "
-        "date fields, each day from the start %.2f ms (%.3f)\n",
-        count, rounds, typedOut, median(times.fields), medianRatio(times.fields, times.typedOut),
-        median(times.perDay), medianRatio(times.perDay, times.typedOut));
+    std::printf("names of %d photos, %d rounds, medians of a plan:\n", count, rounds);
+    for (size_t c = 0; c < times.contestants.size(); ++c) {
+        const NameContestant& contestant = times.contestants[c];
+        // Each field's contestant against the text it writes, typed out.
+        const NameContestant& base = times.contestants[c < 3 ? 0 : 3];
+        std::printf("  %-36s %7.2f ms  x%.3f\n", contestant.what, median(contestant.ms),
+                    medianRatio(contestant.ms, base.ms));
+    }
     return 0;
 }

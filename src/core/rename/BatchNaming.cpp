@@ -22,11 +22,43 @@ BatchNaming::BatchNaming(const RenameRequest& request, int start)
       // is all that tells apart two files taken at one time of day.
       restartEachDay_(request.restartSerialsEachDay && (prefix_.showsDay() || suffix_.showsDay())),
       start_(start),
-      next_(start) {}
+      next_(start),
+      showsTime_(prefix_.showsTime() || suffix_.showsTime()) {
+    writeTexts();  // for 1970-01-01 00:00:00, writtenSecond_'s time
+}
+
+void BatchNaming::writeTexts() {
+    writtenPrefix_.truncate(0);  // keeping its room
+    prefix_.append(writtenPrefix_, clock_, &prefixTimesAt_);
+    writtenSuffix_.truncate(0);
+    suffix_.append(writtenSuffix_, clock_, &suffixTimesAt_);
+}
+
+void BatchNaming::followTime(qint64 localMsecs) {
+    if (!showsTime_) {
+        if (dayOf(localMsecs) != clock_.day) {
+            clock_ = wallClock(localMsecs);
+            writeTexts();
+        }
+        return;
+    }
+    const qint64 second = secondOf(localMsecs);
+    if (second == writtenSecond_)
+        return;
+    writtenSecond_ = second;
+    if (dayOf(localMsecs) != clock_.day) {
+        clock_ = wallClock(localMsecs);
+        writeTexts();
+    } else {
+        const int secondOfDay = int(second - clock_.day * 24 * 60 * 60);
+        NameText::writeTimesOfDay(writtenPrefix_.data(), prefixTimesAt_, secondOfDay);
+        NameText::writeTimesOfDay(writtenSuffix_.data(), suffixTimesAt_, secondOfDay);
+    }
+}
 
 int BatchNaming::nextSerial(const ShootingTime& time) {
     if (restartEachDay_) {
-        const qint64 day = wallClock(time.correctedMsecs()).day;
+        const qint64 day = dayOf(time.correctedMsecs());
         if (day != previousDay_)
             next_ = start_;
         previousDay_ = day;
@@ -35,15 +67,16 @@ int BatchNaming::nextSerial(const ShootingTime& time) {
 }
 
 void BatchNaming::appendName(QByteArray& out, QByteArrayView entry, const ShootingTime& time,
-                             int serial, int width) const {
+                             int serial, int width) {
     if (ownName_) {
         appendOwnNameWithSerial(out, entry, serial, width);
         return;
     }
-    const WallClock clock = usesTimes_ ? wallClock(time.correctedMsecs()) : WallClock();
-    prefix_.append(out, clock);
+    if (usesTimes_)
+        followTime(time.correctedMsecs());
+    out += writtenPrefix_;
     appendSerial(out, serial, width);
-    suffix_.append(out, clock);
+    out += writtenSuffix_;
     appendDotAndExtension(out, entry);
 }
 

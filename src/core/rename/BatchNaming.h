@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <vector>
+
 // Whether the new names of a batch show the files' shooting times: a field
 // in the prefix or suffix (own name + serial has neither). Reads the texts
 // only as far as their first field.
@@ -31,7 +33,7 @@ public:
 
     // Appends the new name of entry, a file of a row taken at time.
     void appendName(QByteArray& out, QByteArrayView entry, const ShootingTime& time, int serial,
-                    int width) const;
+                    int width);
     // The bytes a name adds to its entry's at most, for reserving room.
     qsizetype addedSize(int width) const;
 
@@ -44,4 +46,17 @@ private:
     int start_;
     int next_;
     qint64 previousDay_ = 0;
+    // The prefix and suffix as written for the last row's time, which a list
+    // in shooting order mostly shares with the row before: they are written
+    // again when the day changes, and only the digits of the time of day
+    // when the second does.
+    void followTime(qint64 localMsecs);
+    void writeTexts();
+    bool showsTime_;
+    WallClock clock_;           // the day the texts were written for
+    qint64 writtenSecond_ = 0;  // the second their times of day show
+    QByteArray writtenPrefix_;
+    QByteArray writtenSuffix_;
+    std::vector<qsizetype> prefixTimesAt_;
+    std::vector<qsizetype> suffixTimesAt_;
 };

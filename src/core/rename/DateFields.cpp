@@ -6,24 +6,23 @@
 
 namespace {
 
-constexpr qint64 kMsecsPerDay = 24 * 60 * 60 * 1000;
-
-// Writes value in decimal, padded with "0" on the left to width.
-void appendDigits(QByteArray& out, qint64 value, int width) {
-    if (value < 0) {
-        out += '-';
-        value = -value;
-    }
-    char digits[20];
+// Writes value in decimal, padded with "0" on the left to width, at to (room
+// for 12 characters); returns where it ends.
+char* putDigits(char* to, int value, int width) {
+    if (value < 0)
+        *to++ = '-';
+    unsigned magnitude = value < 0 ? 0U - unsigned(value) : unsigned(value);
+    char digits[10];
     int n = int(sizeof digits);
     do {
-        digits[--n] = char('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    const int length = int(sizeof digits) - n;
-    if (width > length)
-        out.append(qsizetype(width - length), '0');
-    out.append(digits + n, length);
+        digits[--n] = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    for (int length = int(sizeof digits) - n; length < width; ++length)
+        *to++ = '0';
+    while (n < int(sizeof digits))
+        *to++ = digits[n++];
+    return to;
 }
 
 // What a field writes with a year of four digits.
@@ -65,13 +64,10 @@ std::optional<DateField> dateFieldAt(QStringView text, qsizetype at) {
 
 WallClock wallClock(qint64 localMsecs) {
     WallClock clock;
-    // Whole days rounded down, so that a time before 1970 falls on its own day.
-    clock.day = localMsecs / kMsecsPerDay;
+    clock.day = dayOf(localMsecs);
     qint64 rest = localMsecs % kMsecsPerDay;
-    if (rest < 0) {
+    if (rest < 0)
         rest += kMsecsPerDay;
-        --clock.day;
-    }
     const int seconds = int(rest / 1000);
     clock.hour = seconds / 3600;
     clock.minute = seconds / 60 % 60;
@@ -114,6 +110,11 @@ bool NameText::showsDay() const {
                        [](const Place& place) { return place.field != DateField::Time; });
 }
 
+bool NameText::showsTime() const {
+    return std::any_of(fields_.begin(), fields_.end(),
+                       [](const Place& place) { return place.field == DateField::Time; });
+}
+
 qsizetype NameText::writtenSize() const {
     qsizetype size = bytes_.size();
     for (const Place& place : fields_)
@@ -121,30 +122,39 @@ qsizetype NameText::writtenSize() const {
     return size;
 }
 
-void NameText::append(QByteArray& out, const WallClock& clock) const {
+void NameText::append(QByteArray& out, const WallClock& clock,
+                      std::vector<qsizetype>* timesAt) const {
+    if (timesAt)
+        timesAt->clear();
     qsizetype from = 0;
     for (const Place& place : fields_) {
         out.append(bytes_.constData() + from, place.at - from);
         from = place.at;
+        // Written whole first: one append a field, not one a digit.
+        char written[40];
+        char* end = written;
         switch (place.field) {
             case DateField::Date:
             case DateField::DashedDate: {
                 const bool dashed = place.field == DateField::DashedDate;
-                appendDigits(out, clock.year, 4);
+                end = putDigits(end, clock.year, 4);
                 if (dashed)
-                    out += '-';
-                appendDigits(out, clock.month, 2);
+                    *end++ = '-';
+                end = putDigits(end, clock.month, 2);
                 if (dashed)
-                    out += '-';
-                appendDigits(out, clock.dayOfMonth, 2);
+                    *end++ = '-';
+                end = putDigits(end, clock.dayOfMonth, 2);
                 break;
             }
             case DateField::Time:
-                appendDigits(out, clock.hour, 2);
-                appendDigits(out, clock.minute, 2);
-                appendDigits(out, clock.second, 2);
+                if (timesAt)
+                    timesAt->push_back(out.size());
+                end = putDigits(end, clock.hour, 2);
+                end = putDigits(end, clock.minute, 2);
+                end = putDigits(end, clock.second, 2);
                 break;
         }
+        out.append(written, end - written);
     }
     out.append(bytes_.constData() + from, bytes_.size() - from);
 }

@@ -41,6 +41,24 @@ struct WallClock {
 };
 WallClock wallClock(qint64 localMsecs);
 
+// The whole days and seconds since 1970-01-01T00:00 of such a time, rounded
+// down: WallClock::day, and one value a second of the clock. Inline, as what
+// follows, for names in the tens of thousands.
+inline constexpr qint64 kMsecsPerDay = qint64(24) * 60 * 60 * 1000;
+inline qint64 dayOf(qint64 localMsecs) {
+    return localMsecs / kMsecsPerDay - (localMsecs % kMsecsPerDay < 0 ? 1 : 0);
+}
+inline qint64 secondOf(qint64 localMsecs) {
+    return localMsecs / 1000 - (localMsecs % 1000 < 0 ? 1 : 0);
+}
+// Writes the six digits a 時分秒 field gives for a second of the day at to.
+inline void putTimeOfDay(char* to, int secondOfDay) {
+    for (const int value : {secondOfDay / 3600, secondOfDay / 60 % 60, secondOfDay % 60}) {
+        *to++ = char('0' + value / 10);
+        *to++ = char('0' + value % 10);
+    }
+}
+
 // A prefix or suffix as native bytes, with its fields taken out to be
 // written for each file in turn.
 class NameText {
@@ -49,13 +67,24 @@ public:
     explicit NameText(const QString& text);
 
     bool hasDateFields() const { return !fields_.empty(); }
-    // Whether a field writes the date (either form), not the time of day only.
+    // Whether a field writes the date (either form), not the time of day only;
+    // whether one writes the time of day.
     bool showsDay() const;
+    bool showsTime() const;
     // The bytes the text takes in a name, each field written (with a year
     // of four digits, which every time from a camera or a disk has).
     qsizetype writtenSize() const;
-    // The text with each field written from clock.
-    void append(QByteArray& out, const WallClock& clock) const;
+    // The text with each field written from clock. Where timesAt is given,
+    // it receives where in out the digits of each 時分秒 field begin.
+    void append(QByteArray& out, const WallClock& clock,
+                std::vector<qsizetype>* timesAt = nullptr) const;
+    // Writes a time of day over the digits of the 時分秒 fields that append()
+    // placed at timesAt in written.
+    static void writeTimesOfDay(char* written, const std::vector<qsizetype>& timesAt,
+                                int secondOfDay) {
+        for (const qsizetype at : timesAt)
+            putTimeOfDay(written + at, secondOfDay);
+    }
 
 private:
     struct Place {

@@ -59,17 +59,6 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
     }
     BatchNaming naming(request, *start);
     plan.usesShootingTimes_ = naming.usesTimes();
-    if (naming.usesTimes()) {
-        // Without its time a name would show a day that means nothing.
-        const auto untimed =
-            std::find_if(plan.files_.begin(), plan.files_.end(),
-                         [](const ListedFile& file) { return !file.time.isKnown(); });
-        if (untimed != plan.files_.end()) {
-            plan.refusal_ =
-                PlanRefusal{StopReason::NoShootingTime, int(untimed - plan.files_.begin())};
-            return plan;
-        }
-    }
     std::vector<int> serials(size_t(count), 0);
     int largest = *start;
     for (int k = 0; k < count; ++k) {
@@ -83,9 +72,10 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
     // One width for every serial, those of the largest day's too.
     const int width = serialWidth(request.startNumber, *start, largest - *start + 1);
 
+    const qsizetype added = naming.addedSize(width);
     qsizetype total = 0;
     for (const ListedFile& file : plan.files_)
-        total += file.name.size() + naming.addedSize(width);
+        total += file.name.size() + added;
     plan.newNames_.reserve(total);
     plan.ends_.reserve(size_t(count));
 
@@ -93,6 +83,11 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
     // half-way, with part of the folder renamed.
     const qsizetype longest = fs.longestName(plan.targetFolder_);
     for (int k = 0; k < count; ++k) {
+        // Without its time a name would show a day that means nothing.
+        if (naming.usesTimes() && !plan.files_[size_t(k)].time.isKnown()) {
+            plan.refusal_ = PlanRefusal{StopReason::NoShootingTime, k};
+            return plan;
+        }
         const qsizetype begin = plan.newNames_.size();
         naming.appendName(plan.newNames_, plan.entry(k), plan.files_[size_t(k)].time,
                           serials[size_t(k)], width);
