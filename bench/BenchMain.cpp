@@ -14,6 +14,7 @@
 #include "Processes.h"
 #include "Suite.h"
 #include "core/files/FileList.h"
+#include "core/files/Shots.h"
 #include "core/rename/FileSystem.h"
 #include "core/settings/Settings.h"
 
@@ -21,25 +22,49 @@ namespace {
 
 int usage() {
     std::fputs(
-        "usage: tolvane-bench list DIR PATTERNS\n"
+        "usage: tolvane-bench list [--shots] DIR PATTERNS\n"
         "       tolvane-bench rename [--overlaps] [--reverse] DIR PATTERNS START [PREFIX "
         "[SUFFIX]]\n"
-        "       tolvane-bench reload DIR PATTERNS\n"
+        "       tolvane-bench reload [--shots] DIR PATTERNS\n"
         "       tolvane-bench names [COUNT [ROUNDS]]\n"
         "       tolvane-bench suite [--quick] [--verbose] [--disk FOLDER | --card FOLDER]\n",
         stderr);
     return 2;
 }
 
-int listCommand(const char* folder, const char* patterns) {
+void printName(const QByteArray& name) {
+    std::fwrite(name.constData(), 1, size_t(name.size()), stdout);
+}
+
+// shots: the files of one name made one shot with their sidecars, as the
+// window makes them with 同じ名前のファイルに同じ番号を付ける on, a line a
+// shot, its files separated by tabs. This program reads no Exif data (it
+// never loads the metadata library), so files of one name are never told
+// apart by their times here.
+int listCommand(const char* folder, const char* patterns, bool shots) {
     FileList list;
+    list.setReadsSidecars(shots);
     readFolder(list, folder, patterns);
     if (list.lastError() != 0) {
         std::fprintf(stderr, "%s: %s\n", folder, std::strerror(list.lastError()));
         return 1;
     }
-    for (const ListedFile& file : list.files()) {
-        std::fwrite(file.name.constData(), 1, size_t(file.name.size()), stdout);
+    if (!shots) {
+        for (const ListedFile& file : list.files()) {
+            printName(file.name);
+            std::putc('\n', stdout);
+        }
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    for (const Shot& shot : formShots(list.files(), list.sidecars(), {})) {
+        const char* separator = "";
+        const auto print = [&separator](const ListedFile& file) {
+            std::fputs(separator, stdout);
+            printName(file.name);
+            separator = "\t";
+        };
+        std::for_each(shot.members.begin(), shot.members.end(), print);
+        std::for_each(shot.sidecars.begin(), shot.sidecars.end(), print);
         std::putc('\n', stdout);
     }
     return std::fflush(stdout) == 0 ? 0 : 1;
@@ -58,10 +83,10 @@ int renameCommand(const std::vector<char*>& args, bool overlaps, bool reverse) {
     }
     request.allowNameOverlaps = overlaps;
     if (reverse)
-        std::reverse(request.files.begin(), request.files.end());
+        std::reverse(request.shots.begin(), request.shots.end());
     PosixFileSystem fileSystem;
     // The batch is recorded where the program records it, beside its settings.
-    ToolRenameHost host(true, undoJournalPath());
+    ToolRenameHost host(true, BatchHistory::standard());
     const std::optional<RenameOutcome> outcome = runRenameCommand(request, fileSystem, host);
     // What the command refuses before it would ask prints nothing.
     if (!outcome)
@@ -78,9 +103,10 @@ int renameCommand(const std::vector<char*>& args, bool overlaps, bool reverse) {
     return 0;
 }
 
-int reloadCommand(const char* argv0, const char* folder, const char* patterns) {
+int reloadCommand(const char* argv0, const char* folder, const char* patterns, bool shots) {
     const QByteArray window = ownFolder(argv0) + "/tolvane-bench-window";
-    const ProcessRun run = runProcess(window, {window, folder, patterns}, true);
+    const ProcessRun run = shots ? runProcess(window, {window, "--shots", folder, patterns}, true)
+                                 : runProcess(window, {window, folder, patterns}, true);
     double ms = 0;
     long peakKiB = 0;
     int count = 0;
@@ -100,8 +126,9 @@ int main(int argc, char** argv) {
     if (argc < 2)
         return usage();
     const char* command = argv[1];
-    if (std::strcmp(command, "list") == 0 && argc == 4)
-        return listCommand(argv[2], argv[3]);
+    const bool shots = argc == 5 && std::strcmp(argv[2], "--shots") == 0;
+    if (std::strcmp(command, "list") == 0 && (argc == 4 || shots))
+        return listCommand(argv[argc - 2], argv[argc - 1], shots);
     if (std::strcmp(command, "rename") == 0) {
         bool overlaps = false;
         bool reverse = false;
@@ -118,8 +145,8 @@ int main(int argc, char** argv) {
             return usage();
         return renameCommand(args, overlaps, reverse);
     }
-    if (std::strcmp(command, "reload") == 0 && argc == 4)
-        return reloadCommand(argv[0], argv[2], argv[3]);
+    if (std::strcmp(command, "reload") == 0 && (argc == 4 || shots))
+        return reloadCommand(argv[0], argv[argc - 2], argv[argc - 1], shots);
     if (std::strcmp(command, "names") == 0 && argc <= 4) {
         const int count = argc > 2 ? std::atoi(argv[2]) : 32767;
         const int rounds = argc > 3 ? std::atoi(argv[3]) : 41;

@@ -5,6 +5,7 @@
 #include "core/files/FileList.h"
 #include "core/files/FileListing.h"
 #include "core/files/ProgramFiles.h"
+#include "core/files/Shots.h"
 #include "core/text/NativeName.h"
 
 void readFolder(FileList& list, const QByteArray& folder, const QByteArray& patterns) {
@@ -26,8 +27,10 @@ RenameRequest serialRequest(const QByteArray& folder, const QByteArray& patterns
     // What FileList::setPath reads with, path and patterns taking the same
     // round trip through text.
     const QByteArray listed = toNative(request.folder);
-    request.files = listMatchingFiles(listed, PatternSet(toNative(fromNative(patterns))), error);
-    leaveOutProgramFiles(listed, request.files);
+    std::vector<ListedFile> files =
+        listMatchingFiles(listed, PatternSet(toNative(fromNative(patterns))), error);
+    leaveOutProgramFiles(listed, files);
+    request.shots = oneShotEach(files);
     return request;
 }
 

@@ -27,16 +27,17 @@ RenameRequest serialRequest(const QByteArray& folder, const QByteArray& patterns
 
 // The rename command as a tool runs it: every question answered yes, every
 // refusal and stop written to the standard error (when loud), the batch
-// recorded for its undo in journal, as the window records it.
+// recorded for its undo among history's journals, as the window records it.
 class ToolRenameHost : public RenameCommandHost {
 public:
-    ToolRenameHost(bool loud, QString journal) : loud_(loud), journal_(std::move(journal)) {}
+    ToolRenameHost(bool loud, BatchHistory history) : loud_(loud), history_(std::move(history)) {}
     void refuse(const Refusal& refusal) override;
     bool confirm(const Message&, const RenamePlan&) override { return true; }
-    QString journalPath() const override { return journal_; }
+    bool goOnUnrecorded(const Message&) override { return true; }
+    const BatchHistory* history() const override { return &history_; }
     void report(const Message& stop) override;
 
 private:
     bool loud_;
-    QString journal_;
+    BatchHistory history_;
 };

@@ -334,7 +334,7 @@ void Suite::renameSection(const char* fs, const QByteArray& root) {
                     break;
                 }
                 plain_names_free(&listed);
-                if (request.files.size() != size_t(n) || paths.count != size_t(n))
+                if (request.shots.size() != size_t(n) || paths.count != size_t(n))
                     problem("the listed files are not the prepared ones");
 
                 // Each timed job starts on a synced file system: right after a
@@ -344,7 +344,7 @@ void Suite::renameSection(const char* fs, const QByteArray& root) {
                     PosixFileSystem fileSystem;
                     // The batch is recorded as the window records it, on the
                     // file system measured.
-                    ToolRenameHost host(false, QFile::decodeName(root + "/journal"));
+                    ToolRenameHost host(false, BatchHistory(QFile::decodeName(root + "/journals")));
                     settle(root);
                     const auto begin = Clock::now();
                     const std::optional<RenameOutcome> outcome =
@@ -585,12 +585,13 @@ NameTimes measureNames(int count, int rounds) {
     RenameRequest request;
     request.folder = request.destination = QStringLiteral(".");
     request.startNumber = QString::fromLatin1(kStart);
-    request.files.reserve(size_t(count));
+    request.shots.reserve(size_t(count));
     for (int k = 0; k < count; ++k) {
         ShootingTime time;
         time.localMsecs = kFirst + qint64(k) * 97 * 1000;
         time.source = TimeSource::Exif;
-        request.files.push_back({"IMG_" + QByteArray::number(k + 1) + ".JPG", 0, time});
+        request.shots.emplace_back(
+            ListedFile{"IMG_" + QByteArray::number(k + 1) + ".JPG", 0, time});
     }
     const int width = int(QByteArray::number(count).size());
     const QByteArray expected[][2] = {

@@ -1,9 +1,9 @@
 // tolvane-bench-window [--question | --run | --ok-to-list | --sort-times |
-// --repaint-gaps | --clock-offsets] DIR PATTERNS: the main window on the offscreen platform,
-// standing beside DIR with the extension list PATTERNS, opens DIR the way a double click in the
-// folder list does. Prints the milliseconds from that folder change until the
-// conversion list has been filled and painted, the peak resident memory in
-// KiB, and the number of listed files. Then:
+// --repaint-gaps | --clock-offsets | --shots] DIR PATTERNS: the main window on the offscreen
+// platform, standing beside DIR with the extension list PATTERNS, opens DIR the way a double click
+// in the folder list does. Prints the milliseconds from that folder change until the conversion
+// list has been filled and painted, the peak resident memory in KiB, and the number of listed
+// files. Then:
 //   --question      clicks 変換 and prints the milliseconds until the question
 //                   is up, and from a click on its details button until they
 //                   are filled; answers Cancel.
@@ -41,6 +41,10 @@
 //                   then the number of clocks the dialog listed, the number
 //                   of listed files and the number of them whose place
 //                   changed.
+//   --shots         turns on 同じ名前のファイルに同じ番号を付ける first (in a
+//                   settings file of the run's own), so that the folder change
+//                   makes the files of one name one row: the number printed is
+//                   that of the rows.
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -341,12 +345,13 @@ int main(int argc, char** argv) {
     const bool sortTimes =
         std::strcmp(mode, "--sort-times") == 0 || std::strcmp(mode, "--repaint-gaps") == 0;
     const bool clockOffsets = std::strcmp(mode, "--clock-offsets") == 0;
+    const bool shots = std::strcmp(mode, "--shots") == 0;
     if (argc != 3 || (std::strcmp(mode, "") != 0 && std::strcmp(mode, "--question") != 0 &&
                       std::strcmp(mode, "--run") != 0 && std::strcmp(mode, "--ok-to-list") != 0 &&
-                      !sortTimes && !clockOffsets)) {
+                      !sortTimes && !clockOffsets && !shots)) {
         std::fputs(
             "usage: tolvane-bench-window [--question | --run | --ok-to-list | --sort-times | "
-            "--repaint-gaps | --clock-offsets] DIR PATTERNS\n",
+            "--repaint-gaps | --clock-offsets | --shots] DIR PATTERNS\n",
             stderr);
         return 2;
     }
@@ -374,10 +379,16 @@ int main(int argc, char** argv) {
     // The offsets go to a settings file of the run's own, never the one
     // beside the program, which a later run would find them in.
     QTemporaryDir settingsFolder;
-    if (clockOffsets)
+    if (clockOffsets || shots)
         setApplicationFolderForTesting(settingsFolder.path());
     MainWindow window;
     window.setExtensionPatterns(fromNative(argv[2]));
+    if (shots) {
+        for (QAction* action : window.menuBar()->actions().constFirst()->menu()->actions()) {
+            if (action->text() == QStringLiteral("同じ名前のファイルに同じ番号を付ける"))
+                action->setChecked(true);
+        }
+    }
     window.show();
     // Let the first showing settle, so that only the folder change is timed.
     QElapsedTimer settle;

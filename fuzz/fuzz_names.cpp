@@ -109,17 +109,22 @@ void checkRun(FuzzedDataProvider& in) {
     request.suffix = fromNative(bytes(in.ConsumeRandomLengthString(40)));
     MemoryFileSystem fs;
     const int count = in.ConsumeIntegralInRange<int>(0, 40);
+    std::vector<ListedFile> files;
     for (int k = 0; k < count; ++k) {
         // What a folder listing can hold: no separator, no NUL, no duplicate.
         QByteArray entry = bytes(in.ConsumeRandomLengthString(24));
         entry.replace('/', '_').replace('\0', '_');
         if (entry.isEmpty() || fs.files.count("/f/" + entry))
             continue;
-        fs.files["/f/" + entry] = int(request.files.size());
-        request.files.push_back({entry, 0, {}});
+        fs.files["/f/" + entry] = int(files.size());
+        files.push_back({entry, 0, {}});
     }
-    // Last, so that inputs made before it was asked keep their meaning.
+    // Last, so that inputs made before they were asked keep their meaning.
     request.allowNameOverlaps = in.ConsumeBool();
+    request.shotsTogether = in.ConsumeBool();
+    // Files of one name in one shot, named sidecars going along: the plan's
+    // entries are then in another order than the files were made in.
+    request.shots = request.shotsTogether ? formShots(files, {}, {}) : oneShotEach(files);
     const std::map<QByteArray, int> before = fs.files;
     YesHost host;
     const std::optional<RenameOutcome> outcome = runRenameCommand(request, fs, host);
@@ -131,23 +136,26 @@ void checkRun(FuzzedDataProvider& in) {
     for (const auto& [name, id] : fs.files)
         nameOf[id] = name;
     check(nameOf.size() == before.size());
-    const int entries = int(request.files.size());
+    MemoryFileSystem planner;
+    const RenamePlan plan = RenamePlan::make(request, planner);
+    const int entries = plan.count();
+    check(entries == int(files.size()));
     const int done = !outcome ? 0 : renamedCount(*outcome);
     check(!outcome || !std::holds_alternative<RenameFinished>(*outcome) || done == entries);
-    if (!request.allowNameOverlaps || !outcome) {
-        for (int id = done; id < entries; ++id)
-            check(nameOf[id] == "/f/" + request.files[size_t(id)].name);
-    } else {
-        // In whatever order the files went, each is under its old or its new
-        // name, never a spare one; all under their new ones where the run
-        // went through.
-        MemoryFileSystem planner;
-        const RenamePlan plan = RenamePlan::make(request, planner);
-        const bool finished = std::holds_alternative<RenameFinished>(*outcome);
-        for (int id = 0; id < entries; ++id) {
-            const QByteArray newPath = "/f/" + plan.newName(id).toByteArray();
-            check(nameOf[id] == newPath ||
-                  (!finished && nameOf[id] == "/f/" + request.files[size_t(id)].name));
+    const bool finished = outcome && std::holds_alternative<RenameFinished>(*outcome);
+    for (int k = 0; k < entries; ++k) {
+        const QByteArray oldPath = "/f/" + plan.entry(k).toByteArray();
+        const QByteArray newPath = "/f/" + plan.newName(k).toByteArray();
+        const int id = before.at(oldPath);
+        if (!request.allowNameOverlaps || !outcome) {
+            // In list order: the entries after the stop are untouched.
+            if (k >= done)
+                check(nameOf[id] == oldPath);
+        } else {
+            // In whatever order the files went, each is under its old or its
+            // new name, never a spare one; all under their new ones where the
+            // run went through.
+            check(nameOf[id] == newPath || (!finished && nameOf[id] == oldPath));
         }
     }
     // A run needed a start number that could number it.

@@ -119,6 +119,21 @@ private slots:
         }
     }
 
+    // The files of one name on one line, its sidecars after them, as the
+    // window's rows hold them with 同じ名前のファイルに同じ番号を付ける on.
+    void listShots() {
+        ScratchFolder dir;
+        const QByteArray root = QFile::encodeName(dir.path()) + '/';
+        for (const char* name : {"IMG_1.JPG", "IMG_2.xmp", "IMG_1.CR2.xmp", "IMG_9.xmp",
+                                 ".IMG_2.xmp", "IMG_2.JPG", "notes.txt", "IMG_1.CR2"})
+            QVERIFY2(createFile(root + name), name);
+        const Run listed = run(kBench, {QStringLiteral("list"), QStringLiteral("--shots"),
+                                        dir.path(), QStringLiteral("*.jpg;*.cr2")});
+        QCOMPARE(listed.exitCode, 0);
+        QCOMPARE(listed.out,
+                 QByteArray("IMG_1.CR2\tIMG_1.JPG\tIMG_1.CR2.xmp\nIMG_2.JPG\tIMG_2.xmp\n"));
+    }
+
     void listOfMissingFolderFails() {
         ScratchFolder dir;
         const Run listed =

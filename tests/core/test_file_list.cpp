@@ -41,7 +41,9 @@ QByteArrayList names(const FileList& list) {
 QByteArrayList programFilesAndAPhoto() {
     const QByteArray program =
         QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8();
-    return {program, "readme.html", "Tolvane.ini", "Tolvane.undo", "Tolvane.undo.new", "DSC_1.JPG"};
+    return {
+        program,           "readme.html",         "Tolvane.ini", "Tolvane.undo", "Tolvane.undo.new",
+        "Tolvane-12.undo", "Tolvane-12.undo.new", "DSC_1.JPG"};
 }
 
 QByteArrayList sorted(QByteArrayList list) {
@@ -112,7 +114,8 @@ private slots:
     // The program's own files are never offered for renaming where they lie,
     // whatever spelling of the folder is listed; files of the same names in
     // any other folder are the user's. With the configuration folder listed,
-    // the settings are there (an installed copy).
+    // the settings are there (an installed copy); in the state folder lie
+    // journals only, known by their names.
     void leavesOutTheProgramsOwnFiles_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QByteArrayList>("listed");
@@ -120,7 +123,8 @@ private slots:
         QTest::newRow("the program's folder") << "program" << QByteArrayList{"DSC_1.JPG"};
         QTest::newRow("through a link") << "link" << QByteArrayList{"DSC_1.JPG"};
         QTest::newRow("another folder") << "other" << all;
-        QTest::newRow("configuration folder") << "config" << all.mid(0, 2) + all.mid(5);
+        QTest::newRow("configuration folder") << "config" << all.mid(0, 2) + all.mid(7);
+        QTest::newRow("state folder: the journals only") << "state" << all.mid(0, 3) + all.mid(7);
     }
     void leavesOutTheProgramsOwnFiles() {
         QFETCH(QString, folder);
@@ -128,8 +132,10 @@ private slots:
         QTemporaryDir program;
         QTemporaryDir other;
         const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        const QString state = journalStateFolder();
         const auto cleanUp = qScopeGuard([&] {
             QDir(config).removeRecursively();
+            QDir(state).removeRecursively();
             setApplicationFolderForTesting(QString());
             setFolderWritableCheckForTesting({});
         });
@@ -139,9 +145,10 @@ private slots:
         const QHash<QString, QString> paths{{"program", program.path()},
                                             {"link", link},
                                             {"config", config},
+                                            {"state", state},
                                             {"other", other.path()}};
-        QVERIFY(QDir().mkpath(config) && QFile::link(program.path(), link));
-        for (const QString& where : {program.path(), other.path(), config}) {
+        QVERIFY(QDir().mkpath(config) && QDir().mkpath(state) && QFile::link(program.path(), link));
+        for (const QString& where : {program.path(), other.path(), config, state}) {
             for (const QByteArray& name : programFilesAndAPhoto())
                 QVERIFY(QFile(where + u'/' + QString::fromUtf8(name)).open(QIODevice::WriteOnly));
         }

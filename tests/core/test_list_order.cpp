@@ -63,13 +63,13 @@ private slots:
         QFETCH(QList<int>, times);
         QFETCH(QList<int>, order);
         QFETCH(QList<int>, offsets);
-        std::vector<ListedFile> files;
+        std::vector<Shot> files;
         for (qsizetype k = 0; k < names.size(); ++k) {
             ShootingTime time;
             time.localMsecs = times[k] * qint64(1000);
             time.source = times[k] == -1 ? TimeSource::None : TimeSource::Exif;
             time.clockOffsetMsecs = offsets.isEmpty() ? 0 : offsets[k] * qint64(1000);
-            files.push_back({names[k], 0, time});
+            files.push_back(ListedFile{names[k], 0, time});
         }
         const std::vector<int> got = ::timeOrder(files);
         QCOMPARE(QList<int>(got.begin(), got.end()), order);

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "Inventory.h"
+#include "TestFiles.h"
 #include "core/files/FileListing.h"
 #include "core/rename/Preview.h"
 #include "core/text/NativeName.h"
@@ -29,43 +30,86 @@ class TestPreview : public QObject {
         r.startNumber = QStringLiteral("1");
         r.prefix = prefix;
         for (const QByteArray& name : names)
-            r.files.push_back({name, 0, {}});
+            r.shots.push_back(ListedFile{name, 0, {}});
         return r;
     }
 
 private slots:
     // The preview lines are the names the run gives, from the same plan.
+    // With files of one name in one shot, their sidecars go along, and the
+    // sidecars that stay (no photo of their name on the list) are named.
     void previewIsWhatTheRunGives_data() {
         QTest::addColumn<bool>("ownName");
         QTest::addColumn<bool>("destination");
         QTest::addColumn<QByteArrayList>("entries");
-        QTest::newRow("serial") << false << false << QByteArrayList{"b.JPG", "a.jpg", "c.d.gif"};
-        QTest::newRow("own name") << true << false << QByteArrayList{"a.jpg", "README"};
-        QTest::newRow("destination, dotless") << false << true << QByteArrayList{"x", "y.png"};
+        QTest::addColumn<bool>("shots");
+        QTest::addColumn<QByteArrayList>("others");  // in the folder, off the list
+        QTest::addColumn<QByteArrayList>("left");    // the sidecars named as staying
+        const QByteArrayList none;
+        QTest::newRow("serial") << false << false << QByteArrayList{"b.JPG", "a.jpg", "c.d.gif"}
+                                << false << none << none;
+        QTest::newRow("own name") << true << false << QByteArrayList{"a.jpg", "README"} << false
+                                  << none << none;
+        QTest::newRow("destination, dotless")
+            << false << true << QByteArrayList{"x", "y.png"} << false << none << none;
+        const QByteArrayList pair{"IMG_1.CR2", "IMG_1.JPG"};
+        const QByteArrayList sidecars{"IMG_1.CR2.xmp", "IMG_9.xmp", "IMG_1.txt", ".IMG_1.xmp"};
+        QTest::newRow("shots: a sidecar along, one without its photo left")
+            << false << false << pair << true << sidecars << QByteArrayList{"IMG_9.xmp"};
+        QTest::newRow("files of one name apart: the sidecars untouched")
+            << false << false << pair << false << sidecars << none;
+        QTest::newRow("shots into another folder")
+            << true << true << QByteArrayList{"a.jpg"} << true << QByteArrayList{"a.xmp", "b.thm"}
+            << QByteArrayList{"b.thm"};
     }
     void previewIsWhatTheRunGives() {
         QFETCH(bool, ownName);
         QFETCH(bool, destination);
         QFETCH(QByteArrayList, entries);
+        QFETCH(bool, shots);
+        QFETCH(QByteArrayList, others);
+        QFETCH(QByteArrayList, left);
         const QByteArray source = folder("preview-src");
         const QByteArray target = destination ? folder("preview-dst") : source;
-        for (const QByteArray& entry : entries)
+        for (const QByteArray& entry : entries + others)
             writeWhole(source + '/' + entry, entry);
         RenameRequest r = request(source, entries, QStringLiteral("旅"));
         r.ownName = ownName;
         r.moveToDestination = destination;
         r.destination = fromNative(target);
+        if (shots) {
+            // The sidecars as the listing gives them: not hidden.
+            QByteArrayList listedSidecars;
+            for (const QByteArray& name : others) {
+                if (isSidecarName(name) && !name.startsWith('.'))
+                    listedSidecars << name;
+            }
+            r.shots = shotsTogether(entries, listedSidecars);
+            r.shotsTogether = true;
+        }
         PosixFileSystem fs;
         const RenamePlan plan = RenamePlan::make(r, fs);
         const QStringList lines = previewText(plan).split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(renamedCount(renameAll(plan, fs)), entries.size());
+        QCOMPARE(renamedCount(renameAll(plan, fs)), plan.count());
         QStringList given;
-        for (int k = 0; k < entries.size(); ++k) {
+        for (int k = 0; k < plan.count(); ++k) {
             const QByteArray newName = plan.newName(k).toByteArray();
             QVERIFY(QFile::exists(QFile::decodeName(target + '/' + newName)));
-            given << QString::fromUtf8(entries[k]) + " → " + QString::fromUtf8(newName);
+            given << QString::fromUtf8(plan.entry(k).toByteArray()) + " → " +
+                         QString::fromUtf8(newName);
         }
+        if (!left.isEmpty())
+            given << QStringLiteral(
+                "同じ名前の写真がリストにないため、次のファイルはそのままです:");
+        for (const QByteArray& name : left)
+            given << QString::fromUtf8(name);
         QCOMPARE(lines, given);
+        // Every file of the folder moved but those left and those not sidecars.
+        qsizetype stayed = 0;
+        for (const QByteArray& name : others)
+            stayed += QFile::exists(QFile::decodeName(source + '/' + name)) ? 1 : 0;
+        QCOMPARE(plan.count(), entries.size() + others.size() - stayed);
+        QCOMPARE(stayed, shots ? others.size() - 1 : others.size());
         std::filesystem::remove_all(source.toStdString());
         std::filesystem::remove_all(target.toStdString());
     }
@@ -132,7 +176,7 @@ private slots:
         r.startNumber = QStringLiteral("1");
         r.allowNameOverlaps = overlaps;
         for (const QByteArray& entry : entries)
-            r.files.push_back({entry, 0, {}});
+            r.shots.push_back(ListedFile{entry, 0, {}});
         PosixFileSystem fs;
         const RenamePlan plan = RenamePlan::make(r, fs);
         const std::vector<TakenName> found = takenNewNames(
@@ -150,6 +194,23 @@ private slots:
         QCOMPARE(
             text.section(u'\n', 0, 0).contains(u"「変換するファイル同士の名前の重なりを許す」"),
             byBatchFile);
+    }
+
+    // A new name too long for the file system stops the batch before any
+    // file moves: its line is marked, and named first.
+    void unfitNameIsMarked() {
+        RenameRequest r;
+        r.folder = r.destination = QStringLiteral("/f");
+        r.startNumber = QStringLiteral("1");
+        r.ownName = true;
+        const QByteArray longName = QByteArray(251, 'a') + ".jpg";
+        r.shots = shotsNamed({"b.jpg", longName, "c.jpg"});
+        PosixFileSystem fs;
+        const RenamePlan plan = RenamePlan::make(r, fs);
+        const QString unfit = QString::fromLatin1(longName) + " → " + QString(251, u'a') + "2.jpg";
+        QCOMPARE(previewText(plan, {}).split(u'\n', Qt::SkipEmptyParts),
+                 (QStringList{"使えない名前があるため、ファイルは変換しません: " + unfit,
+                              "b.jpg → b1.jpg", unfit + "  ← 名前が長すぎます", "c.jpg → c3.jpg"}));
     }
 };
 

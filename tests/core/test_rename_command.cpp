@@ -52,7 +52,7 @@ private slots:
         RenameRequest request;
         request.startNumber = start;
         for (int k = 0; k < count; ++k)
-            request.files.push_back({QByteArray::number(k) + ".jpg", 0, {}});
+            request.shots.push_back(ListedFile{QByteArray::number(k) + ".jpg", 0, {}});
         NoFiles fs;
         Host host;
         runRenameCommand(request, fs, host);

@@ -48,13 +48,16 @@ Contents renamedTo(const QByteArrayList& from, const QByteArrayList& to) {
     return files;
 }
 
+// The entries as the list holds them with files of one name in one shot (in
+// the plan's order: a shot's members, then its sidecars); a file of a name
+// of its own is a row of its own, as with that item off.
 RenameRequest requestFor(const Folder& folder, const QByteArrayList& entries,
                          const QString& start) {
     RenameRequest request;
     request.folder = fromNative(folder.path());
     request.destination = request.folder;
     request.startNumber = start;
-    request.files = filesNamed(entries);
+    request.shots = shotsTogether(entries);
     return request;
 }
 
@@ -154,6 +157,27 @@ private slots:
                  {"a1.jpg", "a12.jpg"}, true);
         addBatch("not UTF-8, swapped", false, "1", fromNative(sj), "", {sj + "2.jpg", sj + "1.jpg"},
                  {sj + "1.jpg", sj + "2.jpg"}, true, 3);
+        // Shots: the files of one name take one number, each keeping what
+        // follows the name (a sidecar its photo's extension too).
+        addBatch("shots with their sidecars", false, "1", "s", "",
+                 {"IMG_0001.CR2", "IMG_0001.JPG", "IMG_0001.CR2.xmp", "IMG_0002.CR2",
+                  "IMG_0002.JPG", "IMG_0002.xmp"},
+                 {"s1.CR2", "s1.JPG", "s1.CR2.xmp", "s2.CR2", "s2.JPG", "s2.xmp"});
+        addBatch("shots: own name, several dots", true, "1", "", "",
+                 {"a.b.cr2", "a.b.JPG", "a.JPG"}, {"a.b1.cr2", "a.b1.JPG", "a2.JPG"});
+        addBatch("shots: the width of the rows' last serial", false, "1", "", "",
+                 {"a.jpg", "a.raw", "b.jpg", "b.raw", "c.jpg", "c.raw", "d.jpg", "d.raw", "e.jpg",
+                  "e.raw"},
+                 {"1.jpg", "1.raw", "2.jpg", "2.raw", "3.jpg", "3.raw", "4.jpg", "4.raw", "5.jpg",
+                  "5.raw"});
+        addBatch("shots: extensions in other case", false, "1", "s", "", {"IMG_1.JPG", "IMG_1.jpg"},
+                 {"s1.JPG", "s1.jpg"});
+        addBatch("shots shifted by one in place", false, "2", "s", "",
+                 {"s1.CR2", "s1.JPG", "s2.CR2", "s2.JPG"}, {"s2.CR2", "s2.JPG", "s3.CR2", "s3.JPG"},
+                 true);
+        addBatch("shots swapped in place", false, "1", "s", "",
+                 {"s2.CR2", "s2.JPG", "s2.xmp", "s1.CR2", "s1.JPG"},
+                 {"s1.CR2", "s1.JPG", "s1.xmp", "s2.CR2", "s2.JPG"}, true, 7);
     }
     void batches() {
         QFETCH(bool, ownName);
@@ -361,6 +385,12 @@ private slots:
             << ring << QByteArrayList{} << "1" << false << 2 << EACCES
             << RenameOutcome(RenameStopped{4, R::AccessError, EACCES, 0})
             << failed + "p4.jpg が変換できませんでした.\r\n" + denied + counts(0, 6);
+        // A file that keeps its name, then a ring: the journal's end counts
+        // steps, not files, or the undo would miss the ring's last step.
+        QTest::newRow("a name kept, a ring, then held")
+            << QByteArrayList{"p1.jpg", "p3.jpg", "p2.jpg", "x.jpg"} << QByteArrayList{"p4.jpg"}
+            << "1" << false << -1 << 0 << RenameOutcome(RenameStopped{3, R::NameTaken, EEXIST, 3})
+            << taken + "x.jpg が変換できませんでした.\r\n" + counts(3, 1);
         QTest::newRow("into another folder")
             << QByteArrayList{"a.jpg", "p2.jpg"} << QByteArrayList{"p2.jpg"} << "1" << true << -1
             << 0 << RenameOutcome(RenameStopped{1, R::NameTaken, EEXIST, 1})
@@ -371,6 +401,18 @@ private slots:
         QTest::newRow("中止, a ring of five half done: finished")
             << ring << QByteArrayList{} << "1" << false << 2 << 0
             << RenameOutcome(RenameCancelled{5}) << cancelled + counts(5, 1);
+        // A shot takes its number whole: 中止 waits for its last file; a file
+        // of it that fails stops the run there, named.
+        const QByteArrayList shots{"p1.CR2", "p1.JPG", "p1.xmp", "q.CR2", "q.JPG"};
+        QTest::newRow("中止 in the middle of a shot: the shot finished")
+            << shots << QByteArrayList{} << "2" << false << 0 << 0
+            << RenameOutcome(RenameCancelled{3})
+            << cancelled + "p1.xmp より後のファイルは変換していません.";
+        QTest::newRow("a shot's file failing: the stop names it")
+            << shots << QByteArrayList{} << "2" << false << 1 << EACCES
+            << RenameOutcome(RenameStopped{1, R::AccessError, EACCES, 1})
+            << failed +
+                   "p1.JPG より後のファイルが変換できませんでした.\r\nアクセスが拒否されました";
     }
     void interrupted() {
         QFETCH(QByteArrayList, entries);
@@ -394,8 +436,13 @@ private slots:
         fs.error = error;
         // Known by inode, as listed: a file off the list that looks alike
         // is never taken for one of them.
-        for (ListedFile& file : request.files)
+        const auto asListed = [&](ListedFile& file) {
             file.inode = fs.identify(folder.path() + '/' + file.name)->inode;
+        };
+        for (Shot& shot : request.shots) {
+            std::for_each(shot.members.begin(), shot.members.end(), asListed);
+            std::for_each(shot.sidecars.begin(), shot.sidecars.end(), asListed);
+        }
         const ScratchFolder settings;
         const QString journal = settings.filePath(QStringLiteral("Tolvane.undo"));
         const RenamePlan plan = RenamePlan::make(request, fs);

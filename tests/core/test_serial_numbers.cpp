@@ -69,7 +69,7 @@ private slots:
         request.destination = destination;
         request.folder = folder;
         request.startNumber = QStringLiteral("1");
-        request.files = {{"a.jpg", 0, {}}};
+        request.shots = {ListedFile{"a.jpg", 0, {}}};
         PosixFileSystem fs;
         QTEST(RenamePlan::make(request, fs).targetFolder(), "target");
     }

@@ -1,12 +1,12 @@
 // Renames the files of one folder with the rename command, for the crash
 // test to kill at a moment of its choosing: the folder is listed by the file
 // list, and the command runs on the real file system with every question
-// answered yes, recording the batch in JOURNAL as the window does. Or undoes
-// the batch JOURNAL records.
+// answered yes, recording the batch among the journals in the folder
+// JOURNALS as the window does. Or undoes the newest batch recorded there.
 //
-// Usage: tolvane_crash_helper [--overlaps] [--reverse] JOURNAL FOLDER PATTERNS START PREFIX
+// Usage: tolvane_crash_helper [--overlaps] [--reverse] JOURNALS FOLDER PATTERNS START PREFIX
 //                             [SUFFIX]
-//        tolvane_crash_helper JOURNAL --undo
+//        tolvane_crash_helper JOURNALS --undo
 //
 // --overlaps: the files may take each other's names (the 設定 menu's item);
 // --reverse: the list in reverse order, as the user may put it by hand.
@@ -53,24 +53,25 @@ private:
 // Answers yes; a refusal or a stop is only counted.
 class YesHost : public RenameCommandHost {
 public:
-    explicit YesHost(QString journal) : journal_(std::move(journal)) {}
+    explicit YesHost(const QString& journals) : history_(journals) {}
     void refuse(const Refusal&) override {}
     bool confirm(const Message&, const RenamePlan&) override { return true; }
-    QString journalPath() const override { return journal_; }
+    bool goOnUnrecorded(const Message&) override { return true; }
+    const BatchHistory* history() const override { return &history_; }
     void report(const Message&) override {}
 
 private:
-    QString journal_;
+    BatchHistory history_;
 };
 
-int undo(const QString& journal) {
-    const std::optional<BatchRecord> record = readJournal(journal);
-    if (!record)
+int undo(const QString& journals) {
+    const std::optional<StoredBatch> batch = BatchHistory(journals).newest();
+    if (!batch)
         return 4;
     PosixFileSystem fs;
-    const UndoOutcome outcome = undoBatch(*record, fs);
-    const BatchRecord left = remainingAfter(*record, outcome);
-    rewriteJournal(journal, left);
+    const UndoOutcome outcome = undoBatch(batch->record, fs);
+    const BatchRecord left = remainingAfter(batch->record, outcome);
+    rewriteJournal(batch->path, left);
     say("undone " + QByteArray::number(outcome.restored) + ' ' +
         QByteArray::number(qsizetype(left.entries.size())));
     return 0;
@@ -87,9 +88,9 @@ int main(int argc, char** argv) {
     const bool reverse = args.removeAll(QStringLiteral("--reverse")) > 0;
     if (args.size() < 6) {
         std::fputs(
-            "usage: tolvane_crash_helper [--overlaps] [--reverse] JOURNAL FOLDER PATTERNS START "
+            "usage: tolvane_crash_helper [--overlaps] [--reverse] JOURNALS FOLDER PATTERNS START "
             "PREFIX [SUFFIX]\n"
-            "       tolvane_crash_helper JOURNAL --undo\n",
+            "       tolvane_crash_helper JOURNALS --undo\n",
             stderr);
         return 64;
     }
@@ -106,11 +107,11 @@ int main(int argc, char** argv) {
     request.startNumber = args[4];
     request.prefix = args[5];
     request.suffix = args.size() > 6 ? args[6] : QString();
-    request.files = files.files();
+    request.shots = oneShotEach(files.files());
     request.allowNameOverlaps = overlaps;
     if (reverse)
-        std::reverse(request.files.begin(), request.files.end());
-    say("listed " + QByteArray::number(qsizetype(request.files.size())));
+        std::reverse(request.shots.begin(), request.shots.end());
+    say("listed " + QByteArray::number(qsizetype(request.shots.size())));
 
     ReportingFileSystem fs;
     YesHost host(args[1]);

@@ -134,10 +134,12 @@ private slots:
                 break;
             case Outcome::TooLong:
                 QCOMPARE(prompts.size(), 2);
+                // Which entry, its new name, why, and that nothing was renamed.
                 QCOMPARE(prompts[1], QStringLiteral("エラーによって処理できませんでした.\r\n\r\n"
-                                                    "a.jpg より後のファイルが変換できませんでした."
-                                                    "\r\n名前が長すぎます"
-                                                    "\r\nファイルは変換していません."));
+                                                    "a.jpg → ") +
+                                         expectedNames[0] +
+                                         QStringLiteral("\r\n名前が長すぎます"
+                                                        "\r\nファイルは変換していません."));
                 break;
             case Outcome::Renamed:
                 QCOMPARE(prompts.size(), 1);
@@ -158,13 +160,15 @@ private slots:
         QTest::addColumn<QString>("suffix");
         QTest::addColumn<int>("error");
         QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("entry");  // the line that names the entry refused
         const QString badCharacter = QStringLiteral("名前に使えない文字があります");
         QTest::newRow("NUL") << QString::fromUtf16(u"a\0b", 3) << QString() << EINVAL
-                             << badCharacter;
+                             << badCharacter << "a.jpg";
         QTest::newRow("separator")
-            << QString() << QStringLiteral("/../x") << EINVAL << badCharacter;
+            << QString() << QStringLiteral("/../x") << EINVAL << badCharacter << "a.jpg";
         QTest::newRow("too long") << repeated(u'写', 85) << QString() << ENAMETOOLONG
-                                  << QStringLiteral("名前が長すぎます");
+                                  << QStringLiteral("名前が長すぎます")
+                                  << "a.jpg → " + repeated(u'写', 85) + "1.jpg";
     }
     void engineRefusesNamesItCannotGive() {
         QFETCH(QString, prefix);
@@ -181,7 +185,7 @@ private slots:
         for (const QByteArray entry : {"a.jpg", "b.jpg"}) {
             writeWhole(root + entry, entry);
             photos.push_back({entry, entry, entry});
-            request.files.push_back({entry, 0, {}});
+            request.shots.push_back(ListedFile{entry, 0, {}});
         }
         PosixFileSystem fs;
         const RenamePlan plan = RenamePlan::make(request, fs);
@@ -190,10 +194,11 @@ private slots:
         QVERIFY(outcome == RenameOutcome(PlanRefusal{StopReason::UnfitName, 0, error}));
         QCOMPARE(stopNumber(outcome), 75);
         QFETCH(QString, reason);
+        QFETCH(QString, entry);
         QCOMPARE(stopMessage(plan, outcome)->text,
-                 QStringLiteral("エラーによって処理できませんでした.\r\n\r\n"
-                                "a.jpg より後のファイルが変換できませんでした.\r\n") +
-                     reason + QStringLiteral("\r\nファイルは変換していません."));
+                 QStringLiteral("エラーによって処理できませんでした.\r\n\r\n") + entry +
+                     QStringLiteral("\r\n") + reason +
+                     QStringLiteral("\r\nファイルは変換していません."));
         VERIFY_ACCOUNTED_FOR(inventory(root), photos);
     }
 };

@@ -7,19 +7,28 @@
 #include <map>
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include "CrashHelper.h"
 #include "Inventory.h"
 #include "TestFiles.h"
 #include "core/files/FileListing.h"
+#include "core/rename/BatchHistory.h"
 #include "core/rename/Preview.h"
 #include "core/rename/RenameEngine.h"
+#include "core/rename/Undo.h"
 
 // Renames on camera cards: exFAT and FAT32 images mounted through FUSE by the
 // card tool. A card ignores letter case, so a rename that changes only the
 // case finds its new name "taken" by the file itself; a file must still never
-// take the name of another file that differs from it in case only.
+// take the name of another file that differs from it in case only. The undo
+// brings back what a batch renamed, and nothing else, also after the batch
+// was killed and the card put in again.
 
 namespace {
 
@@ -33,11 +42,12 @@ QString cardTool() {
 // drivers on first use: where any of that is missing, why says so.
 struct Card {
     QTemporaryDir place;  // the mount folder and, beside it, the image
+    QString kind;
     QByteArray folder;
     QString why;
     bool tried = false;  // a mount was tried: even a failed one may leave a loop device
 
-    explicit Card(const QString& kind) {
+    explicit Card(const QString& kind) : kind(kind) {
         const QString tool = cardTool();
         if (::geteuid() != 0)
             why = QStringLiteral("mounting a card needs root");
@@ -65,6 +75,58 @@ struct Card {
         if (tried)
             QProcess::execute(cardTool(), {"umount", place.filePath("card")});
     }
+
+    // Takes the card out and puts it in again, as the card tool mounted it:
+    // whatever the kernel and the driver kept of its files is forgotten.
+    bool putInAgain() const {
+        const auto run = [](const QString& program, const QStringList& arguments) {
+            QProcess process;
+            process.setStandardOutputFile(QProcess::nullDevice());
+            process.start(program, arguments);
+            return process.waitForFinished(60'000) && process.exitCode() == 0;
+        };
+        const QString mountPoint = QString::fromLocal8Bit(folder);
+        // The driver may still be busy with the killed batch's last request.
+        bool out = false;
+        for (int tries = 0; tries < 50 && !out; ++tries) {
+            out = run(QStringLiteral("umount"), {mountPoint});
+            if (!out)
+                QThread::msleep(100);
+        }
+        if (!out)
+            return false;
+        if (kind == QLatin1String("exfat")) {
+            QFile loop(place.filePath("card.img.loop"));
+            return loop.open(QIODevice::ReadOnly) &&
+                   run(QStringLiteral("mount.exfat-fuse"),
+                       {QString::fromLocal8Bit(loop.readAll().trimmed()), mountPoint});
+        }
+        return run(QStringLiteral("fusefat"),
+                   {"-o", "rw+", place.filePath("card.img"), mountPoint});
+    }
+};
+
+// The real file system, killing its own process just before the dieAt-th rename.
+struct KilledFileSystem : PosixFileSystem {
+    int dieAt = -1;
+    int calls = 0;
+    int renameNoReplace(const QByteArray& from, const QByteArray& to) override {
+        if (calls++ == dieAt)
+            ::raise(SIGKILL);
+        return PosixFileSystem::renameNoReplace(from, to);
+    }
+};
+
+// The real file system, failing the first rename of one file with EIO.
+struct FailingCard : PosixFileSystem {
+    QByteArray failing;
+    int renameNoReplace(const QByteArray& from, const QByteArray& to) override {
+        if (!failing.isEmpty() && from == failing) {
+            failing.clear();
+            return EIO;
+        }
+        return PosixFileSystem::renameNoReplace(from, to);
+    }
 };
 
 struct Row {
@@ -74,11 +136,26 @@ struct Row {
     int moved;
     bool overlaps = false;  // the files may take each other's names
     int first = 1;          // the first serial
+    // Files of one name in one shot, sidecars along: the new names, entry by
+    // entry (the entries in the plan's order: each shot's members, then its
+    // sidecars).
+    QByteArrayList shotNames = {};
+    // The file whose first rename the card fails with EIO, as a card does
+    // that is going bad, or nothing.
+    QByteArray failing = {};
+    bool forgetEnd = false;  // the undo reads the journal as a kill leaves it: no word of the end
+};
+
+struct Kill {
+    int files;
+    int dieAt;  // the rename the batch is killed before
+    bool putInAgain;
 };
 
 }  // namespace
 
 Q_DECLARE_METATYPE(Row)
+Q_DECLARE_METATYPE(Kill)
 
 class TestCard : public QObject {
     Q_OBJECT
@@ -113,11 +190,33 @@ private slots:
             {"shift by one in other case", {three, {}, RenameFinished{3}, 3, true, 2}},
             {"swap in other case, spare name taken",
              {{"img0002.jpg", "IMG0001.JPG"}, "~IMG0002.JPG", RenameFinished{2}, 2, true}},
+            // One number a shot, compared as the card compares names; the
+            // files already so named stay.
+            {"shots, new names in other case",
+             {{"img0001.cr2", "IMG0001.JPG", "img0001.CR2.xmp", "img0002.CR2", "img0002.jpg",
+               "IMG0002.XMP"},
+              {},
+              RenameFinished{6},
+              4,
+              true,
+              1,
+              {"IMG0001.cr2", "IMG0001.JPG", "IMG0001.CR2.xmp", "IMG0002.CR2", "IMG0002.jpg",
+               "IMG0002.XMP"}}},
         };
         for (const char* kind : {"exfat", "vfat"}) {
             for (const auto& [what, row] : rows)
                 QTest::addRow("%s: %s", kind, what) << QString(kind) << row;
         }
+        // A case-only batch stopped at its second file (the card failed
+        // there, or the batch was killed there): the undo brings back the
+        // first and leaves the second, which answers to both spellings.
+        Row stopped{three, {}, RenameStopped{1, R::AccessError, EIO, 1}, 1};
+        stopped.failing = "img0002.jpg";
+        for (const char* kind : {"exfat", "vfat"})
+            QTest::addRow("%s: case only, stopped at the second", kind) << QString(kind) << stopped;
+        stopped.forgetEnd = true;
+        QTest::newRow("exfat: case only, stopped at the second, killed there")
+            << QString("exfat") << stopped;
     }
     void renames() {
         QFETCH(QString, kind);
@@ -132,10 +231,13 @@ private slots:
         std::vector<Photo> photos;
         for (int k = 0; k < row.entries.size(); ++k) {
             const QByteArray& entry = row.entries[k];
-            const QByteArray newName = "IMG" +
-                                       QByteArray::number(row.first + k).rightJustified(4, '0') +
-                                       entry.sliced(entry.lastIndexOf('.'));
-            photos.push_back({photoBytes(entry, 1), entry, k < row.moved ? newName : entry});
+            const QByteArray newName =
+                !row.shotNames.isEmpty()
+                    ? row.shotNames[k]
+                    : "IMG" + QByteArray::number(row.first + k).rightJustified(4, '0') +
+                          entry.sliced(entry.lastIndexOf('.'));
+            photos.push_back({photoBytes(entry, k + 1), entry,
+                              k < row.moved || !row.shotNames.isEmpty() ? newName : entry});
         }
         if (!row.other.isEmpty())
             photos.push_back({QByteArray(photos.back().bytes.size(), 't'), row.other, row.other});
@@ -151,22 +253,123 @@ private slots:
         request.destination = request.folder;
         request.startNumber = QString::number(row.first).rightJustified(4, u'0');
         request.prefix = "IMG";
-        request.files = filesNamed(row.entries);
+        request.shots =
+            row.shotNames.isEmpty() ? shotsNamed(row.entries) : shotsTogether(row.entries);
         request.allowNameOverlaps = row.overlaps;
-        PosixFileSystem fs;
+        FailingCard fs;
+        fs.failing = row.failing.isEmpty() ? QByteArray() : root + row.failing;
+        QTemporaryDir journals;
+        const BatchHistory history(journals.path());
         const RenamePlan plan = RenamePlan::make(request, fs);
         // The preview's first mark is the line the run stops at; none where it goes through.
         const std::vector<QByteArray> present = listAllNames(plan.targetFolder());
         const std::vector<TakenName> taken =
             takenNewNames(plan, present, ignoresLetterCase(plan.targetFolder(), present));
-        const RenameOutcome outcome = renameAll(plan, fs);
+        JournalWriter writer(fs);
+        QCOMPARE(history.record(writer, plan), JournalState::Written);
+        const RenameOutcome outcome = renameAll(plan, fs, nullptr, writer);
         QVERIFY(outcome == row.outcome);
         const auto* stopped = std::get_if<RenameStopped>(&outcome);
-        QCOMPARE(taken.empty() ? -1 : taken.front().entry, stopped ? stopped->at : -1);
+        QCOMPARE(taken.empty() ? -1 : taken.front().entry,
+                 stopped && stopped->reason == StopReason::NameTaken ? stopped->at : -1);
 
         const Files now = inventory(root);
         VERIFY_ACCOUNTED_FOR(now, photos);
         QCOMPARE(movedCount(now, photos), row.moved);
+
+        // The undo brings back what was renamed and touches nothing else,
+        // even a file that answers to its new name in other case.
+        std::optional<StoredBatch> batch = history.newest();
+        QVERIFY(batch);
+        if (row.forgetEnd)
+            batch->record.renamed.reset();
+        const UndoOutcome undone = undoBatch(batch->record, fs);
+        // A file that went by way of a spare name comes back in two steps.
+        if (!row.overlaps)
+            QCOMPARE(undone.restored, row.moved);
+        const std::optional<Message> report = undoReport(batch->record, undone);
+        QVERIFY2(!report, report ? qPrintable(report->text) : "");
+        for (Photo& photo : photos)
+            photo.newPath = photo.oldPath;
+        VERIFY_ACCOUNTED_FOR(inventory(root), photos);
+    }
+
+    // A batch of photos of different sizes and times, killed part-way, then
+    // the card taken out and put in again: the undo finds every renamed file
+    // by what the card keeps of it and brings it back.
+    void killedMidBatch_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<Kill>("kill");
+        QTest::newRow("exfat: 40 files, killed before the 25th") << "exfat" << Kill{40, 24, false};
+        QTest::newRow("exfat: 40 files, killed, put in again") << "exfat" << Kill{40, 24, true};
+        QTest::newRow("exfat: 600 files, killed, put in again") << "exfat" << Kill{600, 400, true};
+        // FAT32 through FUSE takes a third of a second to make a file.
+        QTest::newRow("vfat: 6 files, killed, put in again") << "vfat" << Kill{6, 4, true};
+        if (qEnvironmentVariable("TOLVANE_LONG_TESTS") == QLatin1String("1")) {
+            QTest::newRow("exfat: 8000 files, killed, put in again")
+                << "exfat" << Kill{8000, 3000, true};
+        }
+    }
+    void killedMidBatch() {
+        QFETCH(QString, kind);
+        QFETCH(Kill, kill);
+        const Card& on = card(kind);
+        if (!on.why.isEmpty())
+            QSKIP(qPrintable(on.why));
+        const QString folderOnCard =
+            QString::fromLocal8Bit(on.folder) + QStringLiteral("/killed%1").arg(kill.files);
+        QVERIFY(QDir().mkpath(folderOnCard));
+        const QByteArray root = QFile::encodeName(folderOnCard) + '/';
+        std::vector<Photo> photos;
+        QByteArrayList names;
+        for (int k = 0; k < kill.files; ++k) {
+            names << "DSC" + QByteArray::number(k + 1).rightJustified(5, '0') + ".JPG";
+            photos.push_back({photoBytes(names.back(), k), names.back(),
+                              "k" + QByteArray::number(k + 1).rightJustified(4, '0') + ".JPG"});
+        }
+        writePhotos(root, photos);
+        // Times with fractions of a second, as a camera leaves them.
+        for (int k = 0; k < kill.files; ++k) {
+            const struct timespec times[2] = {{1796700000 + k, 0},
+                                              {1796700000 + 2 * k, 123456789L * (k % 8)}};
+            QCOMPARE(::utimensat(AT_FDCWD, (root + names[k]).constData(), times, 0), 0);
+        }
+        RenameRequest request;
+        request.folder = folderOnCard;
+        request.destination = folderOnCard;
+        request.startNumber = "0001";
+        request.prefix = "k";
+        request.shots = shotsNamed(names);
+        QTemporaryDir journals;
+        const BatchHistory history(journals.path());
+        const pid_t child = ::fork();
+        if (child == 0) {
+            KilledFileSystem fs;
+            fs.dieAt = kill.dieAt;
+            const RenamePlan plan = RenamePlan::make(request, fs);
+            JournalWriter writer(fs);
+            history.record(writer, plan);
+            renameAll(plan, fs, nullptr, writer);
+            ::_exit(1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        QCOMPARE(movedCount(inventory(root), photos), kill.dieAt);
+        if (kill.putInAgain)
+            QVERIFY(on.putInAgain());
+
+        PosixFileSystem fs;
+        const std::optional<StoredBatch> batch = history.newest();
+        QVERIFY(batch);
+        const UndoOutcome undone = undoBatch(batch->record, fs);
+        const std::optional<Message> report = undoReport(batch->record, undone);
+        QVERIFY2(!report, report ? qPrintable(report->text) : "");
+        QCOMPARE(undone.restored, kill.dieAt);
+        for (Photo& photo : photos)
+            photo.newPath = photo.oldPath;
+        VERIFY_ACCOUNTED_FOR(inventory(root), photos);
+        std::filesystem::remove_all(folderOnCard.toStdString());
     }
 
     // A shift by one on an exFAT card, killed at three moments: every file
@@ -180,7 +383,7 @@ private slots:
         QTemporaryDir folderOnCard(QString::fromLocal8Bit(on.folder) + "/kill-XXXXXX");
         const QByteArray root = QFile::encodeName(folderOnCard.path()) + '/';
         const QTemporaryDir settings;
-        const QString journal = settings.filePath(QStringLiteral("Tolvane.undo"));
+        const QString journal = settings.path();  // the folder of the journals
         const auto named = [](int serial) {
             return "DSC" + QByteArray::number(serial).rightJustified(5, '0') + ".JPG";
         };

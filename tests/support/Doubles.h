@@ -119,10 +119,10 @@ public:
         ShootingTimeService::replace(this);
     }
     ~SlowShootingTimes() override { ShootingTimeService::replace(nullptr); }
-    ShootingTime read(const QByteArray& path) override {
+    ShootingTime read(const QByteArray& path, int* readError) override {
         reads.fetch_add(1);
         std::this_thread::sleep_for(std::chrono::milliseconds(msecs_));
-        return ShootingTimeService::real().read(path);
+        return ShootingTimeService::real().read(path, readError);
     }
     std::atomic<int> reads{0};
 

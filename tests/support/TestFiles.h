@@ -1,12 +1,16 @@
 #pragma once
 
 #include "core/files/ListedFile.h"
+#include "core/files/Shots.h"
+#include "core/rename/BatchHistory.h"
+#include "core/text/NaturalOrder.h"
 
 #include <QByteArrayList>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -28,11 +32,40 @@ struct ScratchFolder : QTemporaryDir {
     }
 };
 
-// Files by name alone, as a batch gets them where no listing told their
-// inode numbers.
-inline std::vector<ListedFile> filesNamed(const QByteArrayList& names) {
+// Files by name alone, each a shot of its own, as a batch gets them where no
+// listing told their inode numbers.
+inline std::vector<Shot> shotsNamed(const QByteArrayList& names) {
+    std::vector<Shot> shots;
+    for (const QByteArray& name : names)
+        shots.push_back(ListedFile{name, 0, {}});
+    return shots;
+}
+
+// The files by name as the list holds them with 同じ名前のファイルに同じ番号を
+//付ける on: files of one name one shot, with their sidecars among names and
+// others (the folder's sidecars off the list), the shots in the order of
+// their first files in names. Files of names of their own are shots of their
+// own, as with the item off.
+inline std::vector<Shot> shotsTogether(const QByteArrayList& names,
+                                       const QByteArrayList& others = {}) {
     std::vector<ListedFile> files;
     for (const QByteArray& name : names)
         files.push_back({name, 0, {}});
-    return files;
+    std::sort(files.begin(), files.end(),
+              [](const ListedFile& a, const ListedFile& b) { return naturalLess(a.name, b.name); });
+    std::vector<ListedFile> sidecars;
+    for (const QByteArray& name : others)
+        sidecars.push_back({name, 0, {}});
+    std::vector<Shot> shots = formShots(files, sidecars, {});
+    std::stable_sort(shots.begin(), shots.end(), [&names](const Shot& a, const Shot& b) {
+        return names.indexOf(a.first().name) < names.indexOf(b.first().name);
+    });
+    return shots;
+}
+
+// Removes every batch journal the program would find, so that a test starts
+// with nothing to undo.
+inline void removeAllJournals() {
+    for (const QString& journal : BatchHistory::standard().journals())
+        QFile::remove(journal);
 }

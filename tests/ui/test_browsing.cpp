@@ -51,7 +51,7 @@ private slots:
         d.files()->setPattern(QStringLiteral("*.jpg"));
         d.folders()->setPath(dir.path());
         QCOMPARE(d.conversionList()->count(), 1);
-        QCOMPARE(d.conversionList()->files()[0].name, sjis);
+        QCOMPARE(d.conversionList()->shots()[0].first().name, sjis);
         QCOMPARE(d.conversionList()->text(0), QStringLiteral("写真.jpg"));
     }
 

@@ -114,6 +114,22 @@ private slots:
         QTRY_COMPARE(bad.state(), QLocalSocket::UnconnectedState);
         QCOMPARE(received.count(), 1);
     }
+
+    // As many silent clients as the receiver serves at once are kept, each
+    // until its time is up; the one past them is refused at once.
+    void clientsPastTheLimit() {
+        FolderReceiver receiver(socketPath());
+        receiver.setClientTimeout(60'000);
+        std::vector<std::unique_ptr<QLocalSocket>> silent;
+        for (int k = 0; k <= kMaxFolderClients; ++k) {
+            silent.push_back(std::make_unique<QLocalSocket>());
+            sendRaw(*silent.back(), socketPath(), header(7) + "/ph");
+            QTRY_COMPARE(receiver.clientCount(), qMin(k + 1, kMaxFolderClients));
+        }
+        QTRY_COMPARE(silent.back()->state(), QLocalSocket::UnconnectedState);
+        for (int k = 0; k < kMaxFolderClients; ++k)
+            QCOMPARE(silent[size_t(k)]->state(), QLocalSocket::ConnectedState);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFolderHandOff)

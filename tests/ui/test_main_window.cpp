@@ -230,8 +230,9 @@ private slots:
         // The undo of the last batch is there only while a batch is recorded.
         QCOMPARE(texts(menus[0]->menu()),
                  (QStringList{"拡張子...", "変換するファイル同士の名前の重なりを許す",
-                              "<unchecked>", "日付ごとに開始番号から数え直す", "<unchecked>", "",
-                              "<separator>", "変換を元に戻す", "Ctrl+Z", "<disabled>"}));
+                              "<unchecked>", "同じ名前のファイルに同じ番号を付ける", "<unchecked>",
+                              "日付ごとに開始番号から数え直す", "<unchecked>", "", "<separator>",
+                              "変換を元に戻す", "Ctrl+Z", "<disabled>"}));
         QCOMPARE(texts(menus[1]->menu()),
                  (QStringList{QStringLiteral("使い方..."), QStringLiteral("ホームページ..."),
                               QStringLiteral("バージョン情報...")}));

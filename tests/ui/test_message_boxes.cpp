@@ -3,6 +3,7 @@
 #include "Doubles.h"
 #include "Inventory.h"
 #include "Modal.h"
+#include "TestFiles.h"
 #include "WindowDriver.h"
 #include "core/common/TaskProgress.h"
 #include "core/settings/Settings.h"
@@ -71,6 +72,21 @@ private slots:
         setApplicationFolderForTesting(appFolder_.path());
     }
     void cleanupTestCase() { setApplicationFolderForTesting(QString()); }
+
+    // A long name of Latin letters wraps inside the box, which never grows
+    // wider than the screen; the text reads as it was written.
+    void longNamesWrap() {
+        const QString name = QString(251, u'a') + QStringLiteral(".jpg");
+        const QString text = QStringLiteral("エラーによって処理できませんでした.\r\n\r\n") + name +
+                             QStringLiteral(" → ") + name;
+        QMessageBox box;
+        QtMessageBoxService::prepare(box, Message(text));
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QVERIFY(box.frameGeometry().width() <= box.screen()->availableGeometry().width());
+        QVERIFY(box.width() < QFontMetrics(box.font()).horizontalAdvance(name));
+        QCOMPARE(box.text().remove(QChar(0x200B)), text);
+    }
 
     void kinds_data() {
         QTest::addColumn<Message>("message");
@@ -201,7 +217,7 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QApplication::setActiveWindow(nullptr);
-        QFile::remove(undoJournalPath());
+        removeAllJournals();
         for (const char* name : {"p1.jpg", "p2.jpg"})
             writeWhole(QFile::encodeName(photos.filePath(name)), name);
         d.setPatterns(QStringLiteral("*.jpg"));

@@ -7,8 +7,11 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScopeGuard>
 
 #include <exiv2/exiv2.hpp>
+
+#include <cerrno>
 
 #include <sys/stat.h>
 #include <utime.h>
@@ -29,7 +32,7 @@
 
 namespace {
 
-struct Shot {
+struct Photo {
     const char* name;
     const char* taken;             // Exif DateTimeOriginal; nullptr: no Exif at all
     const char* subSeconds;        // SubSecTimeOriginal, or nullptr
@@ -40,7 +43,7 @@ struct Shot {
 // phone name that tells another time than its Exif, two files a second
 // apart only by sub-seconds, two taken in the same millisecond whose hand
 // order disagrees with natural order, and a screenshot without Exif.
-const Shot kTrip[] = {
+const Photo kTrip[] = {
     {"DSC_0001.JPG", "2024:05:12 10:00:00", nullptr},
     {"DSC_0002.JPG", "2024:05:12 10:05:00", nullptr},
     {"DSC_0003.JPG", "2024:05:12 10:31:07", "5"},
@@ -78,7 +81,7 @@ const QStringList kShootingOrder{"P2.jpg",
 
 // Two bodies of one model, the second's clock an hour behind: its photos
 // sort before the first's until its clock is corrected. And a screenshot.
-const Shot kTwoBodies[] = {
+const Photo kTwoBodies[] = {
     {"A_1.JPG", "2024:05:12 10:00:00", nullptr, "0001"},
     {"A_2.JPG", "2024:05:12 10:20:00", nullptr, "0001"},
     {"A_3.JPG", "2024:05:12 10:40:00", nullptr, "0001"},
@@ -88,6 +91,19 @@ const Shot kTwoBodies[] = {
     {"S.png", nullptr, nullptr},
 };
 const QString kSecondBody = QStringLiteral("Canon EOS R5 (0002)");
+
+// A camera's RAW and JPEG of each press, a second body writing one of the
+// same names an hour earlier, a pair without Exif, and sidecars: of a
+// member, of a name, of no photo.
+const Photo kShots[] = {
+    {"IMG_0001.CR2", "2024:05:12 10:00:00", nullptr, "0001"},
+    {"IMG_0001.JPG", "2024:05:12 10:00:00", nullptr, "0001"},
+    {"IMG_0002.CR2", "2024:05:12 10:05:00", nullptr, "0001"},
+    {"IMG_0002.JPG", "2024:05:12 09:00:00", nullptr, "0002"},
+    {"IMG_0003.JPG", "2024:05:12 09:30:00", nullptr, "0002"},
+};
+const QByteArrayList kShotsWithoutExif{"IMG_0004.CR2", "IMG_0004.JPG", "IMG_0001.CR2.xmp",
+                                       "IMG_0002.xmp", "IMG_0009.xmp"};
 
 // "A1 S B1": the list by the letter and digit of each name.
 QString shortNames(const QStringList& names) {
@@ -125,7 +141,7 @@ void setFileTime(const QString& path, const QDateTime& saved) {
     QCOMPARE(::utime(QFile::encodeName(path).constData(), &times), 0);
 }
 
-void writeShot(const QString& folder, const Shot& shot, int serial) {
+void writePhoto(const QString& folder, const Photo& shot, int serial) {
     const QString path = folder + u'/' + QString::fromLatin1(shot.name);
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(QColor(serial * 20, 100, 50));  // bytes of its own
@@ -182,9 +198,10 @@ class TestShootingOrder : public QObject {
     // Each entry's inode is the file's, wherever the entry went.
     static void checkInodes(const MainWindowDriver& d, const QString& folder) {
         const ConversionList* list = d.conversionList();
-        QCOMPARE(list->files().size(), size_t(list->count()));
+        QCOMPARE(list->shots().size(), size_t(list->count()));
         for (int row = 0; row < list->count(); ++row)
-            QCOMPARE(list->files()[size_t(row)].inode, inodeOf(folder + u'/' + list->text(row)));
+            QCOMPARE(list->shots()[size_t(row)].first().inode,
+                     inodeOf(folder + u'/' + list->text(row)));
     }
 
 private slots:
@@ -192,14 +209,14 @@ private slots:
         setApplicationFolderForTesting(appFolder_.path());
         startHearing();
         int serial = 0;
-        for (const Shot& shot : kTrip)
-            writeShot(trip_.path(), shot, ++serial);
-        for (const Shot& shot : kTwoBodies)
-            writeShot(twoBodies_.path(), shot, ++serial);
+        for (const Photo& shot : kTrip)
+            writePhoto(trip_.path(), shot, ++serial);
+        for (const Photo& shot : kTwoBodies)
+            writePhoto(twoBodies_.path(), shot, ++serial);
     }
     void cleanupTestCase() { setApplicationFolderForTesting(QString()); }
     void init() {
-        QFile::remove(undoJournalPath());
+        removeAllJournals();
         QFile::remove(settingsFilePath());
     }
 
@@ -258,8 +275,8 @@ private slots:
         QTemporaryDir folder;
         int serial = 0;
         QList<QByteArray> bytes;
-        for (const Shot& shot : kTrip)
-            writeShot(folder.path(), shot, ++serial);
+        for (const Photo& shot : kTrip)
+            writePhoto(folder.path(), shot, ++serial);
         for (const QString& name : kShootingOrder)
             bytes << bytesOf(folder.filePath(name));
         ScriptedMessageBox boxes;
@@ -293,6 +310,91 @@ private slots:
         QCOMPARE(d.listed(), kNameOrder);
         for (int k = 0; k < kShootingOrder.size(); ++k)
             QCOMPARE(bytesOf(folder.filePath(kShootingOrder[k])), bytes[k]);
+    }
+
+    // With 同じ名前のファイルに同じ番号を付ける on, the files of one name are
+    // one row and take one number, sidecars along; off, each file is a row
+    // and the sidecars stay. The item is kept for the next start.
+    void shotsInTheList_data() {
+        QTest::addColumn<bool>("together");
+        QTest::addColumn<QStringList>("rows");     // in name order
+        QTest::addColumn<QStringList>("sorted");   // in shooting order
+        QTest::addColumn<QStringList>("renamed");  // "old new", prefix s
+        QTest::newRow("together")
+            << true
+            << QStringList{"IMG_0001.CR2 (+JPG)", "IMG_0002.CR2", "IMG_0002.JPG", "IMG_0003.JPG",
+                           "IMG_0004.CR2 (+JPG)"}
+            << QStringList{"IMG_0002.JPG", "IMG_0003.JPG", "IMG_0001.CR2 (+JPG)", "IMG_0002.CR2",
+                           "IMG_0004.CR2 (+JPG)"}
+            << QStringList{
+                   "IMG_0002.JPG s1.JPG", "IMG_0003.JPG s2.JPG",         "IMG_0001.CR2 s3.CR2",
+                   "IMG_0001.JPG s3.JPG", "IMG_0001.CR2.xmp s3.CR2.xmp", "IMG_0002.CR2 s4.CR2",
+                   "IMG_0002.xmp s4.xmp", "IMG_0004.CR2 s5.CR2",         "IMG_0004.JPG s5.JPG"};
+        QTest::newRow("apart")
+            << false << QStringList{"IMG_0001.CR2", "IMG_0001.JPG", "IMG_0002.CR2", "IMG_0002.JPG",
+                                    "IMG_0003.JPG", "IMG_0004.CR2", "IMG_0004.JPG"}
+            << QStringList{"IMG_0002.JPG", "IMG_0003.JPG", "IMG_0001.CR2", "IMG_0001.JPG",
+                           "IMG_0002.CR2", "IMG_0004.CR2", "IMG_0004.JPG"}
+            << QStringList{"IMG_0002.JPG s1.JPG", "IMG_0003.JPG s2.JPG", "IMG_0001.CR2 s3.CR2",
+                           "IMG_0001.JPG s4.JPG", "IMG_0002.CR2 s5.CR2", "IMG_0004.CR2 s6.CR2",
+                           "IMG_0004.JPG s7.JPG"};
+    }
+    void shotsInTheList() {
+        QFETCH(bool, together);
+        QFETCH(QStringList, renamed);
+        QTemporaryDir folder;
+        int serial = 0;
+        for (const Photo& shot : kShots)
+            writePhoto(folder.path(), shot, ++serial);
+        for (const QByteArray& name : kShotsWithoutExif) {
+            QFile file(folder.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(name) == name.size());
+        }
+        const QStringList before = photoFacts(folder.path());
+        std::map<QString, QByteArray> bytes;
+        for (const QString& line : renamed)
+            bytes[line.section(u' ', 1)] = bytesOf(folder.filePath(line.section(u' ', 0, 0)));
+
+        ScriptedMessageBox boxes;
+        MainWindow w;
+        MainWindowDriver d(w);
+        d.setPatterns(QStringLiteral("*.jpg;*.cr2"));
+        QCOMPARE(d.openFolder(folder.path()), FolderAccess::Opened);
+        QAction* item = d.menuItem(QStringLiteral("同じ名前のファイルに同じ番号を付ける"));
+        QVERIFY(!item->isChecked());
+        item->setChecked(together);
+        QTEST(d.listed(), "rows");
+        d.sortByShootingTime();
+        QTEST(d.listed(), "sorted");
+        if (together) {
+            QCOMPARE(d.toolTip(2), QStringLiteral("IMG_0001.CR2\nIMG_0001.JPG\nIMG_0001.CR2.xmp\n"
+                                                  "撮影日時 2024/05/12 10:00:00"));
+        }
+        d.prefix()->setText(QStringLiteral("s"));
+        d.convert();
+        // The details list every file, then the sidecars that stay.
+        QCOMPARE(boxes.shown.size(), 1);
+        QStringList preview;
+        for (const QString& line : renamed)
+            preview << line.section(u' ', 0, 0) + QStringLiteral(" → ") + line.section(u' ', 1);
+        if (together)
+            preview << QStringLiteral(
+                           "同じ名前の写真がリストにないため、次のファイルはそのままです:")
+                    << QStringLiteral("IMG_0009.xmp");
+        QCOMPARE(boxes.shown[0].details.split(u'\n', Qt::SkipEmptyParts), preview);
+        for (const auto& [name, was] : bytes)
+            QVERIFY2(bytesOf(folder.filePath(name)) == was, qPrintable(name));
+        QStringList stayed = QDir(folder.path()).entryList(QDir::Files, QDir::Name);
+        for (const auto& [name, was] : bytes)
+            stayed.removeOne(name);
+        const QStringList left{"IMG_0001.CR2.xmp", "IMG_0002.xmp", "IMG_0009.xmp"};
+        QCOMPARE(stayed, together ? left.sliced(2) : left);
+        // The undo brings every file back, sidecars too, bytes and times.
+        d.menuItem(QStringLiteral("変換を元に戻す"))->trigger();
+        QCOMPARE(photoFacts(folder.path()), before);
+        QTEST(d.listed(), "rows");
+        MainWindow next;
+        QCOMPARE(MainWindowDriver(next).menuItem(item->text())->isChecked(), together);
     }
 
     void clearAndReloadBringBackNameOrder() {
@@ -359,6 +461,47 @@ private slots:
         d.sortByShootingTime();
         QCOMPARE(d.listed(), kShootingOrder);
         QCOMPARE(notifications(), QStringList{QStringLiteral("終了しました")});
+    }
+
+    // A card pulled out in the middle of a sort: the sort stops at the first
+    // read the drive refuses, a 注意 box names the folder and why, and the
+    // list is read again: empty, the folder being gone.
+    void cardPulledOutDuringTheSort() {
+        QTemporaryDir root;
+        const QString card = root.filePath(QStringLiteral("card"));
+        const QString folder = card + QStringLiteral("/DCIM");
+        QVERIFY(QDir().mkpath(folder));
+        for (int k = 0; k < 3; ++k)
+            writePhoto(folder, kTrip[k], k + 1);
+        // What the card's driver answers once the card is out cannot happen
+        // here: the reader says it, as the card goes for real.
+        struct PulledOut : ShootingTimeService {
+            QString card;
+            int reads = 0;
+            ShootingTime read(const QByteArray& path, int* readError) override {
+                if (++reads < 2)
+                    return ShootingTimeService::real().read(path, readError);
+                QDir().rename(card, card + QStringLiteral("-gone"));
+                *readError = ENOTCONN;
+                return {};
+            }
+        } pulledOut;
+        pulledOut.card = card;
+        ShootingTimeService::replace(&pulledOut);
+        const auto restore = qScopeGuard([] { ShootingTimeService::replace(nullptr); });
+        ScriptedMessageBox boxes;
+        MainWindow w;
+        MainWindowDriver d(w);
+        open(d, folder);
+        QCOMPARE(d.conversionList()->count(), 3);
+        d.sortByShootingTime();
+        QCOMPARE(pulledOut.reads, 2);
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].message,
+                 Message(QStringLiteral("撮影日時を読み取れませんでした.\r\n\r\n") + folder +
+                             QStringLiteral("\r\nドライブが取り外されたか、読み書きできません"),
+                         QStringLiteral("注意"), Icon::Warning));
+        QCOMPARE(d.conversionList()->count(), 0);
     }
 
     // A folder handed over or dropped while a sort reads the times of the

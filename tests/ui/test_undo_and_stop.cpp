@@ -5,11 +5,13 @@
 #include <QProgressBar>
 #include <QTextEdit>
 
+#include <cstdio>
 #include <thread>
 
 #include "Doubles.h"
 #include "Inventory.h"
 #include "Modal.h"
+#include "TestFiles.h"
 #include "WindowDriver.h"
 #include "core/rename/FileSystem.h"
 #include "core/settings/Settings.h"
@@ -33,6 +35,8 @@ QStringList filesIn(const QString& folder) {
 }
 
 }  // namespace
+
+Q_DECLARE_METATYPE(Answer)
 
 class TestUndoAndStop : public QObject {
     Q_OBJECT
@@ -62,9 +66,20 @@ class TestUndoAndStop : public QObject {
     }
 
 private slots:
-    void initTestCase() { setApplicationFolderForTesting(appFolder_.path()); }
-    void init() { QFile::remove(undoJournalPath()); }
-    void cleanupTestCase() { setApplicationFolderForTesting(QString()); }
+    void initTestCase() {
+        // The configuration and state folders under the test's own home.
+        QStandardPaths::setTestModeEnabled(true);
+        setApplicationFolderForTesting(appFolder_.path());
+    }
+    void init() {
+        setFolderWritableCheckForTesting({});
+        removeAllJournals();
+    }
+    void cleanupTestCase() {
+        setApplicationFolderForTesting(QString());
+        setFolderWritableCheckForTesting({});
+        removeAllJournals();
+    }
 
     void theQuestionShowsEveryNewName() {
         ScriptedMessageBox boxes;
@@ -131,19 +146,30 @@ private slots:
         QVERIFY(!undo->isEnabled());
         open(d);
         d.prefix()->setText(QStringLiteral("trip"));
+        const QDateTime before = QDateTime::currentDateTime();
         d.convert();
+        const QDateTime after = QDateTime::currentDateTime();
         QCOMPARE(d.listed(), (QStringList{"trip1.jpg", "trip2.jpg", "trip3.jpg", "trip4.jpg"}));
         QVERIFY(undo->isEnabled());
 
-        // Cancel: nothing.
+        // Cancel: nothing. The question names the batch: its folder, its
+        // number of files and when it ran, to the minute.
         boxes.shown.clear();
         boxes.answer(Answer::Cancel);
         undo->trigger();
         QCOMPARE(boxes.shown.size(), 1);
-        Message question(QStringLiteral("直前の変換を元に戻します.\r\n\r\n実行してもいいですか？"),
-                         QStringLiteral("元に戻す"), Icon::Question, Buttons::OkCancel);
+        Message question(boxes.shown[0].message.text, QStringLiteral("元に戻す"), Icon::Question,
+                         Buttons::OkCancel);
         question.cancelIsDefault = true;
         QCOMPARE(boxes.shown[0].message, question);
+        QStringList ran;
+        for (const QDateTime& at : {before, after}) {
+            ran << QStringLiteral("直前の変換を元に戻します.\r\n") + photos_.path() +
+                       QStringLiteral(" の 4 個のファイル（") +
+                       at.toString(QStringLiteral("yyyy/MM/dd HH:mm")) +
+                       QStringLiteral("）\r\n\r\n実行してもいいですか？");
+        }
+        QVERIFY2(ran.contains(question.text), qPrintable(question.text));
         QCOMPARE(filesIn(photos_.path()),
                  (QStringList{"trip1.jpg", "trip2.jpg", "trip3.jpg", "trip4.jpg"}));
 
@@ -157,6 +183,80 @@ private slots:
             photo.newPath = photo.oldPath;
         VERIFY_ACCOUNTED_FOR(inventory(QFile::encodeName(photos_.path())), back);
         QVERIFY(!undo->isEnabled());
+    }
+
+    // The record goes beside the settings file, else to the state folder;
+    // where no place can hold it, the user is asked before any file moves.
+    // A batch that ran without one leaves no record passing for its own: the
+    // undo offered is an earlier batch's, and moves none of its files.
+    void whereTheRecordGoes_data() {
+        QTest::addColumn<QString>("writable");  // the folders that can be written
+        QTest::addColumn<Answer>("answer");     // to the warning, where it comes
+        QTest::addColumn<bool>("earlier");      // v1…v3 renamed and recorded first
+        QTest::addColumn<QString>("place");     // where the newest journal is; empty: nowhere
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QStringList>("undone");  // empty: no undo offered
+        const QStringList back{"p1.jpg", "p2.jpg", "p3.jpg"};
+        const QStringList renamed{"w1.jpg", "w2.jpg", "w3.jpg"};
+        QTest::newRow("beside the settings")
+            << "all" << Answer::Ok << false << "settings" << renamed << back;
+        QTest::newRow("settings read-only: the state folder")
+            << "state" << Answer::Ok << false << "state" << renamed << back;
+        QTest::newRow("nowhere, renamed all the same")
+            << "none" << Answer::Ok << false << "" << renamed << QStringList();
+        QTest::newRow("nowhere, not renamed")
+            << "none" << Answer::Cancel << false << "" << back << QStringList();
+        QTest::newRow("nowhere, after a batch recorded")
+            << "none" << Answer::Ok << true << "settings"
+            << QStringList{"v3.jpg", "w1.jpg", "w2.jpg"}
+            << QStringList{"p3.jpg", "w1.jpg", "w2.jpg"};
+    }
+    void whereTheRecordGoes() {
+        QFETCH(QString, writable);
+        QFETCH(Answer, answer);
+        QFETCH(bool, earlier);
+        QFETCH(QString, place);
+        ScriptedMessageBox boxes;
+        MainWindow w;
+        MainWindowDriver d(w);
+        makePhotos(3, "w");
+        open(d);
+        if (earlier) {
+            d.prefix()->setText(QStringLiteral("v"));
+            d.convert();
+            d.removeRows({2});
+        }
+        const QString state = journalStateFolder();
+        setFolderWritableCheckForTesting([writable, state](const QString& folder) {
+            return writable == "all" || (writable == "state" && folder == state);
+        });
+        boxes.shown.clear();
+        boxes.answer(Answer::Ok);
+        boxes.answer(answer);
+        d.prefix()->setText(QStringLiteral("w"));
+        d.convert();
+        QCOMPARE(boxes.shown.size(), writable == "none" ? 2 : 1);
+        if (writable == "none") {
+            Message warning(
+                QStringLiteral("元に戻すための記録を保存できません.\r\n\r\nこのまま変換しますか？"),
+                QStringLiteral("注意"), Icon::Warning, Buttons::OkCancel);
+            warning.cancelIsDefault = true;
+            QCOMPARE(boxes.shown[1].message, warning);
+        }
+        QFETCH(QStringList, after);
+        QCOMPARE(filesIn(photos_.path()), after);
+        setFolderWritableCheckForTesting({});
+        const QStringList journals = BatchHistory::standard().journals();
+        QCOMPARE(journals.isEmpty(), place.isEmpty());
+        if (!place.isEmpty()) {
+            QCOMPARE(QFileInfo(journals[0]).absolutePath(),
+                     place == "state" ? state : QFileInfo(settingsFilePath()).absolutePath());
+        }
+        QAction* undo = d.menuItem(QStringLiteral("変換を元に戻す"));
+        QCOMPARE(undo->isEnabled(), !place.isEmpty());
+        undo->trigger();
+        QFETCH(QStringList, undone);
+        QCOMPARE(filesIn(photos_.path()), undone.isEmpty() ? after : undone);
     }
 
     // Ctrl+Z in a text box undoes the typing there, even with nothing left
@@ -224,9 +324,11 @@ private slots:
         open(d);
         d.prefix()->setText(QStringLiteral("n"));
         d.convert();
+        // The user's file is made while the batch's still exists, so it can
+        // never get the batch's file's inode number, then put in its place.
         const QByteArray n2 = QFile::encodeName(photos_.filePath("n2.jpg"));
-        QFile::remove(QFile::decodeName(n2));
-        writeWhole(n2, "the user's own");
+        writeWhole(n2 + ".part", "the user's own");
+        QCOMPARE(std::rename((n2 + ".part").constData(), n2.constData()), 0);
         boxes.shown.clear();
         d.menuItem(QStringLiteral("変換を元に戻す"))->trigger();
         QCOMPARE(boxes.shown.size(), 2);
@@ -289,6 +391,67 @@ private slots:
         w.setFileSystem(nullptr);
     }
 
+    // The undo of a batch that stopped part-way counts the files it has to
+    // bring back; 中止 stops it after the file in hand, says where, and the
+    // rest can still be taken back.
+    void stopALongUndo() {
+        ScriptedMessageBox boxes;
+        MainWindow w;
+        MainWindowDriver d(w);
+        std::vector<Photo> photos = makePhotos(400, "s");
+        // Where the 250th file's new name is taken, the batch stops.
+        QVERIFY(QDir(photos_.path()).mkdir(QStringLiteral("s250.jpg")));
+        open(d);
+        d.prefix()->setText(QStringLiteral("s"));
+        d.convert();
+        QCOMPARE(boxes.shown.size(), 2);  // the question, and the stop at p250.jpg
+        SlowFileSystem slow;
+        w.setFileSystem(&slow);
+        QString count;
+        whenModalAppears(
+            [&](QWidget* modal) {
+                auto* progress = qobject_cast<ProgressWindow*>(modal);
+                QVERIFY(progress);
+                auto* bar = progress->findChild<QProgressBar*>(QStringLiteral("progressCount"));
+                QVERIFY(bar);
+                QTRY_VERIFY_WITH_TIMEOUT(bar->value() >= 60, 20000);
+                count = bar->text();
+                findButton(*progress, QStringLiteral("中止"))->click();
+            },
+            20000);
+        boxes.shown.clear();
+        d.menuItem(QStringLiteral("変換を元に戻す"))->trigger();
+        QVERIFY2(count.endsWith(QStringLiteral(" / 249")), qPrintable(count));
+        QCOMPARE(boxes.shown.size(), 2);
+        QVERIFY(boxes.shown[0].message.text.contains(QStringLiteral(" の 249 個のファイル（")));
+        // Back from the last renamed: the files before the first one still
+        // renamed are all renamed too.
+        Files now = inventory(QFile::encodeName(photos_.path()));
+        const int left = movedCount(now, photos);
+        QVERIFY(left > 0 && left <= 249 - 60);
+        for (int k = 0; k < left; ++k)
+            QVERIFY(now.count(photos[size_t(k)].newPath));
+        const Message& stop = boxes.shown[1].message;
+        QCOMPARE(stop.title, QStringLiteral("注意"));
+        QCOMPARE(stop.text,
+                 QStringLiteral("元に戻すのを中止しました.\r\n\r\n") +
+                     QString::fromUtf8(photos[size_t(left - 1)].newPath) +
+                     QStringLiteral(" 以前のファイルは元に戻していません.\r\n"
+                                    "残りは、もう一度「変換を元に戻す」を選ぶと元に戻せます."));
+        // The rest goes back with the next undo.
+        w.setFileSystem(nullptr);
+        boxes.shown.clear();
+        d.menuItem(QStringLiteral("変換を元に戻す"))->trigger();
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY(boxes.shown[0].message.text.contains(
+            QStringLiteral(" の %1 個のファイル（").arg(left)));
+        for (Photo& photo : photos)
+            photo.newPath = photo.oldPath;
+        now = inventory(QFile::encodeName(photos_.path()));
+        VERIFY_ACCOUNTED_FOR(now, photos);
+        QVERIFY(QDir(photos_.path()).rmdir(QStringLiteral("s250.jpg")));
+    }
+
     // Closing the window during a run stops it the same way, then closes.
     void closeDuringARun() {
         ScriptedMessageBox boxes;
@@ -311,7 +474,7 @@ private slots:
         VERIFY_ACCOUNTED_FOR(now, photos);
         // The batch can still be undone.
         QVERIFY(readSetting(Setting::LastFolder).size() > 0);
-        QVERIFY(QFile::exists(undoJournalPath()));
+        QVERIFY(BatchHistory::standard().newest());
     }
 };
 

@@ -140,28 +140,30 @@ bool storeClockOffsets(const std::vector<std::pair<Camera, qint64>>& msecsByCame
     return values.empty() || writeSettingsSection(section(), values);
 }
 
-std::vector<ClockGroup> clockGroups(const std::vector<ListedFile>& files) {
+std::vector<ClockGroup> clockGroups(const std::vector<Shot>& shots) {
     std::vector<ClockGroup> groups;
     size_t last = 0;
-    for (const ListedFile& file : files) {
-        if (!file.time.isKnown())
-            continue;
-        const ShootingTime& time = file.time;
-        // Photos come in runs from one camera: the last group is asked first.
-        if (groups.empty() || !(groups[last].camera == time.camera)) {
-            last = size_t(std::find_if(groups.begin(), groups.end(),
-                                       [&time](const ClockGroup& group) {
-                                           return group.camera == time.camera;
-                                       }) -
-                          groups.begin());
-            if (last == groups.size())
-                groups.push_back(
-                    {time.camera, 0, time.localMsecs, time.localMsecs, time.clockOffsetMsecs});
+    for (const Shot& shot : shots) {
+        for (const ListedFile& file : shot.members) {
+            if (!file.time.isKnown())
+                continue;
+            const ShootingTime& time = file.time;
+            // Photos come in runs from one camera: the last group is asked first.
+            if (groups.empty() || !(groups[last].camera == time.camera)) {
+                last = size_t(std::find_if(groups.begin(), groups.end(),
+                                           [&time](const ClockGroup& group) {
+                                               return group.camera == time.camera;
+                                           }) -
+                              groups.begin());
+                if (last == groups.size())
+                    groups.push_back(
+                        {time.camera, 0, time.localMsecs, time.localMsecs, time.clockOffsetMsecs});
+            }
+            ClockGroup& group = groups[last];
+            ++group.fileCount;
+            group.firstMsecs = std::min(group.firstMsecs, time.localMsecs);
+            group.lastMsecs = std::max(group.lastMsecs, time.localMsecs);
         }
-        ClockGroup& group = groups[last];
-        ++group.fileCount;
-        group.firstMsecs = std::min(group.firstMsecs, time.localMsecs);
-        group.lastMsecs = std::max(group.lastMsecs, time.localMsecs);
     }
     std::stable_sort(groups.begin(), groups.end(), [](const ClockGroup& a, const ClockGroup& b) {
         if (a.camera.isKnown() != b.camera.isKnown())
@@ -173,20 +175,22 @@ std::vector<ClockGroup> clockGroups(const std::vector<ListedFile>& files) {
     return groups;
 }
 
-void applyClockOffsets(std::vector<ListedFile>& files, const std::vector<ClockGroup>& groups) {
+void applyClockOffsets(std::vector<Shot>& shots, const std::vector<ClockGroup>& groups) {
     const ClockGroup* last = nullptr;
-    for (ListedFile& file : files) {
-        if (!file.time.isKnown())
-            continue;
-        ShootingTime& time = file.time;
-        if (!last || !(last->camera == time.camera)) {
-            const auto found = std::find_if(
-                groups.begin(), groups.end(),
-                [&time](const ClockGroup& group) { return group.camera == time.camera; });
-            last = found == groups.end() ? nullptr : &*found;
+    for (Shot& shot : shots) {
+        for (ListedFile& file : shot.members) {
+            if (!file.time.isKnown())
+                continue;
+            ShootingTime& time = file.time;
+            if (!last || !(last->camera == time.camera)) {
+                const auto found = std::find_if(
+                    groups.begin(), groups.end(),
+                    [&time](const ClockGroup& group) { return group.camera == time.camera; });
+                last = found == groups.end() ? nullptr : &*found;
+            }
+            if (last)
+                time.clockOffsetMsecs = last->offsetMsecs;
         }
-        if (last)
-            time.clockOffsetMsecs = last->offsetMsecs;
     }
 }
 

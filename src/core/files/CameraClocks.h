@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/files/ListedFile.h"
+#include "core/files/Shots.h"
 
 #include <QHash>
 #include <QString>
@@ -63,12 +63,12 @@ struct ClockGroup {
     qint64 offsetMsecs = 0;  // what the group's files are corrected by now
 };
 
-// Every clock among the files whose time is known: the cameras in the order
-// of their first photo, the group with no camera last.
-std::vector<ClockGroup> clockGroups(const std::vector<ListedFile>& files);
+// Every clock among the shots' files whose time is known: the cameras in the
+// order of their first photo, the group with no camera last.
+std::vector<ClockGroup> clockGroups(const std::vector<Shot>& shots);
 
-// Gives every file with a known time its group's offset.
-void applyClockOffsets(std::vector<ListedFile>& files, const std::vector<ClockGroup>& groups);
+// Gives every file of the shots with a known time its group's offset.
+void applyClockOffsets(std::vector<Shot>& shots, const std::vector<ClockGroup>& groups);
 
 // An offset as the user types it: a sign, then days (up to kMostOffsetDays),
 // hours (up to 23), minutes and seconds (up to 59), each box holding digits

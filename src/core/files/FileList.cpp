@@ -37,7 +37,9 @@ void FileList::refresh() {
 void FileList::read() {
     int error = 0;
     const QByteArray folder = toNative(path_);
-    files_ = listMatchingFiles(folder, PatternSet(toNative(pattern_)), &error);
+    sidecars_.clear();
+    files_ = listMatchingFiles(folder, PatternSet(toNative(pattern_)), &error,
+                               readsSidecars_ ? &sidecars_ : nullptr);
     leaveOutProgramFiles(folder, files_);
     lastError_ = error;
 }

@@ -35,6 +35,13 @@ public:
     // Each with its name and its inode number as the folder listing gave them.
     const std::vector<ListedFile>& files() const { return files_; }
 
+    // Whether the folder's sidecars are read too, from the next read on: the
+    // files the pattern leaves out whose names are sidecars' (see Shots.h),
+    // which go with the listed photos of their names. Off at first.
+    void setReadsSidecars(bool on) { readsSidecars_ = on; }
+    // Empty while they are not read.
+    const std::vector<ListedFile>& sidecars() const { return sidecars_; }
+
     // errno of the last read that failed, 0 when it succeeded.
     int lastError() const { return lastError_; }
 
@@ -48,6 +55,8 @@ private:
     QString path_;
     QString pattern_ = QStringLiteral("*.*");
     std::vector<ListedFile> files_;
+    std::vector<ListedFile> sidecars_;
+    bool readsSidecars_ = false;
     int lastError_ = 0;
     bool justRead_ = false;
 };

@@ -1,5 +1,6 @@
 #include "core/files/FileListing.h"
 
+#include "core/files/Shots.h"
 #include "core/text/Characters.h"
 #include "core/text/NaturalOrder.h"
 #include "core/text/Paths.h"
@@ -179,7 +180,7 @@ unsigned char typeOf(const dirent& entry, int fd, bool followLinks) {
 }  // namespace
 
 std::vector<ListedFile> listMatchingFiles(const QByteArray& folder, const PatternSet& patterns,
-                                          int* error) {
+                                          int* error, std::vector<ListedFile>* sidecars) {
     // The listing hands over the inode numbers for nothing.
     std::vector<ListedFile> listed;
     NameBlocks blocks;
@@ -189,23 +190,35 @@ std::vector<ListedFile> listMatchingFiles(const QByteArray& folder, const Patter
             const std::string_view name(entry.d_name);
             if (entry.d_type != DT_REG && entry.d_type != DT_UNKNOWN)
                 return;
-            if (!patterns.matches(name))
-                return;
+            std::vector<ListedFile>* into = &listed;
+            if (!patterns.matches(name)) {
+                if (!sidecars ||
+                    !isSidecarName(QByteArrayView(name.data(), qsizetype(name.size()))))
+                    return;
+                into = sidecars;
+            }
             // Some file systems do not fill in the type: ask them, for the
             // matching names only.
             if (entry.d_type == DT_UNKNOWN && typeOf(entry, fd, false) != DT_REG)
                 return;
-            listed.push_back({blocks.add(name), quint64(entry.d_ino), {}});
+            into->push_back({blocks.add(name), quint64(entry.d_ino), {}});
         },
         &listed);
-    if (failure == 0) {
-        std::sort(listed.begin(), listed.end(), [](const ListedFile& x, const ListedFile& y) {
+    const auto inNaturalOrder = [](std::vector<ListedFile>& files) {
+        std::sort(files.begin(), files.end(), [](const ListedFile& x, const ListedFile& y) {
             return naturalLess(x.name, y.name);
         });
+    };
+    if (failure == 0) {
+        inNaturalOrder(listed);
+        if (sidecars)
+            inNaturalOrder(*sidecars);
     } else {
         // Half a folder would number the files wrongly: on failure nothing
         // at all is the honest answer.
         listed.clear();
+        if (sidecars)
+            sidecars->clear();
     }
     if (error)
         *error = failure;

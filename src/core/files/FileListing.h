@@ -25,9 +25,12 @@ private:
 // The regular, non-hidden files of folder that match patterns, in natural
 // order of their names, each with its inode number as the listing told it
 // (the rename's undo knows its files by them where they last); no times yet.
-// On failure returns an empty list and sets *error to errno.
+// On failure returns an empty list and sets *error to errno. With sidecars,
+// the folder's other files whose names are sidecars' (see Shots.h) go there,
+// in natural order too.
 std::vector<ListedFile> listMatchingFiles(const QByteArray& folder, const PatternSet& patterns,
-                                          int* error = nullptr);
+                                          int* error = nullptr,
+                                          std::vector<ListedFile>* sidecars = nullptr);
 
 // The names of the subfolders of folder (symbolic links to folders included),
 // hidden ones left out, in natural order; empty when it cannot be read.

@@ -15,24 +15,28 @@ std::vector<int> rows(size_t count) {
 
 }  // namespace
 
-std::vector<int> naturalOrder(const std::vector<ListedFile>& files) {
-    std::vector<int> order = rows(files.size());
-    std::stable_sort(order.begin(), order.end(), [&files](int a, int b) {
-        return naturalLess(files[size_t(a)].name, files[size_t(b)].name);
+std::vector<int> naturalOrder(const std::vector<Shot>& shots) {
+    std::vector<int> order = rows(shots.size());
+    std::stable_sort(order.begin(), order.end(), [&shots](int a, int b) {
+        return naturalLess(shots[size_t(a)].first().name, shots[size_t(b)].first().name);
     });
     return order;
 }
 
-std::vector<int> timeOrder(const std::vector<ListedFile>& files) {
-    std::vector<int> order = rows(files.size());
-    std::stable_sort(order.begin(), order.end(), [&files](int a, int b) {
-        const ListedFile& fa = files[size_t(a)];
-        const ListedFile& fb = files[size_t(b)];
-        if (fa.time.isKnown() != fb.time.isKnown())
-            return fa.time.isKnown();
-        if (fa.time.isKnown() && fa.time.correctedMsecs() != fb.time.correctedMsecs())
-            return fa.time.correctedMsecs() < fb.time.correctedMsecs();
-        return naturalLess(fa.name, fb.name);
+std::vector<int> timeOrder(const std::vector<Shot>& shots) {
+    std::vector<int> order = rows(shots.size());
+    std::vector<const ShootingTime*> times;
+    times.reserve(shots.size());
+    for (const Shot& shot : shots)
+        times.push_back(&shotTime(shot));
+    std::stable_sort(order.begin(), order.end(), [&shots, &times](int a, int b) {
+        const ShootingTime& ta = *times[size_t(a)];
+        const ShootingTime& tb = *times[size_t(b)];
+        if (ta.isKnown() != tb.isKnown())
+            return ta.isKnown();
+        if (ta.isKnown() && ta.correctedMsecs() != tb.correctedMsecs())
+            return ta.correctedMsecs() < tb.correctedMsecs();
+        return naturalLess(shots[size_t(a)].first().name, shots[size_t(b)].first().name);
     });
     return order;
 }

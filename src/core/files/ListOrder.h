@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/files/ListedFile.h"
+#include "core/files/Shots.h"
 
 #include <QByteArray>
 
@@ -8,16 +8,17 @@
 
 // New orders for the conversion list. Each is given as the old row of every
 // new place: order[k] is the row that comes k-th. Serial numbers follow the
-// list, so each of these decides which file gets which number.
+// list, so each of these decides which shot gets which number.
 
-// Natural name order (IMG_2 before IMG_10), as the folder listing gives it.
-std::vector<int> naturalOrder(const std::vector<ListedFile>& files);
+// Natural order of the shots' first names (IMG_2 before IMG_10), as the
+// folder listing gives it.
+std::vector<int> naturalOrder(const std::vector<Shot>& shots);
 
-// The order the files were taken in: earlier shooting times (corrected by
-// their cameras' clock offsets) first, equal
-// times in natural name order. Files without a time (one that could not be
-// read at all) come last, in natural name order.
-std::vector<int> timeOrder(const std::vector<ListedFile>& files);
+// The order the shots were taken in: earlier shooting times (see shotTime:
+// corrected by their cameras' clock offsets) first, equal times in natural
+// name order. Shots without a time (none that could be read at all) come
+// last, in natural name order.
+std::vector<int> timeOrder(const std::vector<Shot>& shots);
 
 // The selected rows, in their order, moved to stand before row destination
 // (0 to the row count); the others keep theirs. A drop at the place the

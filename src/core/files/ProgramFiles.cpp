@@ -30,15 +30,12 @@ bool isSameFolder(const QByteArray& folder, const struct stat& listed) {
 
 std::vector<QByteArray> programFilePaths() {
     const QString folder = applicationFolder();
-    const QString journal = undoJournalPath();
     std::vector<QByteArray> paths;
     const QString executable = executableName();
     if (!executable.isEmpty())
         paths.push_back(toNative(folder + executable));
     paths.push_back(toNative(shippedFilePath(folder, QString::fromUtf16(kUsageDocumentName))));
     paths.push_back(toNative(settingsFilePath()));
-    paths.push_back(toNative(journal));
-    paths.push_back(toNative(journalTemporaryPath(journal)));
     return paths;
 }
 
@@ -57,9 +54,13 @@ void leaveOutProgramFiles(const QByteArray& folder, std::vector<ListedFile>& fil
         if (isSameFolder(slash == 0 ? QByteArray("/") : path.left(slash), listed))
             own.push_back(path.mid(slash + 1));
     }
-    if (own.empty())
+    bool journalsHere = false;
+    for (const QString& journals : journalFolders())
+        journalsHere = journalsHere || isSameFolder(toNative(journals), listed);
+    if (own.empty() && !journalsHere)
         return;
-    std::erase_if(files, [&own](const ListedFile& file) {
-        return std::find(own.begin(), own.end(), file.name) != own.end();
+    std::erase_if(files, [&own, journalsHere](const ListedFile& file) {
+        return std::find(own.begin(), own.end(), file.name) != own.end() ||
+               (journalsHere && isJournalFileName(file.name));
     });
 }

@@ -30,6 +30,7 @@
 //   e <length>:<old> <length>:<new> <device> <inode>     (n lines; "- -" when unknown)
 //   end <journalSum of everything above, 16 hex digits>
 //   id <index> <size> <nanoseconds> <FNV-1a 32 of "index size nanoseconds", 8 hex digits>
+//   done <renamed> <FNV-1a 32 of "renamed", 8 hex digits>   (once the batch is over)
 //
 // Names are the folder's own bytes, counted, so no byte of them needs
 // escaping. The sums tell a journal cut short or damaged from a whole one.
@@ -255,6 +256,8 @@ QByteArray encodeBatchRecord(const BatchRecord& record) {
         if (identity && record.kind == IdentityKind::SizeAndTime)
             out += encodeIdentity(int(k), *identity);
     }
+    if (record.renamed)
+        out += encodeRenamed(*record.renamed);
     return out;
 }
 
@@ -262,6 +265,11 @@ QByteArray encodeIdentity(int index, const FileIdentity& identity) {
     const QByteArray fields = QByteArray::number(index) + ' ' + QByteArray::number(identity.size) +
                               ' ' + QByteArray::number(identity.modifiedNs);
     return "id " + fields + ' ' + hex(fnv32(fields), 8) + '\n';
+}
+
+QByteArray encodeRenamed(int renamed) {
+    const QByteArray field = QByteArray::number(renamed);
+    return "done " + field + ' ' + hex(fnv32(field), 8) + '\n';
 }
 
 std::optional<BatchRecord> decodeBatchRecord(QByteArrayView bytes) {
@@ -318,8 +326,21 @@ std::optional<BatchRecord> decodeBatchRecord(QByteArrayView bytes) {
         record.targetFolder.isEmpty() || !record.targetFolder.endsWith('/'))
         return std::nullopt;
 
-    // The identities appended as the batch went, up to the first torn line.
+    // The identities appended as the batch went, up to the first torn line,
+    // and how many entries it renamed, where it came to its end.
     while (!in.atEnd()) {
+        if (bytes.sliced(in.at()).startsWith("done ")) {
+            const qsizetype begin = in.at() + 5;
+            in.expect("done ");
+            const qint64 renamed = in.number();
+            const qsizetype end = in.at();
+            in.expect(" ");
+            const quint64 lineSum = in.hexNumber(8);
+            in.expect("\n");
+            if (in.ok() && lineSum == fnv32(bytes.sliced(begin, end - begin)) && renamed <= count)
+                record.renamed = int(renamed);
+            break;
+        }
         const qsizetype begin = in.at() + 3;
         in.expect("id ");
         const qint64 index = in.number();
@@ -399,8 +420,8 @@ JournalState JournalWriter::begin(const QString& path, const RenamePlan& plan) {
     }
     identityPerFile_ = heading.kind == IdentityKind::SizeAndTime;
 
-    // A new file beside the old journal, renamed over it once whole: a crash
-    // while it is written leaves the old journal or the new one, never a mix.
+    // Written beside its place and moved there once whole: a crash while it
+    // is written leaves no journal at path, or a whole one.
     const QByteArray target = toNative(path);
     const QByteArray temporary = toNative(journalTemporaryPath(path));
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -410,7 +431,7 @@ JournalState JournalWriter::begin(const QString& path, const RenamePlan& plan) {
         if (fd >= 0)
             ::close(fd);
         ::unlink(temporary.constData());
-        // No journal rather than one of an older batch, whose files may
+        // No journal at path rather than another batch's, whose files may
         // carry other names by now.
         ::unlink(target.constData());
         state_ = JournalState::Failed;
@@ -421,23 +442,37 @@ JournalState JournalWriter::begin(const QString& path, const RenamePlan& plan) {
     return state_;
 }
 
-void JournalWriter::beforeRename(int k, const QByteArray& oldPath) {
-    if (!identityPerFile_ || fd_ < 0)
-        return;
-    if (const std::optional<FileIdentity> identity = fs_.identify(oldPath)) {
-        const QByteArray line = encodeIdentity(k, *identity);
-        // O_APPEND is not needed: only this writer writes, at the end. The
-        // reader takes identities up to the first torn line, so once one
-        // append fails, later ones would never be read.
-        if (::write(fd_, line.constData(), size_t(line.size())) != line.size()) {
-            ::close(fd_);
-            fd_ = -1;
-        }
+std::optional<RecordFailure> JournalWriter::beforeRename(int k, const QByteArray& oldPath) {
+    if (state_ != JournalState::Written || !identityPerFile_)
+        return std::nullopt;
+    // Once an append failed, the reader stops at the torn line: no later one
+    // would be read.
+    if (fd_ < 0)
+        return RecordFailure{true, EIO};
+    errno = 0;
+    const std::optional<FileIdentity> identity = fs_.identify(oldPath);
+    if (!identity)
+        return RecordFailure{false, errno != 0 ? errno : ENOENT};
+    const QByteArray line = encodeIdentity(k, *identity);
+    // O_APPEND is not needed: only this writer writes, at the end.
+    const ssize_t written = ::write(fd_, line.constData(), size_t(line.size()));
+    if (written != line.size()) {
+        const int error = written < 0 ? errno : ENOSPC;
+        ::close(fd_);
+        fd_ = -1;
+        return RecordFailure{true, error};
     }
+    return std::nullopt;
 }
 
 void JournalWriter::end(int renamed) {
     if (fd_ >= 0) {
+        // Where this line is missing or cut short (a kill, a full disk), the
+        // undo looks at every entry that may have been renamed, which only
+        // takes longer.
+        const QByteArray line = encodeRenamed(renamed);
+        [[maybe_unused]] const ssize_t written =
+            ::write(fd_, line.constData(), size_t(line.size()));
         ::close(fd_);
         fd_ = -1;
     }

@@ -11,9 +11,9 @@
 
 class RenamePlan;
 
-// The record of the last batch, kept beside the settings file, so that the
-// batch can be undone after the program was closed, crashed or was killed at
-// any moment of it: its format, its reader and its writer. A batch's journal
+// The record of one batch (BatchHistory.h keeps those of the last batches),
+// so that the batch can be undone after the program was closed, crashed or
+// was killed at any moment of it: its format, its reader and its writer. A batch's journal
 // is in place, whole, before its first rename; where files are known by size
 // and time, each file's identity is appended just before its rename, so a
 // file renamed is always a file recorded. Its entries are the batch's
@@ -42,6 +42,9 @@ struct BatchHeading {
 
 struct BatchRecord : BatchHeading {
     std::vector<JournalEntry> entries;
+    // How many entries, from the first on, the batch renamed, as it said when
+    // it ended; nothing for a batch that never came to its end (killed).
+    std::optional<int> renamed;
 
     bool operator==(const BatchRecord&) const = default;
 };
@@ -60,14 +63,17 @@ public:
     virtual std::optional<FileIdentity> identity(int k) const = 0;
 };
 
-// The journal's bytes: a record, then any number of identity lines.
+// The journal's bytes: a record, then any number of identity lines, then,
+// once the batch is over, how many entries it renamed.
 QByteArray encodeBatchRecord(const BatchRecord& record);
 QByteArray encodeBatch(const BatchHeading& heading, const JournalEntries& entries);
 QByteArray encodeIdentity(int index, const FileIdentity& identity);
+QByteArray encodeRenamed(int renamed);
 
 // The record in bytes; nothing when they are not a whole, intact journal.
 // Identity lines after it are taken up to the first one that is torn or
-// does not fit, as a crash in the middle of an append leaves it.
+// does not fit, as a crash in the middle of an append leaves it; the count
+// of renamed entries only where it follows them whole.
 std::optional<BatchRecord> decodeBatchRecord(QByteArrayView bytes);
 
 // Where the journal of a running batch stands.
@@ -78,11 +84,20 @@ enum class JournalState {
     Removed,  // the batch renamed nothing, so it leaves none
 };
 
+// Why a file could not be recorded before its rename, which then must not run.
+struct RecordFailure {
+    bool journal = false;  // the journal could not be written; else the file could not be read
+    int error = 0;         // the errno of the failure
+
+    bool operator==(const RecordFailure&) const = default;
+};
+
 // Writes the journal of one run of a plan: the whole batch in one buffered
 // write, in place before the first rename, for every size of batch; then,
 // where the files are known by size and time, an append per file just before
-// its rename. The renames never wait for anything else. Nothing is synced:
-// see README.md on a power cut.
+// its rename, so that no file is renamed unrecorded; at the end, the count
+// of entries renamed. The renames never wait for anything else. Nothing is
+// synced: see README.md on a power cut.
 class JournalWriter {
 public:
     explicit JournalWriter(FileSystem& fs) : fs_(fs) {}
@@ -95,9 +110,13 @@ public:
     // (checked on the first file: a listing through some layers gives numbers
     // of its own), else by size and time.
     JournalState begin(const QString& path, const RenamePlan& plan);
-    // Just before step k of the plan renames the file at oldPath.
-    void beforeRename(int k, const QByteArray& oldPath);
-    // After the run, with the number of files it left renamed.
+    // Just before step k of the plan renames the file at oldPath: nothing
+    // when it may go ahead, else why it may not (a journal in place that
+    // cannot take the file's identity would leave the file renamed beyond the
+    // undo's reach).
+    std::optional<RecordFailure> beforeRename(int k, const QByteArray& oldPath);
+    // After the run, with the number of its steps that ran (0: no rename is in
+    // effect), as far as the undo has to look.
     void end(int renamed);
     JournalState state() const { return state_; }
 

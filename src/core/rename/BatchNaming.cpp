@@ -66,10 +66,10 @@ int BatchNaming::nextSerial(const ShootingTime& time) {
     return next_++;
 }
 
-void BatchNaming::appendName(QByteArray& out, QByteArrayView entry, const ShootingTime& time,
+void BatchNaming::appendStem(QByteArray& out, QByteArrayView ownStem, const ShootingTime& time,
                              int serial, int width) {
     if (ownName_) {
-        appendOwnNameWithSerial(out, entry, serial, width);
+        appendOwnStemWithSerial(out, ownStem, serial, width);
         return;
     }
     if (usesTimes_)
@@ -77,7 +77,6 @@ void BatchNaming::appendName(QByteArray& out, QByteArrayView entry, const Shooti
     out += writtenPrefix_;
     appendSerial(out, serial, width);
     out += writtenSuffix_;
-    appendDotAndExtension(out, entry);
 }
 
 qsizetype BatchNaming::addedSize(int width) const {

@@ -31,10 +31,11 @@ public:
     // names show the day and this row's day is not the row's before it.
     int nextSerial(const ShootingTime& time);
 
-    // Appends the new name of entry, a file of a row taken at time.
-    void appendName(QByteArray& out, QByteArrayView entry, const ShootingTime& time, int serial,
+    // Appends the new stem of a row taken at time, whose first file's stem is
+    // ownStem: what each file of the row takes in place of its own stem.
+    void appendStem(QByteArray& out, QByteArrayView ownStem, const ShootingTime& time, int serial,
                     int width);
-    // The bytes a name adds to its entry's at most, for reserving room.
+    // The bytes a new stem adds to an entry's name at most, for reserving room.
     qsizetype addedSize(int width) const;
 
 private:

@@ -134,7 +134,18 @@ bool isSameFile(const FileIdentity& id, const FileIdentity& found, IdentityKind 
         return id.device == found.device && id.inode == found.inode &&
                (found.bornNs == 0 || found.bornNs <= batchStartedNs);
     }
-    return id.size == found.size && id.modifiedNs == found.modifiedNs;
+    // The size is kept exactly. A card keeps a file's time coarser than the
+    // system may have told it while the card was in (FAT in steps of 2 s,
+    // exFAT of 10 ms, FUSE drivers in whole seconds), so the time read after
+    // a new mount, or once the kernel forgot the file, may lie up to a step
+    // from the one recorded. And a FAT driver may stamp a file it renames
+    // with the time of the rename, which shows once the card is put in
+    // again: a time no earlier than the batch is the batch's own stamp.
+    if (id.size != found.size)
+        return false;
+    const qint64 apart = id.modifiedNs - found.modifiedNs;
+    return (apart < kCardTimeStepNs && apart > -kCardTimeStepNs) ||
+           found.modifiedNs > batchStartedNs - kCardTimeStepNs;
 }
 
 qint64 fileClockNow() {

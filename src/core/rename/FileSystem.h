@@ -30,7 +30,10 @@ enum class IdentityKind {
 };
 
 // Whether a file found now is the one that id describes, id recorded for a
-// batch that began at batchStartedNs (nanoseconds since 1970).
+// batch that began at batchStartedNs (nanoseconds since 1970). Known by size
+// and time, a file's time counts as the same within kCardTimeStepNs, and any
+// time from the batch's start on as the one its rename may have stamped.
+inline constexpr qint64 kCardTimeStepNs = 2'000'000'000;
 bool isSameFile(const FileIdentity& id, const FileIdentity& found, IdentityKind kind,
                 qint64 batchStartedNs);
 

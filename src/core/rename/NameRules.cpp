@@ -28,20 +28,26 @@ QByteArrayView dotAndExtension(QByteArrayView entry, qsizetype dot) {
 
 }  // namespace
 
-void appendDotAndExtension(QByteArray& out, QByteArrayView entry) {
-    out.append(dotAndExtension(entry, entry.lastIndexOf('.')));
-}
-
 QByteArrayView extensionOf(QByteArrayView name) {
     const qsizetype dot = name.lastIndexOf('.');
     return dot < 0 ? QByteArrayView() : name.sliced(dot + 1);
 }
 
-void appendSerialName(QByteArray& out, QByteArrayView entry, QByteArrayView prefix, int serial,
-                      int width, QByteArrayView suffix) {
+void appendSerialStem(QByteArray& out, QByteArrayView prefix, int serial, int width,
+                      QByteArrayView suffix) {
     out.append(prefix);
     appendSerial(out, serial, width);
     out.append(suffix);
+}
+
+void appendOwnStemWithSerial(QByteArray& out, QByteArrayView stem, int serial, int width) {
+    out.append(stem);
+    appendSerial(out, serial, width);
+}
+
+void appendSerialName(QByteArray& out, QByteArrayView entry, QByteArrayView prefix, int serial,
+                      int width, QByteArrayView suffix) {
+    appendSerialStem(out, prefix, serial, width, suffix);
     out.append(dotAndExtension(entry, entry.lastIndexOf('.')));
 }
 
@@ -54,8 +60,7 @@ QByteArray serialName(QByteArrayView entry, QByteArrayView prefix, int serial, i
 
 void appendOwnNameWithSerial(QByteArray& out, QByteArrayView entry, int serial, int width) {
     const qsizetype dot = entry.lastIndexOf('.');
-    out.append(entry.first(dot < 0 ? entry.size() : dot));
-    appendSerial(out, serial, width);
+    appendOwnStemWithSerial(out, entry.first(dot < 0 ? entry.size() : dot), serial, width);
     out.append(dotAndExtension(entry, dot));
 }
 

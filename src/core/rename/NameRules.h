@@ -8,10 +8,9 @@
 // follows the entry's last "."; an entry without any "." keeps none and gets
 // no "." either.
 
-// The serial, padded to width; the entry's "." and extension, if it has one.
-// The pieces of a name whose prefix and suffix are written for each file.
+// The serial, padded to width: what a stem whose prefix and suffix are
+// written for each row puts between them.
 void appendSerial(QByteArray& out, int serial, int width);
-void appendDotAndExtension(QByteArray& out, QByteArrayView entry);
 
 // What follows the last "." of name; empty when it has none.
 QByteArrayView extensionOf(QByteArrayView name);
@@ -27,6 +26,14 @@ QByteArray serialName(QByteArrayView entry, QByteArrayView prefix, int serial, i
 // gives "a09.JPG".
 void appendOwnNameWithSerial(QByteArray& out, QByteArrayView entry, int serial, int width);
 QByteArray ownNameWithSerial(QByteArrayView entry, int serial, int width);
+
+// The part of the new names of a shot's files that takes the place of their
+// shared stem (see core/files/Shots.h): prefix + serial + suffix, or the first
+// file's stem + serial. Each file's new name is that, then whatever follows
+// the stem in its own name (".JPG", ".CR2.xmp").
+void appendSerialStem(QByteArray& out, QByteArrayView prefix, int serial, int width,
+                      QByteArrayView suffix);
+void appendOwnStemWithSerial(QByteArray& out, QByteArrayView stem, int serial, int width);
 
 // A name to keep a file under for a moment, out of the way of the names a
 // batch gives: "~" + name on the first attempt, "~2~" + name on the second,

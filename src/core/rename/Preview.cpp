@@ -1,11 +1,15 @@
 #include "core/rename/Preview.h"
 
+#include "core/common/ErrorReasons.h"
 #include "core/files/FileListing.h"
+#include "core/files/Shots.h"
 #include "core/rename/NameKeys.h"
 #include "core/text/NativeName.h"
+#include "core/text/NaturalOrder.h"
 
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -18,7 +22,7 @@ void appendLine(QString& text, const RenamePlan& plan, int k) {
     text += displayName(plan.entry(k).toByteArray());
     text += kArrow;
     text += displayName(plan.newName(k).toByteArray());
-    if (plan.usesShootingTimes() && plan.shootingTime(k).source == TimeSource::FileModified)
+    if (plan.showsFileTime(k))
         text += kFileTimeMark;
 }
 
@@ -64,10 +68,38 @@ std::vector<TakenName> takenNewNames(const RenamePlan& plan,
     return taken;
 }
 
-QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken) {
+std::vector<QByteArray> sidecarsLeft(const RenamePlan& plan,
+                                     const std::vector<QByteArray>& folderNames) {
+    std::vector<QByteArray> left;
+    for (const QByteArray& name : folderNames) {
+        if (!name.startsWith('.') && isSidecarName(name))
+            left.push_back(name);
+    }
+    if (left.empty())
+        return left;
+    std::unordered_set<std::string_view> moved;
+    moved.reserve(size_t(plan.count()));
+    for (int k = 0; k < plan.count(); ++k)
+        moved.emplace(plan.entry(k).data(), size_t(plan.entry(k).size()));
+    std::erase_if(left, [&moved](const QByteArray& name) {
+        return moved.count(std::string_view(name.constData(), size_t(name.size()))) != 0;
+    });
+    sortNaturally(left);
+    return left;
+}
+
+QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken,
+                    const std::vector<QByteArray>& sidecarsLeft) {
     QString text;
     text.reserve(qsizetype(plan.count()) * 40);
-    if (!taken.empty()) {
+    // A name the file system cannot hold stops the batch before any file
+    // moves, wherever its line is.
+    const int unfit = plan.refusal() ? plan.refusal()->at : -1;
+    if (unfit >= 0) {
+        text += QStringLiteral("使えない名前があるため、ファイルは変換しません: ");
+        appendLine(text, plan, unfit);
+        text += QStringLiteral("\n\n");
+    } else if (!taken.empty()) {
         text += taken.front().byBatchFile
                     ? QStringLiteral(
                           "変換するファイルの中に同じ名前のものがあるため、次の行で変換が止まり"
@@ -82,15 +114,29 @@ QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken)
         marked[size_t(name.entry)] = true;
     for (int k = 0; k < plan.count(); ++k) {
         appendLine(text, plan, k);
+        if (k == unfit)
+            text += QStringLiteral("  ← ") + reasonForError(plan.refusal()->error);
         if (marked[size_t(k)])
             text += kTakenMark;
         text += u'\n';
+    }
+    if (!sidecarsLeft.empty()) {
+        text += QStringLiteral("\n同じ名前の写真がリストにないため、次のファイルはそのままです:\n");
+        for (const QByteArray& name : sidecarsLeft) {
+            text += displayName(name);
+            text += u'\n';
+        }
     }
     return text;
 }
 
 QString previewText(const RenamePlan& plan) {
     const std::vector<QByteArray> names = listAllNames(plan.targetFolder());
-    return previewText(plan,
-                       takenNewNames(plan, names, ignoresLetterCase(plan.targetFolder(), names)));
+    const std::vector<TakenName> taken =
+        takenNewNames(plan, names, ignoresLetterCase(plan.targetFolder(), names));
+    if (!plan.shotsTogether())
+        return previewText(plan, taken);
+    const bool sameFolder = plan.sourceFolder() == plan.targetFolder();
+    return previewText(plan, taken,
+                       sidecarsLeft(plan, sameFolder ? names : listAllNames(plan.sourceFolder())));
 }

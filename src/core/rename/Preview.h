@@ -29,11 +29,22 @@ struct TakenName {
 std::vector<TakenName> takenNewNames(const RenamePlan& plan,
                                      const std::vector<QByteArray>& targetNames, bool ignoresCase);
 
-// One line an entry, "old → new" as the conversion list shows names; a
-// taken line is marked, and the first of them is named first of all. Where
-// the names show shooting times, a name that shows the file's own time for
-// want of one from the camera says so.
-QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken);
+// The sidecars among folderNames (the names in the folder the batch's files
+// are in) that no shot of the batch takes along, in natural order: those of
+// photos that are not listed, or not there at all. Hidden names are left
+// out, as the list leaves them out.
+std::vector<QByteArray> sidecarsLeft(const RenamePlan& plan,
+                                     const std::vector<QByteArray>& folderNames);
 
-// Both, with the target folder read now.
+// One line an entry, "old → new" as the conversion list shows names; a
+// taken line is marked, and the first of them is named first of all. The
+// line of a new name the file system cannot hold (the plan's refusal) is
+// marked with why, and named first instead: no file will be renamed. Where
+// the names show shooting times, one that shows the file's own time for want
+// of one from the camera says so. Then the sidecars left as they are, where
+// the batch takes shots' sidecars along.
+QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken,
+                    const std::vector<QByteArray>& sidecarsLeft = {});
+
+// All of it, with the folders read now.
 QString previewText(const RenamePlan& plan);

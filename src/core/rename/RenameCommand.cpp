@@ -6,6 +6,7 @@
 #include "core/text/NativeName.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -15,6 +16,10 @@ const QString kLine = QStringLiteral("\r\n");
 // The entry a run stopped at, as the list shows it.
 QString entryAt(const RenamePlan& plan, int at) {
     return at >= 0 && at < plan.count() ? displayName(plan.entry(at).toByteArray()) : QString();
+}
+
+QString newNameAt(const RenamePlan& plan, int at) {
+    return at >= 0 && at < plan.count() ? displayName(plan.newName(at).toByteArray()) : QString();
 }
 
 const QString kNotAfter = QStringLiteral(" より後のファイルが変換できませんでした.");
@@ -54,8 +59,11 @@ Message stoppedMessage(const RenamePlan& plan, const RenameStopped& stopped) {
         default:
             break;
     }
-    const QString reason = stopped.reason == StopReason::FolderGone ? missingFolderReason()
-                                                                    : reasonForError(stopped.error);
+    QString reason = reasonForError(stopped.error);
+    if (stopped.reason == StopReason::FolderGone)
+        reason = missingFolderReason();
+    else if (stopped.reason == StopReason::RecordFailed)
+        reason = QStringLiteral("元に戻すための記録を保存できません.") + kLine + reason;
     return Message{QStringLiteral("エラーによって処理できませんでした.") +
                    whereAndWhy(plan, stopped.at, stopped.renamed, reason)};
 }
@@ -73,9 +81,14 @@ Message refusedMessage(const RenamePlan& plan, const PlanRefusal& refusal) {
                 kWarningTitle, Icon::Warning};
         default:
             // A plan refused for one name renamed no file at all, though the
-            // name it refused may be far down the list.
-            return Message{QStringLiteral("エラーによって処理できませんでした.") +
-                           whereAndWhy(plan, refusal.at, 0, reasonForError(refusal.error)) + kLine +
+            // name it refused may be far down the list: the entry (and the
+            // new name too long for it), why, and that nothing was renamed.
+            return Message{QStringLiteral("エラーによって処理できませんでした.") + kParagraph +
+                           entryAt(plan, refusal.at) +
+                           (refusal.error == ENAMETOOLONG
+                                ? QStringLiteral(" → ") + newNameAt(plan, refusal.at)
+                                : QString()) +
+                           kLine + reasonForError(refusal.error) + kLine +
                            QStringLiteral("ファイルは変換していません.")};
     }
 }
@@ -84,7 +97,7 @@ Message refusedMessage(const RenamePlan& plan, const PlanRefusal& refusal) {
 
 std::optional<RenameOutcome> runRenameCommand(const RenameRequest& request, FileSystem& fs,
                                               RenameCommandHost& host) {
-    if (request.files.empty()) {
+    if (request.shots.empty()) {
         host.refuse({emptyListMessage(), std::nullopt});
         return std::nullopt;
     }
@@ -96,33 +109,51 @@ std::optional<RenameOutcome> runRenameCommand(const RenameRequest& request, File
         host.refuse({nameRefusalMessage(), NameBox::Suffix});
         return std::nullopt;
     }
-    // The names are to show when each file was taken: what the list has not
-    // read yet is read now, before anything is asked.
+    // The names are to show when each shot was taken: what the list has not
+    // read yet is read now, before anything is asked. A shot's time is its
+    // members' earliest, so each of them is read.
     RenameRequest timed;
     const RenameRequest* ready = &request;
+    const auto unread = [](const Shot& shot) {
+        return std::any_of(shot.members.begin(), shot.members.end(),
+                           [](const ListedFile& file) { return !file.time.isKnown(); });
+    };
     if (namesShowShootingTimes(request) &&
-        std::any_of(request.files.begin(), request.files.end(),
-                    [](const ListedFile& file) { return !file.time.isKnown(); })) {
+        std::any_of(request.shots.begin(), request.shots.end(), unread)) {
         timed = request;
-        if (!host.completeShootingTimes(timed.files))
+        if (!host.completeShootingTimes(timed.shots))
             return std::nullopt;
         ready = &timed;
     }
     const RenamePlan plan = RenamePlan::make(*ready, fs);
-    // A start number that cannot number this list stops here, before the
-    // user is asked. A name the file system cannot hold is reported after
-    // the question, as the run's stop, with nothing renamed.
+    // A start number that cannot number this list, or a row without a time
+    // to show, stops here, before the user is asked. A name the file system cannot hold is reported
+    // after the question, as the run's stop, with nothing renamed.
     if (plan.refusal() && plan.refusal()->reason != StopReason::UnfitName) {
         host.refuse({refusedMessage(plan, *plan.refusal()), std::nullopt});
         return std::nullopt;
     }
     if (!host.confirm(confirmationMessage(*ready), plan))
         return std::nullopt;
+    JournalWriter journal(fs);
+    if (const BatchHistory* history = host.history(); history && !plan.refusal()) {
+        if (history->record(journal, plan) == JournalState::Failed &&
+            !host.goOnUnrecorded(unrecordedWarning()))
+            return std::nullopt;
+    }
     const RenameOutcome outcome =
-        plan.refusal() ? RenameOutcome(*plan.refusal()) : host.run(plan, fs);
+        plan.refusal() ? RenameOutcome(*plan.refusal()) : host.run(plan, fs, journal);
     if (const std::optional<Message> stop = stopMessage(plan, outcome))
         host.report(*stop);
     return outcome;
+}
+
+Message unrecordedWarning() {
+    Message warning(QStringLiteral("元に戻すための記録を保存できません.") + kParagraph +
+                        QStringLiteral("このまま変換しますか？"),
+                    kWarningTitle, Icon::Warning, Buttons::OkCancel);
+    warning.cancelIsDefault = true;
+    return warning;
 }
 
 Message emptyListMessage() {

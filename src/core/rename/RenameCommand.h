@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/common/Message.h"
+#include "core/rename/BatchHistory.h"
 #include "core/rename/RenameEngine.h"
 
 #include <optional>
@@ -24,31 +25,39 @@ public:
     virtual ~RenameCommandHost() = default;
     // The command refuses to start; nothing was touched.
     virtual void refuse(const Refusal& refusal) = 0;
-    // Reads the shooting times that files lack, for names that show them;
-    // false when stopped, and then nothing is renamed. Where a host reads
-    // none, a name without its time refuses the batch.
-    virtual bool completeShootingTimes(std::vector<ListedFile>& files) {
-        Q_UNUSED(files);
+    // Reads the shooting times that the shots' files lack, for names that
+    // show them; false when stopped, and then nothing is renamed. Where a
+    // host reads none, a name without its time refuses the batch.
+    virtual bool completeShootingTimes(std::vector<Shot>& shots) {
+        Q_UNUSED(shots);
         return true;
     }
     // The question before any file is touched; true to go on.
     virtual bool confirm(const Message& question, const RenamePlan& plan) = 0;
-    // Runs the renames, recording the batch in journalPath() for its undo.
-    // The window runs them off its own thread.
-    virtual RenameOutcome run(const RenamePlan& plan, FileSystem& fs) {
-        return renameAll(plan, fs, nullptr, journalPath());
+    // The batch could not be recorded for its undo anywhere: true to rename
+    // all the same. No file is touched before the answer.
+    virtual bool goOnUnrecorded(const Message& warning) {
+        Q_UNUSED(warning);
+        return false;
     }
-    // Where the batch is recorded; empty: nowhere.
-    virtual QString journalPath() const { return QString(); }
+    // Runs the renames, recording each in journal (see renameAll). The
+    // window runs them off its own thread.
+    virtual RenameOutcome run(const RenamePlan& plan, FileSystem& fs, JournalWriter& journal) {
+        return renameAll(plan, fs, nullptr, journal);
+    }
+    // Where the batches are recorded for their undo; nothing: nowhere.
+    virtual const BatchHistory* history() const { return nullptr; }
     // Why the run stopped before its end.
     virtual void report(const Message& stop) = 0;
 };
 
 // Runs the command: an empty list, a refused prefix or suffix, a start number
-// that cannot number the list and a file whose new name is to show a time
+// that cannot number the list and a row whose new name is to show a time
 // that cannot be read are refused before the question; otherwise the
-// question, the run and, when it stopped, its report. Nothing when no file
-// was touched (refused, stopped while the times were read, or not confirmed).
+// question, the journal (and, where it cannot be written anywhere, the
+// warning that asks whether to go on), the run and, when it stopped, its
+// report. Nothing when no file was touched (refused, stopped while the
+// times were read, or not confirmed).
 std::optional<RenameOutcome> runRenameCommand(const RenameRequest& request, FileSystem& fs,
                                               RenameCommandHost& host);
 
@@ -60,5 +69,7 @@ Message serialOverflowMessage();
 // The one-line description of the coming names.
 QString newNamesDescription(const RenameRequest& request);
 Message confirmationMessage(const RenameRequest& request);
+// The warning before a batch that cannot be recorded for its undo.
+Message unrecordedWarning();
 // The report of a run that stopped; nothing when it went through.
 std::optional<Message> stopMessage(const RenamePlan& plan, const RenameOutcome& outcome);

@@ -66,6 +66,14 @@ int ringClosing(const RenamePlan& plan, int opened) {
 
 RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* progress,
                         const QString& journalPath) {
+    JournalWriter journal(fs);
+    if (!journalPath.isEmpty() && !plan.refusal())
+        journal.begin(journalPath, plan);
+    return renameAll(plan, fs, progress, journal);
+}
+
+RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* progress,
+                        JournalWriter& journal) {
     if (plan.refusal())
         return *plan.refusal();
     qsizetype longestFrom = 0;
@@ -91,13 +99,10 @@ RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* pr
         newPath.append(plan.stepTo(i));
     };
 
-    JournalWriter journal(fs);
-    if (!journalPath.isEmpty())
-        journal.begin(journalPath, plan);
-
     int done = 0;         // entries that carry their new names
     int inEffect = 0;     // renames made and not taken back
     int ringOpened = -1;  // the step that took a file to a spare name, while it is there
+    int stepsRun = 0;     // steps that may have renamed a file: the undo looks at no later one
     bool stopWhenRingCloses = false;
     // Takes back the renames of the open ring up to step end, last first. One
     // that fails leaves the rest to the undo: the journal holds them all.
@@ -115,7 +120,10 @@ RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* pr
     RenameOutcome outcome = RenameFinished{plan.count()};
     const int steps = plan.stepCount();
     for (int i = 0; i < steps; ++i) {
-        if (progress && !stopWhenRingCloses && progress->shouldStop()) {
+        // In list order a shot's files all take their new names before a
+        // stop on request, as one row of the list takes one number.
+        const bool betweenRows = plan.reordered() || plan.startsRow(i);
+        if (progress && !stopWhenRingCloses && betweenRows && progress->shouldStop()) {
             if (ringOpened < 0) {
                 outcome = RenameCancelled{done};
                 break;
@@ -132,7 +140,15 @@ RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* pr
         // A file that already carries its new name is done; the kernel would
         // call the name taken and stop the batch.
         if (oldPath != newPath) {
-            journal.beforeRename(i, oldPath);
+            if (const std::optional<RecordFailure> unrecorded = journal.beforeRename(i, oldPath)) {
+                const StopReason reason = unrecorded->journal
+                                              ? StopReason::RecordFailed
+                                              : reasonFor(unrecorded->error, fs, plan);
+                if (ringOpened >= 0)
+                    takeRingBack(i);
+                outcome = RenameStopped{step.entry, reason, unrecorded->error, done};
+                break;
+            }
             if (const int error = fs.renameNoReplace(oldPath, newPath)) {
                 const StopReason reason = reasonFor(error, fs, plan);
                 if (ringOpened >= 0)
@@ -142,6 +158,7 @@ RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* pr
             }
             ++inEffect;
         }
+        stepsRun = i + 1;
         if (step.kind == StepKind::ToSpare) {
             ringOpened = i;
             continue;
@@ -156,8 +173,10 @@ RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* pr
             break;
         }
     }
-    // A file left under a spare name, where taking a ring back failed, is
-    // one the undo must bring back too.
-    journal.end(std::max(done, inEffect));
+    // A ring taken back leaves its steps counted: the undo finds their files
+    // under their old names, or, where taking one back failed, brings it
+    // back from its spare name. With no rename in effect there is nothing to
+    // take back, and no journal is left.
+    journal.end(inEffect > 0 ? stepsRun : 0);
     return outcome;
 }

@@ -8,6 +8,8 @@
 
 #include <variant>
 
+class JournalWriter;
+
 // How a batch ended: one shape per case, so that no field can be read that
 // the case does not have.
 
@@ -18,9 +20,10 @@ struct RenameFinished {
 };
 
 // Stopped on request (中止): `renamed` entries carry their new names, the
-// others their old ones; in list order, the first `renamed` entries. A file
-// never stays under a spare name: a ring of names half done is finished or
-// taken back, whichever takes fewer renames, before the run stops.
+// others their old ones; in list order, the first `renamed` entries, every
+// file of a row or none. A file never stays under a spare name: a ring of
+// names half done is finished or taken back, whichever takes fewer renames,
+// before the run stops.
 struct RenameCancelled {
     int renamed = 0;
     bool operator==(const RenameCancelled&) const = default;
@@ -49,7 +52,11 @@ int stopNumber(const RenameOutcome& outcome);
 
 // Runs the steps of plan in their order, one rename each. The first failure
 // ends the run and leaves the files of the later steps untouched. A refused
-// plan renames nothing and gives its refusal. With a journal path, the steps
-// are recorded there ahead of their renames, for the undo (see BatchJournal.h).
+// plan renames nothing and gives its refusal. journal: the batch's journal,
+// begun (or not kept); a file it cannot record is not renamed (see
+// BatchJournal.h).
+RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* progress,
+                        JournalWriter& journal);
+// The same, with the batch recorded at journalPath, where one is given.
 RenameOutcome renameAll(const RenamePlan& plan, FileSystem& fs, TaskProgress* progress = nullptr,
                         const QString& journalPath = QString());

@@ -27,6 +27,7 @@ int stopNumber(StopReason reason) {
         case StopReason::NoShootingTime:
         case StopReason::FolderGone:
         case StopReason::AccessError:
+        case StopReason::RecordFailed:
             return 75;
     }
     return 75;
@@ -47,9 +48,28 @@ int nameProblem(QByteArrayView name, qsizetype longest) {
 
 RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
     RenamePlan plan;
-    plan.files_ = request.files;
     plan.sourceFolder_ = withTrailingSlash(toNative(request.folder));
     plan.targetFolder_ = withTrailingSlash(toNative(request.targetFolder()));
+    plan.shotsTogether_ = request.shotsTogether;
+    // A shot without members is no row.
+    int rows = 0;
+    size_t entries = 0;
+    for (const Shot& shot : request.shots) {
+        rows += shot.members.empty() ? 0 : 1;
+        entries += shot.members.empty() ? 0 : size_t(shot.fileCount());
+    }
+    const bool oneFileARow = entries == size_t(rows);
+    plan.files_.reserve(entries);
+    if (!oneFileARow)
+        plan.rowEnds_.reserve(size_t(rows));
+    for (const Shot& shot : request.shots) {
+        for (const ListedFile& file : shot.members)
+            plan.files_.push_back({file.name, file.inode});
+        for (const ListedFile& file : shot.sidecars)
+            plan.files_.push_back({file.name, file.inode});
+        if (!oneFileARow && !shot.members.empty())
+            plan.rowEnds_.push_back(int(plan.files_.size()));
+    }
 
     const int count = plan.count();
     const std::optional<int> start = plainStartNumber(request.startNumber);
@@ -58,12 +78,33 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
         return plan;
     }
     BatchNaming naming(request, *start);
-    plan.usesShootingTimes_ = naming.usesTimes();
-    std::vector<int> serials(size_t(count), 0);
+    // The time each row's name shows: its shot's (see shotTime).
+    std::vector<const ShootingTime*> rowTimes;
+    if (naming.usesTimes()) {
+        rowTimes.reserve(size_t(rows));
+        int first = 0;
+        for (const Shot& shot : request.shots) {
+            if (shot.members.empty())
+                continue;
+            const ShootingTime& time = shotTime(shot);
+            // Without its time a name would show a day that means nothing.
+            if (!time.isKnown()) {
+                plan.refusal_ = PlanRefusal{StopReason::NoShootingTime, first};
+                return plan;
+            }
+            rowTimes.push_back(&time);
+            first += shot.fileCount();
+        }
+    }
+    const ShootingTime noTime;
+    const auto rowTime = [&](int row) -> const ShootingTime& {
+        return rowTimes.empty() ? noTime : *rowTimes[size_t(row)];
+    };
+    std::vector<int> serials(static_cast<size_t>(rows));
     int largest = *start;
-    for (int k = 0; k < count; ++k) {
-        serials[size_t(k)] = naming.nextSerial(plan.files_[size_t(k)].time);
-        largest = std::max(largest, serials[size_t(k)]);
+    for (int row = 0; row < rows; ++row) {
+        serials[size_t(row)] = naming.nextSerial(rowTime(row));
+        largest = std::max(largest, serials[size_t(row)]);
     }
     if (largest > kMaxSerial) {
         plan.refusal_ = PlanRefusal{StopReason::SerialOverflow};
@@ -74,7 +115,7 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
 
     const qsizetype added = naming.addedSize(width);
     qsizetype total = 0;
-    for (const ListedFile& file : plan.files_)
+    for (const Entry& file : plan.files_)
         total += file.name.size() + added;
     plan.newNames_.reserve(total);
     plan.ends_.reserve(size_t(count));
@@ -82,19 +123,36 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
     // A name the file system cannot hold would otherwise stop the batch
     // half-way, with part of the folder renamed.
     const qsizetype longest = fs.longestName(plan.targetFolder_);
-    for (int k = 0; k < count; ++k) {
-        // Without its time a name would show a day that means nothing.
-        if (naming.usesTimes() && !plan.files_[size_t(k)].time.isKnown()) {
-            plan.refusal_ = PlanRefusal{StopReason::NoShootingTime, k};
-            return plan;
+    // Every file of a row takes the row's new stem and keeps what follows
+    // the stem the row's files share (a lone file: its extension).
+    QByteArray newStem;
+    int k = 0;
+    for (int row = 0; row < rows; ++row) {
+        const int end = plan.rowEnds_.empty() ? k + 1 : plan.rowEnds_[size_t(row)];
+        const QByteArrayView first = plan.entry(k);
+        const qsizetype stem = stemLength(first);
+        const qsizetype stemBegin = plan.newNames_.size();
+        naming.appendStem(plan.newNames_, first.first(stem), rowTime(row), serials[size_t(row)],
+                          width);
+        if (rowTime(row).source == TimeSource::FileModified) {
+            plan.fileTimes_.resize(size_t(count));
+            std::fill(plan.fileTimes_.begin() + k, plan.fileTimes_.begin() + end, true);
         }
-        const qsizetype begin = plan.newNames_.size();
-        naming.appendName(plan.newNames_, plan.entry(k), plan.files_[size_t(k)].time,
-                          serials[size_t(k)], width);
-        plan.ends_.push_back(plan.newNames_.size());
-        const int error = nameProblem(QByteArrayView(plan.newNames_).sliced(begin), longest);
-        if (error != 0 && !plan.refusal_)
-            plan.refusal_ = PlanRefusal{StopReason::UnfitName, k, error};
+        if (end - k > 1)
+            newStem = QByteArrayView(plan.newNames_).sliced(stemBegin).toByteArray();
+        for (; k < end; ++k) {
+            const qsizetype begin = k == 0 ? 0 : plan.ends_.back();
+            if (begin != stemBegin)
+                plan.newNames_.append(newStem);
+            // A shot's files share its stem; one made otherwise keeps its
+            // whole name after the new stem rather than a part of it.
+            const QByteArrayView name = plan.entry(k);
+            plan.newNames_.append(name.sliced(name.size() >= stem ? stem : 0));
+            plan.ends_.push_back(plan.newNames_.size());
+            const int error = nameProblem(QByteArrayView(plan.newNames_).sliced(begin), longest);
+            if (error != 0 && !plan.refusal_)
+                plan.refusal_ = PlanRefusal{StopReason::UnfitName, k, error};
+        }
     }
     // Into another folder every name the files could want belongs to a file
     // outside the batch.
@@ -102,6 +160,10 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
     if (plan.overlapsAllowed_ && !plan.refusal_)
         plan.orderSteps(longest);
     return plan;
+}
+
+bool RenamePlan::startsRow(int k) const {
+    return rowEnds_.empty() || k == 0 || std::binary_search(rowEnds_.begin(), rowEnds_.end(), k);
 }
 
 namespace {
@@ -118,9 +180,8 @@ void RenamePlan::orderSteps(qsizetype longest) {
     // A folder ignores letter case when a name spelt another way leads to a
     // file too; any of the batch's names will do to ask.
     std::vector<QByteArray> probe;
-    const auto lettered = std::find_if(files_.begin(), files_.end(), [](const ListedFile& file) {
-        return hasLatinLetter(file.name);
-    });
+    const auto lettered = std::find_if(files_.begin(), files_.end(),
+                                       [](const Entry& file) { return hasLatinLetter(file.name); });
     if (lettered != files_.end())
         probe.push_back(lettered->name);
     NameKeys keys(ignoresLetterCase(targetFolder_, probe));

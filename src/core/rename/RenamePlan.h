@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/files/ListedFile.h"
+#include "core/files/Shots.h"
 #include "core/rename/FileSystem.h"
 
 #include <QByteArray>
@@ -23,13 +23,17 @@ struct RenameRequest {
     // renames run in the order that frees each name before it is taken.
     // Off: in list order, stopping at a name any file holds.
     bool allowNameOverlaps = false;
-    // Where the new names show the day a file was taken, each day's files
+    // Where the new names show the day a shot was taken, each day's rows
     // are numbered from the start number again.
     bool restartSerialsEachDay = false;
-    // The listed files in serial order: each name as the folder gave it, and
-    // the inode number the listing told (0 when unknown), which the undo knows
-    // the file by where the file system keeps such numbers.
-    std::vector<ListedFile> files;
+    // The rows of the list in serial order, each a shot of one or more files
+    // that take one serial number: each file's name as the folder gave it,
+    // and the inode number the listing told (0 when unknown), which the undo
+    // knows the file by where the file system keeps such numbers.
+    std::vector<Shot> shots;
+    // Files of one name went into one shot: the preview names the sidecars
+    // that stay as they are.
+    bool shotsTogether = false;
 
     // The folder the new names go to.
     QString targetFolder() const { return moveToDestination ? destination : folder; }
@@ -43,12 +47,13 @@ enum class StopReason {
     SerialOverflow,  // the start or the last serial is above 32767
     BadStartNumber,  // the start number is not plain digits
     UnfitName,       // a new name the file system cannot hold: too long, or a NUL or "/" in it
-    NoShootingTime,  // a new name is to show a time that the file does not have
+    NoShootingTime,  // a new name is to show a time that no file of its row has
     // Met by a rename.
     FolderMissing,  // the destination folder does not exist (the files' own folder does)
     NameTaken,      // a file of the new name exists
     FolderGone,     // the files' own folder is no longer there
     AccessError,    // any other refusal of a rename
+    RecordFailed,   // the journal could not take the file's record, so it was not renamed
 };
 int stopNumber(StopReason reason);
 
@@ -59,7 +64,7 @@ int stopNumber(StopReason reason);
 struct PlanRefusal {
     // BadStartNumber, SerialOverflow, UnfitName or NoShootingTime
     StopReason reason = StopReason::BadStartNumber;
-    int at = -1;    // UnfitName, NoShootingTime: the entry; else -1
+    int at = -1;    // UnfitName: the entry; NoShootingTime: its row's first; else -1
     int error = 0;  // UnfitName: ENAMETOOLONG, or EINVAL for a NUL or "/"; else 0
 
     bool operator==(const PlanRefusal&) const = default;
@@ -87,7 +92,8 @@ struct RenameStep {
 // refused as a whole, so that it never stops half-way for a reason known
 // beforehand.
 //
-// Entries are the batch's files in list order, one a row of the list.
+// Entries are the batch's files in list order: the files of the list's
+// first row (its members, then its sidecars), then those of the next one.
 class RenamePlan {
 public:
     // fs tells the longest name the target folder's file system takes.
@@ -101,10 +107,16 @@ public:
     // The listing's inode number of entry k; 0 when unknown.
     quint64 inode(int k) const { return files_[size_t(k)].inode; }
     QByteArrayView newName(int k) const;
-    // Whether the new names show the files' shooting times, and the time
-    // entry k's shows, where it came from with it.
-    bool usesShootingTimes() const { return usesShootingTimes_; }
-    const ShootingTime& shootingTime(int k) const { return files_[size_t(k)].time; }
+    // The rows of the list, each of one serial number.
+    int rowCount() const { return rowEnds_.empty() ? count() : int(rowEnds_.size()); }
+    // Whether entry k is the first file of its row.
+    bool startsRow(int k) const;
+    // Whether files of one name went into one shot (RenameRequest::shotsTogether).
+    bool shotsTogether() const { return shotsTogether_; }
+    // Whether entry k's new name shows a shooting time that is no camera's
+    // but the file's own (its row has no Exif time), which may be the day
+    // the file was copied rather than taken.
+    bool showsFileTime(int k) const { return !fileTimes_.empty() && fileTimes_[size_t(k)]; }
 
     // The renames in the order they run.
     int stepCount() const { return steps_.empty() ? count() : int(steps_.size()); }
@@ -129,7 +141,16 @@ private:
     // Puts the steps in an order that frees each name before it is taken.
     void orderSteps(qsizetype longest);
 
-    std::vector<ListedFile> files_;
+    // What a rename needs of each file: its name and the listing's inode
+    // number, not its times, which a batch of tens of thousands would copy
+    // for nothing.
+    struct Entry {
+        QByteArray name;
+        quint64 inode = 0;
+    };
+    std::vector<Entry> files_;
+    // Where each row's entries end; empty while every row is one file.
+    std::vector<int> rowEnds_;
     QByteArray newNames_;          // every new name, one after the other
     std::vector<qsizetype> ends_;  // where each new name ends in newNames_
     // Empty while the renames run in list order.
@@ -141,5 +162,8 @@ private:
     QByteArray targetFolder_;
     std::optional<PlanRefusal> refusal_;
     bool overlapsAllowed_ = false;
-    bool usesShootingTimes_ = false;
+    bool shotsTogether_ = false;
+    // Of each entry, whether its name shows its file's own time; empty while
+    // none does.
+    std::vector<bool> fileTimes_;
 };

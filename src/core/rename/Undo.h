@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-// The undo of the last batch: every file that carries its new name and is
-// the very file the batch renamed goes back to its old name, in its old
-// folder, last renamed first, never replacing a file and never copying.
+// The undo of a batch: every file that carries its new name and is the very
+// file the batch renamed goes back to its old name, in its old folder, last
+// renamed first, never replacing a file and never copying.
 
 enum class UndoResult {
     Restored,      // back under its old name
@@ -39,12 +39,23 @@ struct UndoOutcome {
     bool cancelled = false;
 };
 
+// The entries the undo has to bring back, in the order it takes them (last
+// renamed first): those the batch may have renamed. Where the journal tells
+// how many the batch renamed, the others are left out; so is an entry the
+// batch never came to or found already so named.
+std::vector<int> entriesToBringBack(const BatchRecord& record);
+
+// Brings back entriesToBringBack(record); progress counts them.
 UndoOutcome undoBatch(const BatchRecord& record, FileSystem& fs, TaskProgress* progress = nullptr);
 
 // What the journal keeps after an undo: the entries still left, so that the
 // user can free their names and undo again; nothing when all went back.
 BatchRecord remainingAfter(const BatchRecord& record, const UndoOutcome& outcome);
 
-// The question before an undo, and the report of files left as they are.
-Message undoQuestion();
+// The question before the undo of record's batch, which it names by its
+// folder, the number of files to bring back and when it ran; the report of
+// files left as they are; and, for an undo stopped on request (中止), where
+// it stopped.
+Message undoQuestion(const BatchRecord& record);
 std::optional<Message> undoReport(const BatchRecord& record, const UndoOutcome& outcome);
+std::optional<Message> undoStopMessage(const BatchRecord& record, const UndoOutcome& outcome);

@@ -49,6 +49,8 @@ QString keyName(Setting setting) {
             return QStringLiteral("パス");
         case Setting::NameOverlaps:
             return QStringLiteral("名前の重なり");
+        case Setting::ShotsTogether:
+            return QStringLiteral("同じ名前に同じ番号");
         case Setting::RestartSerialsEachDay:
             return QStringLiteral("日付ごとの数え直し");
     }
@@ -108,9 +110,66 @@ QString settingsFilePath() {
     return config + u'/' + name;
 }
 
-QString undoJournalPath() {
-    return QFileInfo(settingsFilePath()).absolutePath() + u'/' +
-           QString::fromUtf16(kUndoJournalName);
+QString journalStateFolder() {
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    // The base directory specification ignores a relative path there.
+    if (QStandardPaths::isTestModeEnabled())
+        state = QDir::homePath() + QStringLiteral("/.qttest/state");
+    else if (!QDir::isAbsolutePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    return QDir::cleanPath(state + QStringLiteral("/Tolvane"));
+}
+
+QStringList journalFolders() {
+    QStringList folders{QFileInfo(settingsFilePath()).absolutePath(), journalStateFolder()};
+    // The settings' other place too: journals written there before its
+    // folder became read-only (or writable) are still found.
+    const QString appFolder = applicationFolder();
+    if (!isInstalledCopy(appFolder))
+        folders << QDir::cleanPath(appFolder);
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    if (!config.isEmpty())
+        folders << QDir::cleanPath(config);
+    folders.removeDuplicates();
+    return folders;
+}
+
+QStringList writableJournalFolders() {
+    QStringList folders = journalFolders().mid(0, 2);
+    if (folderWritableForTesting())
+        folders.removeIf([](const QString& folder) { return !folderWritableForTesting()(folder); });
+    return folders;
+}
+
+QString journalFileName(quint64 number) {
+    return QStringLiteral("Tolvane-%1.undo").arg(number);
+}
+
+std::optional<quint64> journalNumber(QByteArrayView name) {
+    static constexpr QByteArrayView kPrefix = "Tolvane-";
+    static constexpr QByteArrayView kSuffix = ".undo";
+    if (name == QByteArrayView("Tolvane.undo"))
+        return 0;
+    if (!name.startsWith(kPrefix) || !name.endsWith(kSuffix))
+        return std::nullopt;
+    const QByteArrayView digits =
+        name.sliced(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+    // Eighteen digits always fit; no count of batches comes near them.
+    if (digits.isEmpty() || digits.size() > 18)
+        return std::nullopt;
+    quint64 number = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        number = number * 10 + quint64(c - '0');
+    }
+    return number;
+}
+
+bool isJournalFileName(QByteArrayView name) {
+    if (name.endsWith(QByteArrayView(".new")))
+        name.chop(4);
+    return journalNumber(name).has_value();
 }
 
 QString journalTemporaryPath(const QString& journal) {

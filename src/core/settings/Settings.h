@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -15,6 +18,7 @@ enum class Setting {
     Extensions,    // "拡張子": the extension patterns, joined by ";"
     LastFolder,    // "パス": the folder open when the program was last closed
     NameOverlaps,  // "名前の重なり": a switch, on when a batch's files may swap names
+    ShotsTogether,  // "同じ名前に同じ番号": a switch, on when files of one name are one shot
     // "日付ごとの数え直し": a switch, on when the serials start again each day
     RestartSerialsEachDay,
 };
@@ -56,11 +60,27 @@ QString settingsFilePath();
 // The settings file's name, in either place.
 inline constexpr char16_t kSettingsFileName[] = u"Tolvane.ini";
 
-// The journal of the last batch, for its undo: beside the settings file.
-QString undoJournalPath();
-inline constexpr char16_t kUndoJournalName[] = u"Tolvane.undo";
-// Where a new journal is written before it takes the place of the one at
-// journal: the program's file too, while it exists.
+// The undo's journals, one file a batch (see core/rename/BatchHistory.h).
+// They lie beside the settings file where that folder can be written, else in
+// the user's state folder ($XDG_STATE_HOME/Tolvane, by default
+// ~/.local/state/Tolvane). Every folder a journal may lie in: those two,
+// then the settings file's other place (the program's folder or the
+// configuration folder), where journals lay while the settings did.
+QStringList journalFolders();
+// The user's state folder for them: $XDG_STATE_HOME/Tolvane.
+QString journalStateFolder();
+// The two a new journal is tried in, in order: the judgement of writable
+// folders for tests applies; otherwise the write itself decides.
+QStringList writableJournalFolders();
+// The file name of batch number's journal, "Tolvane-<number>.undo".
+QString journalFileName(quint64 number);
+// The batch number a journal's file name carries; 0 for "Tolvane.undo", the
+// one journal that earlier versions kept; nothing for any other name.
+std::optional<quint64> journalNumber(QByteArrayView name);
+// Whether name is a journal's, or one of a journal being written.
+bool isJournalFileName(QByteArrayView name);
+// Where a new journal is written before it takes its place: the program's
+// file too, while it exists.
 QString journalTemporaryPath(const QString& journal);
 
 // For tests: the folder that applicationFolder reports (an empty text

@@ -34,14 +34,14 @@ public:
     using QAbstractListModel::QAbstractListModel;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : int(files.size());
+        return parent.isValid() ? 0 : int(shots.size());
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || index.row() >= int(files.size()))
+        if (!index.isValid() || index.row() >= int(shots.size()))
             return {};
         const auto row = size_t(index.row());
         if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-            return displayName(files[row].name);
+            return shotText(shots[row]);
         if (role == Qt::ToolTipRole)
             return toolTip(row);
         return {};
@@ -68,26 +68,26 @@ public:
 
     void remove(int row) {
         beginRemoveRows(QModelIndex(), row, row);
-        files.erase(files.begin() + row);
+        shots.erase(shots.begin() + row);
         ++generation;
         endRemoveRows();
     }
-    void reset(std::vector<ListedFile> listed) {
+    void reset(std::vector<Shot> listed) {
         beginResetModel();
-        files = std::move(listed);
+        shots = std::move(listed);
         ++generation;
         inShootingOrder = false;
         endResetModel();
     }
     void reorder(const std::vector<int>& order) {
-        if (order.size() != files.size())
+        if (order.size() != shots.size())
             return;
         emit layoutAboutToBeChanged();
-        std::vector<ListedFile> moved;
-        moved.reserve(files.size());
+        std::vector<Shot> moved;
+        moved.reserve(shots.size());
         for (const int row : order)
-            moved.push_back(std::move(files[size_t(row)]));
-        files = std::move(moved);
+            moved.push_back(std::move(shots[size_t(row)]));
+        shots = std::move(moved);
         ++generation;
         std::vector<int> newRow(order.size());
         for (size_t k = 0; k < order.size(); ++k)
@@ -101,18 +101,25 @@ public:
         emit layoutChanged();
     }
 
+    // Every file of the entry, one a line, and the time the list orders it by.
     QString toolTip(size_t row) const {
-        ShootingTime& time = files[row].time;
-        if (!time.isKnown() && timeReader)
-            time = timeReader(files[row].name);
-        const QString name = displayName(files[row].name);
-        if (!time.isKnown())
-            return name;
-        return name + u'\n' + timeLine(time);
+        Shot& shot = shots[row];
+        QStringList lines;
+        for (ListedFile& member : shot.members) {
+            if (!member.time.isKnown() && timeReader)
+                member.time = timeReader(member.name);
+            lines << displayName(member.name);
+        }
+        for (const ListedFile& sidecar : shot.sidecars)
+            lines << displayName(sidecar.name);
+        const ShootingTime& time = shotTime(shot);
+        if (time.isKnown())
+            lines << timeLine(time);
+        return lines.join(u'\n');
     }
 
     // Times are filled in as tooltips ask, hence mutable.
-    mutable std::vector<ListedFile> files;
+    mutable std::vector<Shot> shots;
     quint64 generation = 0;
     bool inShootingOrder = false;
     std::function<ShootingTime(const QByteArray&)> timeReader;
@@ -124,37 +131,37 @@ ConversionList::ConversionList(QWidget* parent)
     setModel(model_);
 }
 
-void ConversionList::setFiles(std::vector<ListedFile> files) {
-    model_->reset(std::move(files));
+void ConversionList::setShots(std::vector<Shot> shots) {
+    model_->reset(std::move(shots));
 }
 
 void ConversionList::clearFiles() {
     model_->reset({});
 }
 
-const std::vector<ListedFile>& ConversionList::files() const {
-    return model_->files;
+const std::vector<Shot>& ConversionList::shots() const {
+    return model_->shots;
 }
 
 quint64 ConversionList::generation() const {
     return model_->generation;
 }
 
-bool ConversionList::setTimes(quint64 generation, std::vector<ListedFile> timed) {
-    if (generation != model_->generation || timed.size() != model_->files.size())
+bool ConversionList::setTimes(quint64 generation, std::vector<Shot> timed) {
+    if (generation != model_->generation || timed.size() != model_->shots.size())
         return false;
-    model_->files = std::move(timed);
+    model_->shots = std::move(timed);
     if (model_->inShootingOrder) {
-        reorder(timeOrder(model_->files));
+        reorder(timeOrder(model_->shots));
         model_->inShootingOrder = true;
     }
     return true;
 }
 
-bool ConversionList::orderByTime(quint64 generation, std::vector<ListedFile> timed) {
+bool ConversionList::orderByTime(quint64 generation, std::vector<Shot> timed) {
     if (!setTimes(generation, std::move(timed)))
         return false;
-    reorder(timeOrder(model_->files));
+    reorder(timeOrder(model_->shots));
     model_->inShootingOrder = true;
     return true;
 }
@@ -164,7 +171,7 @@ bool ConversionList::isInShootingOrder() const {
 }
 
 void ConversionList::orderByName() {
-    reorder(naturalOrder(model_->files));
+    reorder(naturalOrder(model_->shots));
     model_->inShootingOrder = false;
 }
 

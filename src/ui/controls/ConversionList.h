@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/files/ListedFile.h"
+#include "core/files/Shots.h"
 #include "ui/controls/NameList.h"
 
 #include <functional>
@@ -8,39 +8,40 @@
 
 class ConversionListModel;
 
-// The files a batch renames, in the order they are numbered: one record a
-// row (see ListedFile.h), so that tens of thousands of entries fill in one
-// step and every removal and move takes a file's inode number and shooting
-// time along with its name. The entries may be moved by hand, and ordered
-// by name or by the time each file was taken (corrected by its camera's
-// clock offset; the tooltip then says 補正済み).
+// The files a batch renames, in the order they are numbered: one shot a row
+// (see Shots.h: a file alone, or the files of one name and their sidecars),
+// holding one record a file (see ListedFile.h), so that tens of thousands of
+// entries fill in one step and every removal and move takes each file's
+// inode number and shooting time along with its name. The entries may be
+// moved by hand, and ordered by name or by the time each shot was taken
+// (corrected by its camera's clock offset; the tooltip then says 補正済み).
 class ConversionList : public NameList {
     Q_OBJECT
 public:
     explicit ConversionList(QWidget* parent = nullptr);
 
     // Replaces every entry at once, in the order given.
-    void setFiles(std::vector<ListedFile> files);
+    void setShots(std::vector<Shot> shots);
     void clearFiles();
-    const std::vector<ListedFile>& files() const;
+    const std::vector<Shot>& shots() const;
 
     // Changes whenever an entry comes, goes or moves. What was worked out
-    // from files() as they stood at one generation belongs to that list only.
+    // from shots() as they stood at one generation belongs to that list only.
     quint64 generation() const;
-    // Takes the records of files() at generation, their shooting times read
-    // or corrected meanwhile; a list in shooting order is put in order again
-    // by the new times. When the list changed since (another folder, an
-    // entry removed or moved) it stays as it is: false.
-    bool setTimes(quint64 generation, std::vector<ListedFile> timed);
+    // Takes the rows of shots() at generation, their shooting times read or
+    // corrected meanwhile; a list in shooting order is put in order again by
+    // the new times. When the list changed since (another folder, an entry
+    // removed or moved) it stays as it is: false.
+    bool setTimes(quint64 generation, std::vector<Shot> timed);
     // The same, and the list in shooting order by those times.
-    bool orderByTime(quint64 generation, std::vector<ListedFile> timed);
+    bool orderByTime(quint64 generation, std::vector<Shot> timed);
     void orderByName();
     // Whether the list stands in shooting order: put so, and neither moved by
     // hand, put in name order nor filled anew since.
     bool isInShootingOrder() const;
-    // Reads the time of one entry, by its name, when its tooltip is asked for
-    // before the times were read for the whole list. TimeSource::None: not
-    // now (it is asked again next time).
+    // Reads the time of one file of an entry, by its name, when the entry's
+    // tooltip is asked for before the times were read for the whole list.
+    // TimeSource::None: not now (it is asked again next time).
     void setTimeReader(std::function<ShootingTime(const QByteArray& name)> reader);
 
     // Puts the entries in order (order[k]: the row that comes k-th); the

@@ -27,6 +27,28 @@ QMessageBox::Icon qtIcon(Icon icon) {
     return QMessageBox::NoIcon;
 }
 
+// A line breaks only where the text allows it: between words, or between
+// Japanese characters. A long file name of Latin letters allows it nowhere,
+// and the box grew as wide as the name, past the screen's edge. Such a run
+// gets a zero-width space every so often, which breaks it there and shows
+// nothing.
+QString withBreaksInLongRuns(const QString& text) {
+    constexpr int kLongestRun = 40;
+    QString out;
+    out.reserve(text.size());
+    int run = 0;
+    for (const QChar c : text) {
+        const bool breaks = c.isSpace() || c.unicode() >= 0x3000;
+        run = breaks ? 0 : run + 1;
+        if (run > kLongestRun && !c.isLowSurrogate()) {
+            out += QChar(0x200B);
+            run = 1;
+        }
+        out += c;
+    }
+    return out;
+}
+
 }  // namespace
 
 MessageBoxService& MessageBoxService::real() {
@@ -70,7 +92,7 @@ Answer QtMessageBoxService::show(QWidget* owner, const Message& message) {
 void QtMessageBoxService::prepare(QMessageBox& box, const Message& message) {
     setBoxFrame(box);
     box.setWindowTitle(message.title.isEmpty() ? QStringLiteral("Tolvane") : message.title);
-    box.setText(message.text);
+    box.setText(withBreaksInLongRuns(message.text));
     box.setTextFormat(Qt::PlainText);
     box.setIcon(qtIcon(message.icon));
     switch (message.buttons) {

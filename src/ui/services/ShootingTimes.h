@@ -16,13 +16,17 @@ struct TaskProgress;
 // that takes its time, to meet the progress window and its 中止.
 class ShootingTimeService : public ReplaceableService<ShootingTimeService> {
 public:
-    virtual ShootingTime read(const QByteArray& path) = 0;
+    // readError as shootingTime's (see ShootingTime.h).
+    virtual ShootingTime read(const QByteArray& path, int* readError = nullptr) = 0;
     static ShootingTimeService& real();
 };
 
-// Reads the time of each of files that has none yet, from the folder they
-// are in (native bytes, ending in '/'), one file after another, counting
-// each in progress, and gives it its camera's offset from offsets. Stops
-// when progress is asked to.
-void readShootingTimes(std::vector<ListedFile>& files, const QByteArray& folder,
-                       const StoredClockOffsets& offsets, TaskProgress& progress);
+// Reads the time of each member of shots that has none yet, from the folder
+// they are in (native bytes, ending in '/'), one shot after another,
+// counting each in progress, and gives it its camera's offset from offsets.
+// Stops when progress is asked to, or at a read that failed for the drive's
+// sake (isDriveFailure), whose error it returns: the drive went away or is
+// failing, and every later read would only fail too, each perhaps after a
+// long wait. Otherwise returns 0.
+int readShootingTimes(std::vector<Shot>& shots, const QByteArray& folder,
+                      const StoredClockOffsets& offsets, TaskProgress& progress);

@@ -18,9 +18,6 @@ namespace {
 constexpr qsizetype kMagicSize = sizeof kFolderMessageMagic - 1;
 static_assert(kMagicSize + 4 == kFolderMessageHeaderSize);
 constexpr qsizetype kMaxMessageSize = kFolderMessageHeaderSize + kMaxFolderBytes;
-// Enough for a start and the hand-off racing each other; more clients at once
-// than this are not later starts of the program.
-constexpr int kMaxClients = 8;
 constexpr int kMinimumExchangeMs = 1000;
 
 }  // namespace
@@ -77,7 +74,7 @@ bool FolderReceiver::isListening() const {
 
 void FolderReceiver::acceptClients() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        if (clients_ >= kMaxClients) {
+        if (clients_ >= kMaxFolderClients) {
             socket->abort();
             socket->deleteLater();
             continue;

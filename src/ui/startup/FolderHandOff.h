@@ -20,6 +20,10 @@ inline constexpr int kFolderMessageHeaderSize = 12;
 // PATH_MAX: the kernel takes no longer path, so none is worth reading.
 inline constexpr int kMaxFolderBytes = 4096;
 inline constexpr char kFolderTaken = '\x06';
+// Enough for a start and the hand-off racing each other; more clients at once
+// than this are not later starts of the program, and the one past it is
+// refused at once.
+inline constexpr int kMaxFolderClients = 8;
 
 QByteArray folderMessage(const QString& folder);
 

@@ -48,6 +48,10 @@ bool LongCommands::run(const std::function<void(LongCommand&)>& command) {
     return true;
 }
 
+bool LongCommands::isWorking() const {
+    return running_ != nullptr && running_->working_;
+}
+
 bool LongCommands::isBusy() const {
     // The folder waits rather than opening under a command, a dialog or a
     // question: they are about the folder on show (a rename's confirmation
@@ -91,6 +95,8 @@ void LongCommand::runInBackground(const QString& title, int total,
                                   std::function<QString(int)> itemInHand,
                                   std::function<void(TaskProgress&)> work) {
     progress_.setDone(0);
+    working_ = true;
     ::runInBackground(
         &window_, BackgroundWork{title, total, std::move(itemInHand), std::move(work)}, progress_);
+    working_ = false;
 }

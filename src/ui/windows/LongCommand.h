@@ -28,6 +28,8 @@ public:
     // nothing run, while another command is under way.
     bool run(const std::function<void(LongCommand&)>& command);
     bool isRunning() const { return running_ != nullptr; }
+    // Whether a command's work runs off the window's thread right now.
+    bool isWorking() const;
 
     // Whether the window is held: a command, a dialog, a question or a popup
     // menu is open, or the window is not shown yet.
@@ -82,4 +84,5 @@ private:
     QWidget& window_;
     TaskProgress progress_;
     bool windowClosing_ = false;
+    bool working_ = false;
 };

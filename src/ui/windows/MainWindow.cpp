@@ -1,7 +1,9 @@
 #include "ui/windows/MainWindow.h"
 
+#include "core/common/ErrorReasons.h"
 #include "core/files/CameraClocks.h"
 #include "core/files/FileList.h"
+#include "core/rename/BatchHistory.h"
 #include "core/rename/FileSystem.h"
 #include "core/rename/NameChecks.h"
 #include "core/rename/RenameCommand.h"
@@ -81,6 +83,12 @@ protected:
 private:
     QWidget& window_;
 };
+
+Message sortFailedMessage(const QString& folder, int error) {
+    return Message(QStringLiteral("撮影日時を読み取れませんでした.") + QStringLiteral("\r\n\r\n") +
+                       displayText(folder) + QStringLiteral("\r\n") + reasonForError(error),
+                   kWarningTitle, Icon::Warning);
+}
 
 QWidget* newControl(MainControl control, QWidget* parent) {
     switch (control) {
@@ -246,6 +254,14 @@ void MainWindow::buildMenus() {
     nameOverlapsAction_->setChecked(readSwitch(Setting::NameOverlaps));
     connect(nameOverlapsAction_, &QAction::toggled, this,
             [](bool on) { writeSwitch(Setting::NameOverlaps, on); });
+    // Off unless the user turned it on: a list of shots is read differently
+    // (the sidecars too, the times of files that share a name).
+    shotsTogetherAction_ =
+        settings->addAction(QStringLiteral("同じ名前のファイルに同じ番号を付ける"));
+    shotsTogetherAction_->setCheckable(true);
+    shotsTogetherAction_->setChecked(readSwitch(Setting::ShotsTogether));
+    fileList_->setReadsSidecars(shotsTogetherAction_->isChecked());
+    connect(shotsTogetherAction_, &QAction::toggled, this, &MainWindow::onShotsTogetherToggled);
     restartEachDayAction_ = settings->addAction(QStringLiteral("日付ごとに開始番号から数え直す"));
     restartEachDayAction_->setCheckable(true);
     restartEachDayAction_->setChecked(readSwitch(Setting::RestartSerialsEachDay));
@@ -348,8 +364,36 @@ void MainWindow::reloadConversionList() {
             return;
     }
     conversionList_->setHiddenKeepingFocus(true);
-    conversionList_->setFiles(fileList_->files());
+    conversionList_->setShots(listedShots());
     conversionList_->setHiddenKeepingFocus(false);
+}
+
+std::vector<Shot> MainWindow::listedShots() const {
+    if (!shotsTogetherAction_->isChecked())
+        return oneShotEach(fileList_->files());
+    // Two cameras may write one name: the times tell them apart, and are read
+    // here, on the window's thread, for the files that share a name only. The
+    // metadata library is used from one thread at a time: while a worker
+    // reads (a folder that vanished under a sort), the files of one name stay
+    // together untold.
+    const QByteArray folder = toNative(fileList_->path()) + '/';
+    std::optional<StoredClockOffsets> offsets;
+    return formShots(fileList_->files(), fileList_->sidecars(), [&](const QByteArray& name) {
+        if (commands_->isWorking())
+            return ShootingTime{};
+        ShootingTime time = ShootingTimeService::current().read(folder + name);
+        if (!offsets)
+            offsets = StoredClockOffsets::read();
+        time.clockOffsetMsecs = offsets->msecsFor(time.camera);
+        return time;
+    });
+}
+
+void MainWindow::onShotsTogetherToggled(bool on) {
+    writeSwitch(Setting::ShotsTogether, on);
+    fileList_->setReadsSidecars(on);
+    // The rows are made anew: files of one name join or part.
+    reloadConversionList();
 }
 
 void MainWindow::onDriveChanged() {
@@ -373,28 +417,42 @@ void MainWindow::clearAll() {
     reloadConversionList();
 }
 
-bool MainWindow::readMissingTimes(LongCommand& command, std::vector<ListedFile>& files) {
-    if (std::all_of(files.begin(), files.end(),
-                    [](const ListedFile& file) { return file.time.isKnown(); }))
+bool MainWindow::readMissingTimes(LongCommand& command, std::vector<Shot>& shots) {
+    if (std::all_of(shots.begin(), shots.end(), [](const Shot& shot) {
+            return std::all_of(shot.members.begin(), shot.members.end(),
+                               [](const ListedFile& file) { return file.time.isKnown(); });
+        }))
         return true;
     // The library's set-up is not thread-safe: it is done here, before the
     // worker starts. So is the settings file's read.
     initializePhotoMetadata();
     const QByteArray folder = toNative(fileList_->path()) + '/';
     const StoredClockOffsets offsets = StoredClockOffsets::read();
+    int driveError = 0;
     command.runInBackground(
-        QStringLiteral("撮影日時の読み取り"), int(files.size()),
-        [&files](int done) { return displayName(files[size_t(done)].name); },
-        [&](TaskProgress& progress) { readShootingTimes(files, folder, offsets, progress); });
+        QStringLiteral("撮影日時の読み取り"), int(shots.size()),
+        [&shots](int done) { return displayName(shots[size_t(done)].first().name); },
+        [&](TaskProgress& progress) {
+            driveError = readShootingTimes(shots, folder, offsets, progress);
+        });
+    // The drive went away or failed: whatever the list shows of it may be
+    // gone, so it is read again (empty if the folder is gone), and the user
+    // is told why the command did not go on.
+    if (driveError != 0) {
+        if (!command.windowClosing())
+            showMessage(this, sortFailedMessage(fileList_->path(), driveError));
+        reloadConversionList();
+        return false;
+    }
     // 中止 counts even when it came with the last file.
     return !command.stopRequested();
 }
 
-std::optional<std::vector<ListedFile>> MainWindow::readListedTimes(LongCommand& command) {
-    std::vector<ListedFile> files = conversionList_->files();
-    if (!readMissingTimes(command, files))
+std::optional<std::vector<Shot>> MainWindow::readListedTimes(LongCommand& command) {
+    std::vector<Shot> shots = conversionList_->shots();
+    if (!readMissingTimes(command, shots))
         return std::nullopt;  // the list stays as it was
-    return files;
+    return shots;
 }
 
 void MainWindow::sortByShootingTime() {
@@ -402,8 +460,8 @@ void MainWindow::sortByShootingTime() {
         return;
     commands_->run([this](LongCommand& command) {
         const quint64 listed = conversionList_->generation();
-        if (std::optional<std::vector<ListedFile>> files = readListedTimes(command))
-            conversionList_->orderByTime(listed, std::move(*files));
+        if (std::optional<std::vector<Shot>> shots = readListedTimes(command))
+            conversionList_->orderByTime(listed, std::move(*shots));
     });
 }
 
@@ -412,10 +470,10 @@ void MainWindow::correctCameraClocks() {
         return;
     commands_->run([this](LongCommand& command) {
         const quint64 listed = conversionList_->generation();
-        std::optional<std::vector<ListedFile>> files = readListedTimes(command);
-        if (!files || !conversionList_->setTimes(listed, std::move(*files)))
+        std::optional<std::vector<Shot>> shots = readListedTimes(command);
+        if (!shots || !conversionList_->setTimes(listed, std::move(*shots)))
             return;
-        std::vector<ClockGroup> groups = clockGroups(conversionList_->files());
+        std::vector<ClockGroup> groups = clockGroups(conversionList_->shots());
         if (groups.empty() || !CameraClockDialog::ask(this, groups))
             return;
         std::vector<std::pair<Camera, qint64>> kept;
@@ -425,7 +483,7 @@ void MainWindow::correctCameraClocks() {
         // The offsets apply now whether or not they could be kept: the
         // program never reports that the settings file cannot be written.
         storeClockOffsets(kept);
-        std::vector<ListedFile> corrected = conversionList_->files();
+        std::vector<Shot> corrected = conversionList_->shots();
         applyClockOffsets(corrected, groups);
         conversionList_->setTimes(conversionList_->generation(), std::move(corrected));
     });
@@ -460,12 +518,13 @@ RenameRequest MainWindow::currentRequest() const {
     request.suffix = suffixEdit_->text();
     request.startNumber = startNumberEdit_->text();
     request.allowNameOverlaps = nameOverlapsAction_->isChecked();
+    request.shotsTogether = shotsTogetherAction_->isChecked();
     request.restartSerialsEachDay = restartEachDayAction_->isChecked();
     // With each name the listing's inode number, for the undo: it costs the
     // run nothing. A number the file system gives again to a file made after
     // the batch began does not fool the undo, which asks each file when it
     // was made.
-    request.files = conversionList_->files();
+    request.shots = conversionList_->shots();
     return request;
 }
 
@@ -478,11 +537,11 @@ void MainWindow::convert() {
     commands_->run([this](LongCommand& command) {
         // Times read for the names stay with the list, for its tooltips and
         // for a second 変換 after キャンセル.
-        const auto readTimes = [this, &command](std::vector<ListedFile>& files) {
+        const auto readTimes = [this, &command](std::vector<Shot>& shots) {
             const quint64 listed = conversionList_->generation();
-            if (!readMissingTimes(command, files))
+            if (!readMissingTimes(command, shots))
                 return false;
-            conversionList_->setTimes(listed, files);
+            conversionList_->setTimes(listed, shots);
             return true;
         };
         WindowRenameHost host(*this, command, *prefixEdit_, *suffixEdit_, readTimes);
@@ -494,36 +553,39 @@ void MainWindow::convert() {
 }
 
 void MainWindow::undoLastBatch() {
-    const QString journal = undoJournalPath();
-    const std::optional<BatchRecord> record = readJournal(journal);
-    if (!record) {
+    const std::optional<StoredBatch> batch = BatchHistory::standard().newest();
+    if (!batch) {
         updateUndoAction();
         return;
     }
     commands_->run([&](LongCommand& command) {
-        if (showMessage(this, undoQuestion()) != Answer::Ok)
+        const BatchRecord& record = batch->record;
+        if (showMessage(this, undoQuestion(record)) != Answer::Ok)
             return;
         UndoOutcome outcome;
-        const int total = int(record->entries.size());
+        const std::vector<int> order = entriesToBringBack(record);
         command.runInBackground(
-            QStringLiteral("元に戻す"), total,
-            [&record, total](int done) {
-                return displayName(record->entries[size_t(total - 1 - done)].newName);
+            QStringLiteral("元に戻す"), int(order.size()),
+            [&record, &order](int done) {
+                return displayName(record.entries[size_t(order[size_t(done)])].newName);
             },
-            [&](TaskProgress& progress) { outcome = undoBatch(*record, *fileSystem_, &progress); });
-        // What could not go back stays in the journal, for another undo once
-        // its names are free.
-        rewriteJournal(journal, remainingAfter(*record, outcome));
-        const std::optional<Message> report = undoReport(*record, outcome);
-        if (report && !command.windowClosing())
-            showMessage(this, *report);
+            [&](TaskProgress& progress) { outcome = undoBatch(record, *fileSystem_, &progress); });
+        // What did not go back stays in the journal, for another undo once
+        // its names are free or the undo is taken up again.
+        rewriteJournal(batch->path, remainingAfter(record, outcome));
+        if (!command.windowClosing()) {
+            if (const std::optional<Message> stop = undoStopMessage(record, outcome))
+                showMessage(this, *stop);
+            if (const std::optional<Message> report = undoReport(record, outcome))
+                showMessage(this, *report);
+        }
         reloadConversionList();
         updateUndoAction();
     });
 }
 
 void MainWindow::updateUndoAction() {
-    undoAction_->setEnabled(readJournal(undoJournalPath()).has_value());
+    undoAction_->setEnabled(BatchHistory::standard().newest().has_value());
 }
 
 void MainWindow::setFileSystem(FileSystem* fileSystem) {

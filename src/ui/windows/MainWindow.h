@@ -22,7 +22,7 @@ class QCheckBox;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-struct ListedFile;
+struct Shot;
 struct RenameRequest;
 
 // The main window: the drive and folder lists on the left with the
@@ -84,6 +84,11 @@ private:
     void onFolderChanged();
     // Fills the conversion list from the file list, read afresh.
     void reloadConversionList();
+    // The file list's files as the conversion list's rows: one shot a file,
+    // or, with 同じ名前のファイルに同じ番号を付ける on, the files of one name
+    // in one shot with their sidecars.
+    std::vector<Shot> listedShots() const;
+    void onShotsTogetherToggled(bool on);
     void clearAll();
     // Orders the conversion list by the time each file was taken, reading
     // the times off the window's thread; 中止 leaves the list as it was.
@@ -92,12 +97,13 @@ private:
     // then asks for each camera's offset; OK keeps each camera's offset in
     // the settings file and corrects the listed times by them.
     void correctCameraClocks();
-    // Reads the times that files of the open folder lack off the window's
-    // thread (with the progress window and its 中止) and corrects them by
-    // their cameras' kept offsets; false after 中止.
-    bool readMissingTimes(LongCommand& command, std::vector<ListedFile>& files);
-    // The conversion list's records with every time read so; nothing after 中止.
-    std::optional<std::vector<ListedFile>> readListedTimes(LongCommand& command);
+    // Reads the times that the files of shots (rows of the open folder)
+    // lack off the window's thread (with the progress window and its 中止)
+    // and corrects them by their cameras' kept offsets; false after 中止, or
+    // after a drive error, which it reports.
+    bool readMissingTimes(LongCommand& command, std::vector<Shot>& shots);
+    // The conversion list's rows with every time read so; nothing after 中止.
+    std::optional<std::vector<Shot>> readListedTimes(LongCommand& command);
     void sortByName();
     void onMoveToFolderToggled(bool checked);
     void onOwnNameToggled(bool checked);
@@ -125,6 +131,7 @@ private:
     QMenu* listMenu_ = nullptr;
     QAction* undoAction_ = nullptr;
     QAction* nameOverlapsAction_ = nullptr;
+    QAction* shotsTogetherAction_ = nullptr;
     QAction* restartEachDayAction_ = nullptr;
     RefusalWarning* nameRefusal_ = nullptr;
 

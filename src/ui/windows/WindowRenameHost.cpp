@@ -2,7 +2,6 @@
 
 #include "core/common/TaskProgress.h"
 #include "core/rename/Preview.h"
-#include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
 #include "ui/services/MessageBoxes.h"
 #include "ui/windows/LongCommand.h"
@@ -13,7 +12,7 @@
 
 WindowRenameHost::WindowRenameHost(QWidget& window, LongCommand& command, QLineEdit& prefix,
                                    QLineEdit& suffix,
-                                   std::function<bool(std::vector<ListedFile>&)> readTimes)
+                                   std::function<bool(std::vector<Shot>&)> readTimes)
     : window_(window),
       command_(command),
       prefix_(prefix),
@@ -28,8 +27,8 @@ void WindowRenameHost::refuse(const Refusal& refusal) {
     showMessage(&window_, refusal.message);
 }
 
-bool WindowRenameHost::completeShootingTimes(std::vector<ListedFile>& files) {
-    return readTimes_(files);
+bool WindowRenameHost::completeShootingTimes(std::vector<Shot>& shots) {
+    return readTimes_(shots);
 }
 
 bool WindowRenameHost::confirm(const Message& question, const RenamePlan& plan) {
@@ -38,17 +37,18 @@ bool WindowRenameHost::confirm(const Message& question, const RenamePlan& plan) 
     return showMessage(&window_, withPreview) == Answer::Ok;
 }
 
-RenameOutcome WindowRenameHost::run(const RenamePlan& plan, FileSystem& fs) {
+bool WindowRenameHost::goOnUnrecorded(const Message& warning) {
+    return showMessage(&window_, warning) == Answer::Ok;
+}
+
+RenameOutcome WindowRenameHost::run(const RenamePlan& plan, FileSystem& fs,
+                                    JournalWriter& journal) {
     RenameOutcome outcome;
     command_.runInBackground(
         QStringLiteral("ファイル名変更"), plan.count(),
         [&plan](int done) { return displayName(plan.entry(plan.entryInTurn(done)).toByteArray()); },
-        [&](TaskProgress& progress) { outcome = renameAll(plan, fs, &progress, journalPath()); });
+        [&](TaskProgress& progress) { outcome = renameAll(plan, fs, &progress, journal); });
     return outcome;
-}
-
-QString WindowRenameHost::journalPath() const {
-    return undoJournalPath();
 }
 
 void WindowRenameHost::report(const Message& stop) {

@@ -17,13 +17,14 @@ public:
     // readTimes: how the window reads the shooting times files lack, within
     // command; false after 中止.
     WindowRenameHost(QWidget& window, LongCommand& command, QLineEdit& prefix, QLineEdit& suffix,
-                     std::function<bool(std::vector<ListedFile>&)> readTimes);
+                     std::function<bool(std::vector<Shot>&)> readTimes);
 
     void refuse(const Refusal& refusal) override;
-    bool completeShootingTimes(std::vector<ListedFile>& files) override;
+    bool completeShootingTimes(std::vector<Shot>& shots) override;
     bool confirm(const Message& question, const RenamePlan& plan) override;
-    RenameOutcome run(const RenamePlan& plan, FileSystem& fs) override;
-    QString journalPath() const override;
+    bool goOnUnrecorded(const Message& warning) override;
+    RenameOutcome run(const RenamePlan& plan, FileSystem& fs, JournalWriter& journal) override;
+    const BatchHistory* history() const override { return &history_; }
     void report(const Message& stop) override;
 
 private:
@@ -31,5 +32,6 @@ private:
     LongCommand& command_;
     QLineEdit& prefix_;
     QLineEdit& suffix_;
-    std::function<bool(std::vector<ListedFile>&)> readTimes_;
+    std::function<bool(std::vector<Shot>&)> readTimes_;
+    BatchHistory history_ = BatchHistory::standard();
 };

@@ -1,0 +1,180 @@
+#include <QtTest>
+
+#include "core/files/Shots.h"
+
+// Shots: the listed files of one name and their sidecars, one row of the
+// list. Which files go together, which times are read for it, and the time a
+// shot is ordered by.
+
+namespace {
+
+// "10:00:01.500 B": an Exif time of 2024-05-12 from the camera of serial
+// number B (none: no camera named); "file 10:00": the file's own time;
+// empty: no time at all.
+ShootingTime timeFrom(const QString& text) {
+    ShootingTime time;
+    if (text.isEmpty())
+        return time;
+    QStringList parts = text.split(u' ');
+    time.source = TimeSource::Exif;
+    if (parts.front() == u"file") {
+        time.source = TimeSource::FileModified;
+        parts.removeFirst();
+    }
+    const QTime at = QTime::fromString(parts.front(), parts.front().contains(u'.')
+                                                          ? QStringLiteral("HH:mm:ss.zzz")
+                                                          : QStringLiteral("HH:mm:ss"));
+    time.localMsecs = QDateTime(QDate(2024, 5, 12), at, Qt::UTC).toMSecsSinceEpoch();
+    if (parts.size() > 1 && time.source == TimeSource::Exif)
+        time.camera = {"Canon", "Canon EOS R5", parts[1].toLatin1()};
+    return time;
+}
+
+std::vector<ListedFile> filesNamed(const QByteArrayList& names) {
+    std::vector<ListedFile> files;
+    for (const QByteArray& name : names)
+        files.push_back({name, 0, {}});
+    return files;
+}
+
+// "IMG_1.CR2 IMG_1.JPG | IMG_1.CR2.xmp": the members, then any sidecars.
+QStringList described(const std::vector<Shot>& shots) {
+    QStringList rows;
+    for (const Shot& shot : shots) {
+        QStringList names;
+        for (const ListedFile& file : shot.members)
+            names << QString::fromUtf8(file.name);
+        if (!shot.sidecars.empty())
+            names << QStringLiteral("|");
+        for (const ListedFile& file : shot.sidecars)
+            names << QString::fromUtf8(file.name);
+        rows << names.join(u' ');
+    }
+    return rows;
+}
+
+}  // namespace
+
+class TestShots : public QObject {
+    Q_OBJECT
+private slots:
+    void formed_data() {
+        QTest::addColumn<QByteArrayList>("listed");  // in natural order
+        QTest::addColumn<QByteArrayList>("others");  // sidecars off the list
+        QTest::addColumn<QStringList>("times");      // what the reader gives, file by file
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QByteArrayList>("read");  // the files whose times were asked for
+        const QStringList none;
+        QTest::newRow("one file a name: nothing read")
+            << QByteArrayList{"IMG_1.JPG", "IMG_2.JPG"} << QByteArrayList{} << none
+            << QStringList{"IMG_1.JPG", "IMG_2.JPG"} << QByteArrayList{};
+        QTest::newRow("raw and jpeg: one row, only they read")
+            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG", "IMG_2.JPG"} << QByteArrayList{} << none
+            << QStringList{"IMG_1.CR2 IMG_1.JPG", "IMG_2.JPG"}
+            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG"};
+        QTest::newRow("letter case of the names ignored")
+            << QByteArrayList{"IMG_1.cr2", "img_1.JPG"} << QByteArrayList{} << none
+            << QStringList{"IMG_1.cr2 img_1.JPG"} << QByteArrayList{"IMG_1.cr2", "img_1.JPG"};
+        QTest::newRow("several dots: the last one counts")
+            << QByteArrayList{"a.b.CR2", "a.b.JPG", "a.JPG"} << QByteArrayList{} << none
+            << QStringList{"a.b.CR2 a.b.JPG", "a.JPG"} << QByteArrayList{"a.b.CR2", "a.b.JPG"};
+        QTest::newRow("another name between them in natural order")
+            << QByteArrayList{"a.jpg", "a.k.jpg", "a.zip"} << QByteArrayList{} << none
+            << QStringList{"a.jpg a.zip", "a.k.jpg"} << QByteArrayList{"a.jpg", "a.zip"};
+        QTest::newRow("no extension") << QByteArrayList{"a", "a.jpg"} << QByteArrayList{} << none
+                                      << QStringList{"a a.jpg"} << QByteArrayList{"a", "a.jpg"};
+        QTest::newRow("sidecars of each form, in any case; one without its photo left out")
+            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG"}
+            << QByteArrayList{"IMG_1.CR2.xmp", "IMG_1.JPG.XMP", "img_1.THM", "IMG_1.xmp",
+                              "IMG_9.xmp", "IMG_1.MOV.xmp"}
+            << none << QStringList{"IMG_1.CR2 IMG_1.JPG | IMG_1.CR2.xmp IMG_1.JPG.XMP img_1.THM "
+                                   "IMG_1.xmp"}
+            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG"};
+        QTest::newRow("listed sidecars go with their photo, or are rows of their own")
+            << QByteArrayList{"IMG_1.JPG", "IMG_1.JPG.xmp", "X.CR2.xmp", "X.thm", "X.xmp"}
+            << QByteArrayList{} << none
+            << QStringList{"IMG_1.JPG | IMG_1.JPG.xmp", "X.CR2.xmp", "X.thm X.xmp"}
+            << QByteArrayList{"X.thm", "X.xmp"};
+        // Two bodies writing the same names into one folder.
+        QTest::newRow("times a second apart: one shot")
+            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG"} << QByteArrayList{}
+            << QStringList{"10:00:00.000", "10:00:01.000"} << QStringList{"IMG_1.CR2 IMG_1.JPG"}
+            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG"};
+        QTest::newRow("times further apart: two shots, each its own sidecar")
+            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG"}
+            << QByteArrayList{"IMG_1.JPG.xmp", "IMG_1.xmp"}
+            << QStringList{"10:00:00.000", "10:00:01.001"}
+            << QStringList{"IMG_1.CR2 | IMG_1.xmp", "IMG_1.JPG | IMG_1.JPG.xmp"}
+            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG"};
+        QTest::newRow("one moment, two cameras: two shots")
+            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG", "IMG_1.TIF"} << QByteArrayList{}
+            << QStringList{"10:00:00 A", "10:00:00 B", "10:00:00"}
+            << QStringList{"IMG_1.CR2 IMG_1.TIF", "IMG_1.JPG"}
+            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG", "IMG_1.TIF"};
+        QTest::newRow("without Exif: with the first body, which it may lead")
+            << QByteArrayList{"IMG_1.AVI", "IMG_1.CR2", "IMG_1.JPG"} << QByteArrayList{}
+            << QStringList{"file 10:00:00", "10:00:00 A", "11:00:00 B"}
+            << QStringList{"IMG_1.AVI IMG_1.CR2", "IMG_1.JPG"}
+            << QByteArrayList{"IMG_1.AVI", "IMG_1.CR2", "IMG_1.JPG"};
+        QTest::newRow("without Exif at all: one shot")
+            << QByteArrayList{"IMG_1.MOV", "IMG_1.MP4"} << QByteArrayList{}
+            << QStringList{"file 10:00:00", "file 12:00:00"} << QStringList{"IMG_1.MOV IMG_1.MP4"}
+            << QByteArrayList{"IMG_1.MOV", "IMG_1.MP4"};
+    }
+    void formed() {
+        QFETCH(QByteArrayList, listed);
+        QFETCH(QByteArrayList, others);
+        QFETCH(QStringList, times);
+        QByteArrayList read;
+        const std::vector<Shot> shots =
+            formShots(filesNamed(listed), filesNamed(others), [&](const QByteArray& name) {
+                read << name;
+                const qsizetype k = listed.indexOf(name);
+                return k >= 0 && k < times.size() ? timeFrom(times[k]) : ShootingTime{};
+            });
+        QTEST(described(shots), "rows");
+        QTEST(read, "read");
+        // What was read stays with its file.
+        for (const Shot& shot : shots) {
+            for (const ListedFile& member : shot.members) {
+                const qsizetype k = listed.indexOf(member.name);
+                if (k >= 0 && k < times.size())
+                    QCOMPARE(member.time, timeFrom(times[k]));
+            }
+        }
+    }
+
+    // The time a shot is put in shooting order by.
+    void shotTime_data() {
+        QTest::addColumn<QStringList>("times");   // its members'
+        QTest::addColumn<QList<int>>("offsets");  // their cameras' corrections, in seconds
+        QTest::addColumn<int>("member");          // whose time it is; -1: none known
+        QTest::newRow("the earliest Exif time")
+            << QStringList{"10:00:01", "10:00:00.500"} << QList<int>{0, 0} << 1;
+        QTest::newRow("an Exif time before an earlier file time")
+            << QStringList{"file 09:00:00", "10:00:00"} << QList<int>{0, 0} << 1;
+        QTest::newRow("no Exif: the earliest file time")
+            << QStringList{"file 09:00:00", "file 08:00:00"} << QList<int>{0, 0} << 1;
+        QTest::newRow("corrected times compared")
+            << QStringList{"10:00:00", "10:30:00"} << QList<int>{3600, 0} << 1;
+        QTest::newRow("none known") << QStringList{"", ""} << QList<int>{0, 0} << -1;
+    }
+    void shotTime() {
+        QFETCH(QStringList, times);
+        QFETCH(QList<int>, offsets);
+        QFETCH(int, member);
+        Shot shot;
+        for (qsizetype k = 0; k < times.size(); ++k) {
+            ListedFile file{"f." + QByteArray::number(k), 0, timeFrom(times[k])};
+            file.time.clockOffsetMsecs = offsets[k] * qint64(1000);
+            shot.members.push_back(file);
+        }
+        const ShootingTime& time = ::shotTime(shot);
+        QCOMPARE(time.isKnown(), member >= 0);
+        if (member >= 0)
+            QCOMPARE(time, shot.members[size_t(member)].time);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestShots)
+#include "test_shots.moc"
