@@ -46,19 +46,21 @@ void BatchNaming::followTime(qint64 localMsecs) {
     if (second == writtenSecond_)
         return;
     writtenSecond_ = second;
-    if (dayOf(localMsecs) != clock_.day) {
+    const qint64 secondOfDay = second - clock_.day * 24 * 60 * 60;
+    if (secondOfDay < 0 || secondOfDay >= 24 * 60 * 60) {
         clock_ = wallClock(localMsecs);
         writeTexts();
-    } else {
-        const int secondOfDay = int(second - clock_.day * 24 * 60 * 60);
-        NameText::writeTimesOfDay(writtenPrefix_.data(), prefixTimesAt_, secondOfDay);
-        NameText::writeTimesOfDay(writtenSuffix_.data(), suffixTimesAt_, secondOfDay);
+        return;
     }
+    if (!prefixTimesAt_.empty())
+        NameText::writeTimesOfDay(writtenPrefix_.data(), prefixTimesAt_, int(secondOfDay));
+    if (!suffixTimesAt_.empty())
+        NameText::writeTimesOfDay(writtenSuffix_.data(), suffixTimesAt_, int(secondOfDay));
 }
 
-int BatchNaming::nextSerial(const ShootingTime& time) {
+int BatchNaming::nextSerial(qint64 localMsecs) {
     if (restartEachDay_) {
-        const qint64 day = dayOf(time.correctedMsecs());
+        const qint64 day = dayOf(localMsecs);
         if (day != previousDay_)
             next_ = start_;
         previousDay_ = day;
@@ -66,14 +68,14 @@ int BatchNaming::nextSerial(const ShootingTime& time) {
     return next_++;
 }
 
-void BatchNaming::appendStem(QByteArray& out, QByteArrayView ownStem, const ShootingTime& time,
-                             int serial, int width) {
+void BatchNaming::appendStem(QByteArray& out, QByteArrayView ownStem, qint64 localMsecs, int serial,
+                             int width) {
     if (ownName_) {
         appendOwnStemWithSerial(out, ownStem, serial, width);
         return;
     }
     if (usesTimes_)
-        followTime(time.correctedMsecs());
+        followTime(localMsecs);
     out += writtenPrefix_;
     appendSerial(out, serial, width);
     out += writtenSuffix_;

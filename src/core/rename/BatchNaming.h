@@ -26,14 +26,16 @@ public:
     // prefix or suffix (own name + serial has neither).
     bool usesTimes() const { return usesTimes_; }
 
-    // The serial of the next row in list order, taken at time: one after the
-    // row before, or start again where the serials start again each day, the
-    // names show the day and this row's day is not the row's before it.
-    int nextSerial(const ShootingTime& time);
+    // The serial of the next row in list order, taken at localMsecs (its
+    // corrected shooting time, see core/files/ListedFile.h; any value where
+    // the names show no time): one after the row before, or start again
+    // where the serials start again each day, the names show the day and
+    // this row's day is not the row's before it.
+    int nextSerial(qint64 localMsecs);
 
-    // Appends the new stem of a row taken at time, whose first file's stem is
-    // ownStem: what each file of the row takes in place of its own stem.
-    void appendStem(QByteArray& out, QByteArrayView ownStem, const ShootingTime& time, int serial,
+    // Appends the new stem of a row taken at localMsecs, whose first file's
+    // stem is ownStem: what each file of the row takes in place of its own.
+    void appendStem(QByteArray& out, QByteArrayView ownStem, qint64 localMsecs, int serial,
                     int width);
     // The bytes a new stem adds to an entry's name at most, for reserving room.
     qsizetype addedSize(int width) const;

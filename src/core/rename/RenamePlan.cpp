@@ -62,7 +62,26 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
     plan.files_.reserve(entries);
     if (!oneFileARow)
         plan.rowEnds_.reserve(size_t(rows));
+    // The time each row's name shows, where names show one: its shot's (see
+    // shotTime), corrected.
+    const bool showsTimes = namesShowShootingTimes(request);
+    std::vector<qint64> rowTimes;
+    int untimed = -1;  // the first entry of the first row without any time
+    if (showsTimes)
+        rowTimes.reserve(size_t(rows));
     for (const Shot& shot : request.shots) {
+        if (showsTimes && !shot.members.empty()) {
+            const ShootingTime& time = shotTime(shot);
+            const int first = int(plan.files_.size());
+            if (!time.isKnown() && untimed < 0)
+                untimed = first;
+            // That may be the day the file was copied rather than taken.
+            if (time.source == TimeSource::FileModified) {
+                plan.fileTimes_.resize(entries);
+                std::fill_n(plan.fileTimes_.begin() + first, shot.fileCount(), true);
+            }
+            rowTimes.push_back(time.correctedMsecs());
+        }
         for (const ListedFile& file : shot.members)
             plan.files_.push_back({file.name, file.inode});
         for (const ListedFile& file : shot.sidecars)
@@ -77,28 +96,14 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
         plan.refusal_ = PlanRefusal{StopReason::BadStartNumber};
         return plan;
     }
-    BatchNaming naming(request, *start);
-    // The time each row's name shows: its shot's (see shotTime).
-    std::vector<const ShootingTime*> rowTimes;
-    if (naming.usesTimes()) {
-        rowTimes.reserve(size_t(rows));
-        int first = 0;
-        for (const Shot& shot : request.shots) {
-            if (shot.members.empty())
-                continue;
-            const ShootingTime& time = shotTime(shot);
-            // Without its time a name would show a day that means nothing.
-            if (!time.isKnown()) {
-                plan.refusal_ = PlanRefusal{StopReason::NoShootingTime, first};
-                return plan;
-            }
-            rowTimes.push_back(&time);
-            first += shot.fileCount();
-        }
+    // Without its time a name would show a day that means nothing.
+    if (untimed >= 0) {
+        plan.refusal_ = PlanRefusal{StopReason::NoShootingTime, untimed};
+        return plan;
     }
-    const ShootingTime noTime;
-    const auto rowTime = [&](int row) -> const ShootingTime& {
-        return rowTimes.empty() ? noTime : *rowTimes[size_t(row)];
+    BatchNaming naming(request, *start);
+    const auto rowTime = [&rowTimes](int row) {
+        return rowTimes.empty() ? 0 : rowTimes[size_t(row)];
     };
     std::vector<int> serials(static_cast<size_t>(rows));
     int largest = *start;
@@ -134,10 +139,6 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
         const qsizetype stemBegin = plan.newNames_.size();
         naming.appendStem(plan.newNames_, first.first(stem), rowTime(row), serials[size_t(row)],
                           width);
-        if (rowTime(row).source == TimeSource::FileModified) {
-            plan.fileTimes_.resize(size_t(count));
-            std::fill(plan.fileTimes_.begin() + k, plan.fileTimes_.begin() + end, true);
-        }
         if (end - k > 1)
             newStem = QByteArrayView(plan.newNames_).sliced(stemBegin).toByteArray();
         for (; k < end; ++k) {
