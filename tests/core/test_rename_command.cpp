@@ -2,6 +2,7 @@
 
 #include "core/rename/NameChecks.h"
 #include "core/rename/RenameCommand.h"
+#include "core/rename/RenameTexts.h"
 
 #include "TestFiles.h"
 

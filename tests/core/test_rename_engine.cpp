@@ -10,6 +10,7 @@
 #include "core/rename/RenameCommand.h"
 #include "core/rename/RenameEngine.h"
 #include "core/rename/RenameFallback.h"
+#include "core/rename/RenameTexts.h"
 #include "core/rename/Undo.h"
 #include "core/text/NativeName.h"
 

@@ -16,6 +16,7 @@
 #include "core/rename/BatchHistory.h"
 #include "core/rename/BatchJournal.h"
 #include "core/rename/RenameCommand.h"
+#include "core/rename/RenameTexts.h"
 #include "core/rename/Undo.h"
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"

@@ -10,6 +10,7 @@
 #include "Inventory.h"
 #include "WindowDriver.h"
 #include "core/rename/RenameCommand.h"
+#include "core/rename/RenameTexts.h"
 #include "core/text/NativeName.h"
 
 // Text that reaches the three boxes by pasting, past the key filter: the

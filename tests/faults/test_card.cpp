@@ -21,6 +21,7 @@
 #include "core/rename/BatchHistory.h"
 #include "core/rename/Preview.h"
 #include "core/rename/RenameEngine.h"
+#include "core/rename/RenameTexts.h"
 #include "core/rename/Undo.h"
 
 // Renames on camera cards: exFAT and FAT32 images mounted through FUSE by the

@@ -408,10 +408,12 @@ private slots:
         SlowFileSystem slow;
         w.setFileSystem(&slow);
         QString count;
+        QString title;
         whenModalAppears(
             [&](QWidget* modal) {
                 auto* progress = qobject_cast<ProgressWindow*>(modal);
                 QVERIFY(progress);
+                title = progress->windowTitle();
                 auto* bar = progress->findChild<QProgressBar*>(QStringLiteral("progressCount"));
                 QVERIFY(bar);
                 QTRY_VERIFY_WITH_TIMEOUT(bar->value() >= 60, 20000);
@@ -421,6 +423,7 @@ private slots:
             20000);
         boxes.shown.clear();
         d.menuItem(QStringLiteral("変換を元に戻す"))->trigger();
+        QCOMPARE(title, QStringLiteral("元に戻す"));
         QVERIFY2(count.endsWith(QStringLiteral(" / 249")), qPrintable(count));
         QCOMPARE(boxes.shown.size(), 2);
         QVERIFY(boxes.shown[0].message.text.contains(QStringLiteral(" の 249 個のファイル（")));

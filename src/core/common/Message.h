@@ -38,3 +38,8 @@ struct Message {
 
 // The title of the program's warnings.
 inline const QString kWarningTitle = QStringLiteral("注意");
+
+// A message's paragraphs and lines are parted the way the boxes have always
+// parted them: by CR LF.
+inline const QString kParagraph = QStringLiteral("\r\n\r\n");
+inline const QString kLine = QStringLiteral("\r\n");

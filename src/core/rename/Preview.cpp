@@ -4,6 +4,7 @@
 #include "core/files/FileListing.h"
 #include "core/files/Shots.h"
 #include "core/rename/NameKeys.h"
+#include "core/rename/RenameTexts.h"
 #include "core/text/NativeName.h"
 #include "core/text/NaturalOrder.h"
 
@@ -14,16 +15,13 @@
 namespace {
 
 const QString kArrow = QStringLiteral(" → ");
-const QString kTakenMark = QStringLiteral("  ← 同じ名前が存在しています");
-// The file's own time may be the day it was copied, not the day it was taken.
-const QString kFileTimeMark = QStringLiteral("（ファイルの日時）");
 
 void appendLine(QString& text, const RenamePlan& plan, int k) {
     text += displayName(plan.entry(k).toByteArray());
     text += kArrow;
     text += displayName(plan.newName(k).toByteArray());
     if (plan.showsFileTime(k))
-        text += kFileTimeMark;
+        text += kPreviewFileTimeMark;
 }
 
 }  // namespace
@@ -96,16 +94,11 @@ QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken,
     // moves, wherever its line is.
     const int unfit = plan.refusal() ? plan.refusal()->at : -1;
     if (unfit >= 0) {
-        text += QStringLiteral("使えない名前があるため、ファイルは変換しません: ");
+        text += kPreviewUnfitHeading;
         appendLine(text, plan, unfit);
         text += QStringLiteral("\n\n");
     } else if (!taken.empty()) {
-        text += taken.front().byBatchFile
-                    ? QStringLiteral(
-                          "変換するファイルの中に同じ名前のものがあるため、次の行で変換が止まり"
-                          "ます (設定の「変換するファイル同士の名前の重なりを許す」を選ぶと、"
-                          "この行で止まらずに変換できます): ")
-                    : QStringLiteral("同じ名前のファイルがあるため、次の行で変換が止まります: ");
+        text += taken.front().byBatchFile ? kPreviewTakenByBatchHeading : kPreviewTakenHeading;
         appendLine(text, plan, taken.front().entry);
         text += QStringLiteral("\n\n");
     }
@@ -117,11 +110,13 @@ QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken,
         if (k == unfit)
             text += QStringLiteral("  ← ") + reasonForError(plan.refusal()->error);
         if (marked[size_t(k)])
-            text += kTakenMark;
+            text += kPreviewTakenMark;
         text += u'\n';
     }
     if (!sidecarsLeft.empty()) {
-        text += QStringLiteral("\n同じ名前の写真がリストにないため、次のファイルはそのままです:\n");
+        text += u'\n';
+        text += kPreviewSidecarsHeading;
+        text += u'\n';
         for (const QByteArray& name : sidecarsLeft) {
             text += displayName(name);
             text += u'\n';

@@ -60,16 +60,3 @@ public:
 // times were read, or not confirmed).
 std::optional<RenameOutcome> runRenameCommand(const RenameRequest& request, FileSystem& fs,
                                               RenameCommandHost& host);
-
-// The boxes the command shows.
-Message emptyListMessage();
-Message nameRefusalMessage();
-Message badStartNumberMessage();
-Message serialOverflowMessage();
-// The one-line description of the coming names.
-QString newNamesDescription(const RenameRequest& request);
-Message confirmationMessage(const RenameRequest& request);
-// The warning before a batch that cannot be recorded for its undo.
-Message unrecordedWarning();
-// The report of a run that stopped; nothing when it went through.
-std::optional<Message> stopMessage(const RenamePlan& plan, const RenameOutcome& outcome);

@@ -1,11 +1,9 @@
 #include "core/rename/Undo.h"
 
-#include "core/common/ErrorReasons.h"
 #include "core/files/FileListing.h"
 #include "core/text/NativeName.h"
 
-#include <QDateTime>
-#include <QStringList>
+#include <QHashFunctions>  // std::hash of a QByteArray
 
 #include <algorithm>
 #include <cerrno>
@@ -13,11 +11,6 @@
 #include <unordered_map>
 
 namespace {
-
-const QString kParagraph = QStringLiteral("\r\n\r\n");
-const QString kLine = QStringLiteral("\r\n");
-// The report names this many files, and counts the rest.
-constexpr int kNamedInReport = 20;
 
 bool holds(FileSystem& fs, const QByteArray& path, const FileIdentity& id,
            const BatchRecord& record) {
@@ -143,80 +136,4 @@ BatchRecord remainingAfter(const BatchRecord& record, const UndoOutcome& outcome
     if (record.renamed)
         left.renamed = int(left.entries.size());
     return left;
-}
-
-Message undoQuestion(const BatchRecord& record) {
-    QByteArray folder = record.sourceFolder;
-    if (folder.size() > 1 && folder.endsWith('/'))
-        folder.chop(1);
-    const QDateTime ran = QDateTime::fromMSecsSinceEpoch(record.startedNs / 1000000);
-    const QString batch = displayText(fromNative(folder)) + QStringLiteral(" の ") +
-                          QString::number(entriesToBringBack(record).size()) +
-                          QStringLiteral(" 個のファイル（") +
-                          ran.toString(QStringLiteral("yyyy/MM/dd HH:mm")) + QStringLiteral("）");
-    Message question(QStringLiteral("直前の変換を元に戻します.") + kLine + batch + kParagraph +
-                         QStringLiteral("実行してもいいですか？"),
-                     QStringLiteral("元に戻す"), Icon::Question, Buttons::OkCancel);
-    question.cancelIsDefault = true;
-    return question;
-}
-
-std::optional<Message> undoStopMessage(const BatchRecord& record, const UndoOutcome& outcome) {
-    if (!outcome.cancelled)
-        return std::nullopt;
-    const std::vector<int> order = entriesToBringBack(record);
-    size_t next = 0;
-    while (next < order.size() &&
-           outcome.entries[size_t(order[next])].result != UndoResult::NotReached)
-        ++next;
-    if (next == order.size())
-        return std::nullopt;
-    // The undo goes from the last entry back: the one it would have taken
-    // next, and every one before it in the list, still carry their new names.
-    const QString notBack = next == 0 ? QStringLiteral("ファイルは元に戻していません.")
-                                      : displayName(record.entries[size_t(order[next])].newName) +
-                                            QStringLiteral(" 以前のファイルは元に戻していません.");
-    return Message(QStringLiteral("元に戻すのを中止しました.") + kParagraph + notBack + kLine +
-                       QStringLiteral("残りは、もう一度「変換を元に戻す」を選ぶと元に戻せます."),
-                   kWarningTitle, Icon::Warning);
-}
-
-std::optional<Message> undoReport(const BatchRecord& record, const UndoOutcome& outcome) {
-    QStringList lines;
-    int left = 0;
-    for (size_t k = 0; k < record.entries.size(); ++k) {
-        const EntryUndo& done = outcome.entries[k];
-        if (!done.isLeft() || done.result == UndoResult::NotReached)
-            continue;
-        ++left;
-        if (left > kNamedInReport)
-            continue;
-        const JournalEntry& entry = record.entries[k];
-        QString why;
-        switch (done.result) {
-            case UndoResult::OldNameTaken:
-                why = QStringLiteral("元の名前のファイルがすでにあります");
-                break;
-            case UndoResult::Missing:
-                why = QStringLiteral("ファイルが見つかりません (移動または削除されました)");
-                break;
-            case UndoResult::Replaced:
-                why = QStringLiteral("別のファイルがこの名前になっています");
-                break;
-            default:
-                why = reasonForError(done.error);
-                break;
-        }
-        lines << displayName(entry.newName) + QStringLiteral(" → ") + displayName(entry.oldName) +
-                     QStringLiteral(" : ") + why;
-    }
-    if (left == 0)
-        return std::nullopt;
-    if (left > kNamedInReport)
-        lines << QStringLiteral("ほか %1 個").arg(left - kNamedInReport);
-    return Message(
-        QStringLiteral("元に戻せなかったファイルがあります.") + kParagraph +
-            lines.join(QStringLiteral("\r\n")) + kParagraph +
-            QStringLiteral("名前を空けてから、もう一度「変換を元に戻す」を選んでください."),
-        kWarningTitle, Icon::Warning);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/common/Message.h"
 #include "core/common/TaskProgress.h"
 #include "core/rename/BatchJournal.h"
 
@@ -51,11 +50,3 @@ UndoOutcome undoBatch(const BatchRecord& record, FileSystem& fs, TaskProgress* p
 // What the journal keeps after an undo: the entries still left, so that the
 // user can free their names and undo again; nothing when all went back.
 BatchRecord remainingAfter(const BatchRecord& record, const UndoOutcome& outcome);
-
-// The question before the undo of record's batch, which it names by its
-// folder, the number of files to bring back and when it ran; the report of
-// files left as they are; and, for an undo stopped on request (中止), where
-// it stopped.
-Message undoQuestion(const BatchRecord& record);
-std::optional<Message> undoReport(const BatchRecord& record, const UndoOutcome& outcome);
-std::optional<Message> undoStopMessage(const BatchRecord& record, const UndoOutcome& outcome);

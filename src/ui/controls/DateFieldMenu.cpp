@@ -8,6 +8,8 @@
 
 namespace {
 
+const QString kInsertMenuTitle = QStringLiteral("撮影日時を挿入");
+
 // Each field's item names the form and shows it on a day.
 QString caption(DateField field) {
     switch (field) {
@@ -35,7 +37,7 @@ bool DateFieldMenu::eventFilter(QObject* watched, QEvent* event) {
     QMenu* menu = box_->createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addSeparator();
-    QMenu* fields = menu->addMenu(QStringLiteral("撮影日時を挿入"));
+    QMenu* fields = menu->addMenu(kInsertMenuTitle);
     const qsizetype kept = box_->text().size() - box_->selectedText().size();
     for (const DateField field : kDateFields) {
         const QString text = dateFieldText(field).toString();

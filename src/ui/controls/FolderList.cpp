@@ -20,6 +20,25 @@
 
 namespace {
 
+// ---- what the list says ----------------------------------------------------
+
+// The box when a folder cannot be opened; error is an errno.
+Message openFailedMessage(const QString& folder, int error) {
+    return Message{displayText(folder) + QStringLiteral(" を開けませんでした.") + kParagraph +
+                       reasonForError(error),
+                   kWarningTitle, Icon::Warning};
+}
+
+// What a screen reader says of an entry's depth, of the open folder (what
+// the bold type tells the eye), and when a folder has opened.
+QString levelDescription(int level) {
+    return QStringLiteral("レベル %1").arg(level);
+}
+const QString kOpenFolderMark = QStringLiteral("（開いているフォルダー）");
+const QString kOpenedAnnouncement = QStringLiteral(" を開きました");
+
+// ----------------------------------------------------------------------------
+
 constexpr int kPathRole = Qt::UserRole;
 
 // Pixels a level steps in. Past the first few levels it steps in less when
@@ -226,9 +245,7 @@ void FolderList::openItem(QTreeWidgetItem* item) {
         case FolderAccess::Failed:
             break;
     }
-    showMessage(window(), Message{displayText(folder) + QStringLiteral(" を開けませんでした.") +
-                                      QStringLiteral("\r\n\r\n") + reasonForError(error),
-                                  kWarningTitle, Icon::Warning});
+    showMessage(window(), openFailedMessage(folder, error));
 }
 
 void FolderList::onWatchedFolderChanged() {
@@ -283,7 +300,7 @@ void FolderList::rebuild() {
         item->setData(0, Qt::FontRole, QVariant());
         item->setData(0, Qt::AccessibleTextRole, QVariant());
         // Orca 43 learns an entry's depth from nothing Qt 6.4 gives it.
-        item->setData(0, Qt::AccessibleDescriptionRole, QStringLiteral("レベル %1").arg(level));
+        item->setData(0, Qt::AccessibleDescriptionRole, levelDescription(level));
     };
 
     setUpdatesEnabled(false);
@@ -328,8 +345,7 @@ void FolderList::rebuild() {
         bold.setBold(true);
         open->setFont(0, bold);
         // What the bold type tells the eye.
-        open->setData(0, Qt::AccessibleTextRole,
-                      open->text(0) + QStringLiteral("（開いているフォルダー）"));
+        open->setData(0, Qt::AccessibleTextRole, open->text(0) + kOpenFolderMark);
         // The open folder is the selected one, and current where the list
         // has the focus; otherwise where the keyboard starts when it comes.
         const QModelIndex openIndex = indexFromItem(open);
@@ -370,7 +386,7 @@ void FolderList::announceOpenFolder() {
     if (!openEntry_ || openAnnounced_)
         return;
     openAnnounced_ = true;
-    announce(this, openEntry_->text(0) + QStringLiteral(" を開きました"));
+    announce(this, openEntry_->text(0) + kOpenedAnnouncement);
 }
 
 void FolderList::fitIndentation() {

@@ -3,6 +3,7 @@
 #include "core/settings/InstallLayout.h"
 #include "ui/services/DesktopOpen.h"
 #include "ui/services/MessageBoxes.h"
+#include "ui/windows/MainWindowTexts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,5 +27,5 @@ QString programVersion() {
 }
 
 void showVersion(QWidget* owner) {
-    showMessage(owner, Message{QStringLiteral("バージョン　") + programVersion()});
+    showMessage(owner, versionMessage(programVersion()));
 }

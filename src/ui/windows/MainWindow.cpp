@@ -1,12 +1,12 @@
 #include "ui/windows/MainWindow.h"
 
-#include "core/common/ErrorReasons.h"
 #include "core/files/CameraClocks.h"
 #include "core/files/FileList.h"
 #include "core/rename/BatchHistory.h"
 #include "core/rename/FileSystem.h"
 #include "core/rename/NameChecks.h"
 #include "core/rename/RenameCommand.h"
+#include "core/rename/RenameTexts.h"
 #include "core/rename/Undo.h"
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
@@ -29,6 +29,7 @@
 #include "ui/windows/HelpCommands.h"
 #include "ui/windows/LongCommand.h"
 #include "ui/windows/MainWindowLayout.h"
+#include "ui/windows/MainWindowTexts.h"
 #include "ui/windows/WindowRenameHost.h"
 #include "ui/windows/WindowStyle.h"
 
@@ -83,12 +84,6 @@ protected:
 private:
     QWidget& window_;
 };
-
-Message sortFailedMessage(const QString& folder, int error) {
-    return Message(QStringLiteral("撮影日時を読み取れませんでした.") + QStringLiteral("\r\n\r\n") +
-                       displayText(folder) + QStringLiteral("\r\n") + reasonForError(error),
-                   kWarningTitle, Icon::Warning);
-}
 
 QWidget* newControl(MainControl control, QWidget* parent) {
     switch (control) {
@@ -211,7 +206,7 @@ void MainWindow::buildControls() {
     // A screen reader has already echoed the refused key: it must hear that
     // the box did not take it.
     startNumberFilter->setOnRefused(
-        [this] { announce(startNumberEdit_, QStringLiteral("数字のみ入力できます")); });
+        [this] { announce(startNumberEdit_, kDigitsOnlyAnnouncement); });
     startNumberEdit_->setValidator(startNumberFilter);
 
     // Enter on a focused button presses that button; elsewhere it presses
@@ -243,26 +238,24 @@ void MainWindow::buildControls() {
 }
 
 void MainWindow::buildMenus() {
-    QMenu* settings = menuBar()->addMenu(QStringLiteral("設定"));
-    connect(settings->addAction(QStringLiteral("拡張子...")), &QAction::triggered, this,
+    QMenu* settings = menuBar()->addMenu(kSettingsMenuTitle);
+    connect(settings->addAction(kExtensionsItem), &QAction::triggered, this,
             &MainWindow::editExtensions);
     // Off unless the user turned it on: renumbering a series in place moves
     // files in an order other than the list's, through spare names.
-    nameOverlapsAction_ =
-        settings->addAction(QStringLiteral("変換するファイル同士の名前の重なりを許す"));
+    nameOverlapsAction_ = settings->addAction(kNameOverlapsItem);
     nameOverlapsAction_->setCheckable(true);
     nameOverlapsAction_->setChecked(readSwitch(Setting::NameOverlaps));
     connect(nameOverlapsAction_, &QAction::toggled, this,
             [](bool on) { writeSwitch(Setting::NameOverlaps, on); });
     // Off unless the user turned it on: a list of shots is read differently
     // (the sidecars too, the times of files that share a name).
-    shotsTogetherAction_ =
-        settings->addAction(QStringLiteral("同じ名前のファイルに同じ番号を付ける"));
+    shotsTogetherAction_ = settings->addAction(kShotsTogetherItem);
     shotsTogetherAction_->setCheckable(true);
     shotsTogetherAction_->setChecked(readSwitch(Setting::ShotsTogether));
     fileList_->setReadsSidecars(shotsTogetherAction_->isChecked());
     connect(shotsTogetherAction_, &QAction::toggled, this, &MainWindow::onShotsTogetherToggled);
-    restartEachDayAction_ = settings->addAction(QStringLiteral("日付ごとに開始番号から数え直す"));
+    restartEachDayAction_ = settings->addAction(kRestartEachDayItem);
     restartEachDayAction_->setCheckable(true);
     restartEachDayAction_->setChecked(readSwitch(Setting::RestartSerialsEachDay));
     connect(restartEachDayAction_, &QAction::toggled, this,
@@ -270,16 +263,16 @@ void MainWindow::buildMenus() {
     settings->addSeparator();
     // Ctrl+Z in a text box still undoes the typing there: the box takes the
     // key before the window's shortcut does.
-    undoAction_ = settings->addAction(QStringLiteral("変換を元に戻す"));
+    undoAction_ = settings->addAction(kUndoItem);
     undoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     connect(undoAction_, &QAction::triggered, this, &MainWindow::undoLastBatch);
     updateUndoAction();
-    QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ"));
-    connect(help->addAction(QStringLiteral("使い方...")), &QAction::triggered, this,
+    QMenu* help = menuBar()->addMenu(kHelpMenuTitle);
+    connect(help->addAction(kUsageItem), &QAction::triggered, this,
             [this] { openUsageDocument(this); });
-    connect(help->addAction(QStringLiteral("ホームページ...")), &QAction::triggered, this,
+    connect(help->addAction(kHomePageItem), &QAction::triggered, this,
             [this] { openHomePage(this); });
-    connect(help->addAction(QStringLiteral("バージョン情報...")), &QAction::triggered, this,
+    connect(help->addAction(kVersionItem), &QAction::triggered, this,
             [this] { showVersion(this); });
     // F10 opens the first menu from every control, as on the desktop. An
     // input method that is composing in a text box takes the key first.
@@ -290,9 +283,9 @@ void MainWindow::buildMenus() {
             [this, settings] { menuBar()->setActiveAction(settings->menuAction()); });
 
     // The conversion list's context menu; never on the menu bar.
-    listMenu_ = new QMenu(QStringLiteral("設定"), this);
+    listMenu_ = new QMenu(kSettingsMenuTitle, this);
     listMenu_->setObjectName(QStringLiteral("listMenu"));
-    QAction* removeAction = listMenu_->addAction(QStringLiteral("リストから削除"));
+    QAction* removeAction = listMenu_->addAction(kRemoveFromListItem);
     connect(removeAction, &QAction::triggered, conversionList_,
             &ConversionList::removeSelectedRows);
     // Opened on the empty space below the entries, or on an empty list, the
@@ -301,13 +294,13 @@ void MainWindow::buildMenus() {
         removeAction->setEnabled(conversionList_->selectionModel()->hasSelection());
     });
     listMenu_->addSeparator();
-    connect(listMenu_->addAction(QStringLiteral("撮影日時順に並べる")), &QAction::triggered, this,
+    connect(listMenu_->addAction(kOrderByTimeItem), &QAction::triggered, this,
             &MainWindow::sortByShootingTime);
-    connect(listMenu_->addAction(QStringLiteral("名前順に並べる")), &QAction::triggered, this,
+    connect(listMenu_->addAction(kOrderByNameItem), &QAction::triggered, this,
             &MainWindow::sortByName);
     listMenu_->addSeparator();
-    connect(listMenu_->addAction(QStringLiteral("カメラの時計を補正...")), &QAction::triggered,
-            this, &MainWindow::correctCameraClocks);
+    connect(listMenu_->addAction(kCorrectClocksItem), &QAction::triggered, this,
+            &MainWindow::correctCameraClocks);
 }
 
 void MainWindow::connectHandlers() {
@@ -430,7 +423,7 @@ bool MainWindow::readMissingTimes(LongCommand& command, std::vector<Shot>& shots
     const StoredClockOffsets offsets = StoredClockOffsets::read();
     int driveError = 0;
     command.runInBackground(
-        QStringLiteral("撮影日時の読み取り"), int(shots.size()),
+        kReadTimesTitle, int(shots.size()),
         [&shots](int done) { return displayName(shots[size_t(done)].first().name); },
         [&](TaskProgress& progress) {
             driveError = readShootingTimes(shots, folder, offsets, progress);
@@ -565,7 +558,7 @@ void MainWindow::undoLastBatch() {
         UndoOutcome outcome;
         const std::vector<int> order = entriesToBringBack(record);
         command.runInBackground(
-            QStringLiteral("元に戻す"), int(order.size()),
+            kUndoTitle, int(order.size()),
             [&record, &order](int done) {
                 return displayName(record.entries[size_t(order[size_t(done)])].newName);
             },

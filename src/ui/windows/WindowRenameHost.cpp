@@ -2,6 +2,7 @@
 
 #include "core/common/TaskProgress.h"
 #include "core/rename/Preview.h"
+#include "core/rename/RenameTexts.h"
 #include "core/text/NativeName.h"
 #include "ui/services/MessageBoxes.h"
 #include "ui/windows/LongCommand.h"
@@ -45,7 +46,7 @@ RenameOutcome WindowRenameHost::run(const RenamePlan& plan, FileSystem& fs,
                                     JournalWriter& journal) {
     RenameOutcome outcome;
     command_.runInBackground(
-        QStringLiteral("ファイル名変更"), plan.count(),
+        kRenameTitle, plan.count(),
         [&plan](int done) { return displayName(plan.entry(plan.entryInTurn(done)).toByteArray()); },
         [&](TaskProgress& progress) { outcome = renameAll(plan, fs, &progress, journal); });
     return outcome;
