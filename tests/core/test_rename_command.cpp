@@ -100,8 +100,6 @@ private slots:
         QTest::newRow("full-width brackets: no field, plain text") << "＜年月日＞" << 0;
         QTest::newRow("field not closed") << "<年月日" << 1;
         QTest::newRow("field closed twice") << "<年月日>>" << 1;
-        QTest::newRow("field opened twice") << "<<年月日>" << 1;
-        QTest::newRow("no such field") << "<年月>" << 1;
         QTest::newRow("after a field, a bracket") << "<時分秒><" << 1;
     }
     void nameTexts() {
