@@ -26,6 +26,7 @@ int usage() {
         "       tolvane-bench rename [--overlaps] [--reverse] DIR PATTERNS START [PREFIX "
         "[SUFFIX]]\n"
         "       tolvane-bench reload [--shots] DIR PATTERNS\n"
+        "       tolvane-bench names [COUNT [ROUNDS]]\n"
         "       tolvane-bench suite [--quick] [--verbose] [--disk FOLDER | --card FOLDER]\n",
         stderr);
     return 2;
@@ -146,6 +147,13 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "reload") == 0 && (argc == 4 || shots))
         return reloadCommand(argv[0], argv[argc - 2], argv[argc - 1], shots);
+    if (std::strcmp(command, "names") == 0 && argc <= 4) {
+        const int count = argc > 2 ? std::atoi(argv[2]) : 32767;
+        const int rounds = argc > 3 ? std::atoi(argv[3]) : 41;
+        if (count < 1 || rounds < 2)
+            return usage();
+        return runNamesBench(count, rounds);
+    }
     if (std::strcmp(command, "suite") == 0) {
         SuiteOptions options;
         for (int k = 2; k < argc; ++k) {

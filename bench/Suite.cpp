@@ -25,6 +25,7 @@
 #include "Processes.h"
 #include "core/files/FileList.h"
 #include "core/rename/FileSystem.h"
+#include "core/rename/RenamePlan.h"
 #include "plain.h"
 
 namespace {
@@ -234,6 +235,7 @@ struct Suite {
     }
 
     void renameSection(const char* fs, const QByteArray& root);
+    void namesSection();
     void listSection(const char* fs, const QByteArray& root);
     void print(double seconds);
 };
@@ -549,6 +551,100 @@ void Suite::listSection(const char* fs, const QByteArray& root) {
            medianRatio(reloadMs, plainMs), 4, "reload");
 }
 
+// ---- names with shooting-time fields -------------------------------------
+
+// Plans of new names, each contestant against one written the same way with
+// no field: the names are as long, so the difference is the fields' cost.
+struct NameContestant {
+    const char* what;
+    QString prefix;
+    bool perDay;
+    std::vector<double> ms;  // a plan, round by round
+};
+
+struct NameTimes {
+    std::vector<NameContestant> contestants;
+    bool wrong = false;
+};
+
+// The contestants, in this order: the date typed out, the date field, that
+// with serials starting again each day; date and time typed out, their fields.
+NameTimes measureNames(int count, int rounds) {
+    NameTimes times;
+    times.contestants = {
+        {"typed out", QStringLiteral("20240512_kyoto_"), false, {}},
+        {"date field", QStringLiteral("<年月日>_kyoto_"), false, {}},
+        {"date field, each day from the start", QStringLiteral("<年月日>_kyoto_"), true, {}},
+        {"date and time typed out", QStringLiteral("20240512_060000_kyoto_"), false, {}},
+        {"date and time fields", QStringLiteral("<年月日>_<時分秒>_kyoto_"), false, {}},
+    };
+    // 2024-05-12 06:00, naive local milliseconds; 97 s apart, so that photo
+    // 669 is the first of 2024-05-13, at 00:01:33.
+    constexpr qint64 kFirst = (19855LL * 24 + 6) * 3600 * 1000;
+    constexpr int kSecondDay = 669;
+    RenameRequest request;
+    request.folder = request.destination = QStringLiteral(".");
+    request.startNumber = QString::fromLatin1(kStart);
+    request.shots.reserve(size_t(count));
+    for (int k = 0; k < count; ++k) {
+        ShootingTime time;
+        time.localMsecs = kFirst + qint64(k) * 97 * 1000;
+        time.source = TimeSource::Exif;
+        request.shots.emplace_back(
+            ListedFile{"IMG_" + QByteArray::number(k + 1) + ".JPG", 0, time});
+    }
+    const int width = int(QByteArray::number(count).size());
+    const QByteArray expected[][2] = {
+        {"20240512_kyoto_1", "20240512_kyoto_670"},
+        {"20240512_kyoto_1", "20240513_kyoto_670"},
+        {"20240512_kyoto_1", "20240513_kyoto_1"},
+        {"20240512_060000_kyoto_1", "20240512_060000_kyoto_670"},
+        {"20240512_060000_kyoto_1", "20240513_000133_kyoto_670"},
+    };
+    // The name written with the serial padded as the plan pads it.
+    const auto padded = [&](const QByteArray& name, int serialWidth) {
+        const qsizetype digits = name.size() - name.lastIndexOf('_') - 1;
+        return name.left(name.size() - digits) +
+               name.right(digits).rightJustified(serialWidth, '0') + ".JPG";
+    };
+
+    PosixFileSystem fs;
+    const int n = int(times.contestants.size());
+    for (int round = 0; round < rounds; ++round) {
+        for (int turn = 0; turn < n; ++turn) {
+            const int c = (round + turn) % n;
+            NameContestant& contestant = times.contestants[size_t(c)];
+            request.prefix = contestant.prefix;
+            request.restartSerialsEachDay = contestant.perDay;
+            const auto begin = Clock::now();
+            const RenamePlan plan = RenamePlan::make(request, fs);
+            contestant.ms.push_back(msSince(begin));
+            // No day has more than 891 photos.
+            const int serialWidth = contestant.perDay ? 3 : width;
+            if (plan.refusal() || plan.count() != count ||
+                plan.newName(0) != padded(expected[c][0], serialWidth) ||
+                (count > kSecondDay &&
+                 plan.newName(kSecondDay) != padded(expected[c][1], serialWidth)))
+                times.wrong = true;
+        }
+    }
+    return times;
+}
+
+void Suite::namesSection() {
+    const int count = options.quick ? 1000 : 32767;
+    progress("names of %d photos with shooting-time fields", count);
+    const NameTimes times = measureNames(count, options.quick ? 4 : 41);
+    if (times.wrong)
+        problem("a plan of names with shooting-time fields is wrong");
+    const std::vector<double>& typedOut = times.contestants[0].ms;
+    const std::vector<double>& fields = times.contestants[1].ms;
+    showSamples("mem", "names typed out ms", typedOut);
+    showSamples("mem", "names with date fields ms", fields);
+    addRow("mem", "names, date fields", std::to_string(count), "ms", median(fields),
+           median(typedOut), medianRatio(fields, typedOut), 1.10, "names");
+}
+
 void Suite::print(double seconds) {
     std::printf(
         "\ntolvane-bench suite%s: medians, contestants alternating round by round;\n"
@@ -656,6 +752,25 @@ int runSuite(const SuiteOptions& options) {
             suite.listSection(place.fs, root);
         removeTree(root);
     }
+    if (options.cardFolder.isEmpty())
+        suite.namesSection();
     suite.print(std::chrono::duration<double>(Clock::now() - begin).count());
     return suite.problems.empty() ? 0 : 1;
+}
+
+int runNamesBench(int count, int rounds) {
+    const NameTimes times = measureNames(count, rounds);
+    if (times.wrong) {
+        std::fputs("a plan of names with shooting-time fields is wrong\n", stderr);
+        return 1;
+    }
+    std::printf("names of %d photos, %d rounds, medians of a plan:\n", count, rounds);
+    for (size_t c = 0; c < times.contestants.size(); ++c) {
+        const NameContestant& contestant = times.contestants[c];
+        // Each field's contestant against the text it writes, typed out.
+        const NameContestant& base = times.contestants[c < 3 ? 0 : 3];
+        std::printf("  %-36s %7.2f ms  x%.3f\n", contestant.what, median(contestant.ms),
+                    medianRatio(contestant.ms, base.ms));
+    }
+    return 0;
 }

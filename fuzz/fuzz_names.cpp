@@ -11,6 +11,9 @@
 #include <cstdlib>
 #include <map>
 
+#include <QDateTime>
+
+#include "core/rename/DateFields.h"
 #include "core/rename/NameRules.h"
 #include "core/rename/RenameCommand.h"
 #include "core/rename/SerialNumbers.h"
@@ -73,6 +76,15 @@ void checkNames(FuzzedDataProvider& in) {
     check(serialName(entry, prefix, serial, width, suffix) == prefix + digits + suffix + dotted);
     check(ownNameWithSerial(entry, serial, width) ==
           (dot < 0 ? entry : entry.left(dot)) + digits + dotted);
+
+    // The date fields' calendar is Qt's, from year 1 to 9999.
+    const qint64 msecs =
+        in.ConsumeIntegralInRange<qint64>(-62'135'596'800'000LL, 253'402'300'799'999LL);
+    const WallClock clock = wallClock(msecs);
+    const QDateTime at = QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);
+    check(clock.year == at.date().year() && clock.month == at.date().month() &&
+          clock.dayOfMonth == at.date().day() && clock.hour == at.time().hour() &&
+          clock.minute == at.time().minute() && clock.second == at.time().second());
 }
 
 void checkWidth(FuzzedDataProvider& in) {
@@ -122,6 +134,15 @@ void checkRun(FuzzedDataProvider& in) {
     // Last, so that inputs made before they were asked keep their meaning.
     request.allowNameOverlaps = in.ConsumeBool();
     request.shotsTogether = in.ConsumeBool();
+    // Times over some 25 000 years around 1970, for names with date fields.
+    request.restartSerialsEachDay = in.ConsumeBool();
+    for (ListedFile& file : files) {
+        if (in.ConsumeBool()) {
+            file.time.localMsecs =
+                in.ConsumeIntegralInRange<qint64>(-400'000'000'000'000LL, 400'000'000'000'000LL);
+            file.time.source = in.ConsumeBool() ? TimeSource::Exif : TimeSource::FileModified;
+        }
+    }
     // Files of one name in one shot, named sidecars going along: the plan's
     // entries are then in another order than the files were made in.
     request.shots = request.shotsTogether ? formShots(files, {}, {}) : oneShotEach(files);
@@ -145,7 +166,6 @@ void checkRun(FuzzedDataProvider& in) {
     const bool finished = outcome && std::holds_alternative<RenameFinished>(*outcome);
     for (int k = 0; k < entries; ++k) {
         const QByteArray oldPath = "/f/" + plan.entry(k).toByteArray();
-        const QByteArray newPath = "/f/" + plan.newName(k).toByteArray();
         const int id = before.at(oldPath);
         if (!request.allowNameOverlaps || !outcome) {
             // In list order: the entries after the stop are untouched.
@@ -154,7 +174,9 @@ void checkRun(FuzzedDataProvider& in) {
         } else {
             // In whatever order the files went, each is under its old or its
             // new name, never a spare one; all under their new ones where the
-            // run went through.
+            // run went through. (A plan refused before the question, its
+            // names not made, ran nothing.)
+            const QByteArray newPath = "/f/" + plan.newName(k).toByteArray();
             check(nameOf[id] == newPath || (!finished && nameOf[id] == oldPath));
         }
     }

@@ -114,6 +114,34 @@ private slots:
         std::filesystem::remove_all(target.toStdString());
     }
 
+    // Where the names show shooting times, each line whose name shows a
+    // file's own time (its row has no Exif time) says so: that may be the
+    // day the file was copied.
+    void fileTimesAreMarked_data() {
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QStringList>("times");  // of IMG_1.CR2 and IMG_1.JPG, one shot
+        QTest::addColumn<bool>("marked");        // every line, IMG_1.xmp's too; else none
+        const QString exif = "2024-05-12 10:00:00", own = "file 2024-05-12 10:03:00";
+        QTest::newRow("a member's Exif time") << "<時分秒>" << QStringList{own, exif} << false;
+        QTest::newRow("no Exif time") << "<年月日>" << QStringList{own, own} << true;
+        QTest::newRow("no field") << "旅" << QStringList{own, own} << false;
+    }
+    void fileTimesAreMarked() {
+        QFETCH(QString, prefix);
+        RenameRequest r = request("/f", {}, prefix);
+        const QByteArrayList shot{"IMG_1.CR2", "IMG_1.JPG", "IMG_1.xmp"};
+        r.shots = shotsTogether(shot);
+        QFETCH(QStringList, times);
+        giveTimes(r.shots, shot, times);
+        PosixFileSystem fs;
+        const QStringList lines =
+            previewText(RenamePlan::make(r, fs), {}).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        QFETCH(bool, marked);
+        for (const QString& line : lines)
+            QCOMPARE(line.endsWith(QStringLiteral("（ファイルの日時）")), marked);
+    }
+
     // Names compare as the folder compares them; a disk that tells letter
     // case apart may still hold a name in both spellings.
     void letterCaseOfTheFolder_data() {

@@ -4,18 +4,35 @@
 #include "core/rename/RenameCommand.h"
 #include "core/rename/RenameTexts.h"
 
+#include "TestFiles.h"
+
 namespace {
 
 // Records what the command shows and answers Cancel, so no file is touched.
+// Asked for shooting times, it stops when reading is "stop", or gives each
+// row without one that time ("" gives none).
 struct Host : RenameCommandHost {
     void refuse(const Refusal& refusal) override { refusals.append(refusal); }
-    bool confirm(const Message&, const RenamePlan&) override {
+    bool completeShootingTimes(std::vector<Shot>& shots) override {
+        ++timeReads;
+        for (Shot& shot : shots) {
+            if (!shot.first().time.isKnown() && !reading.isEmpty() && reading != u"stop")
+                shot.members.front().time = shootingTimeOf(reading);
+        }
+        return reading != u"stop";
+    }
+    bool confirm(const Message&, const RenamePlan& plan) override {
         ++questions;
+        for (int k = 0; k < plan.count(); ++k)
+            newNames << QString::fromUtf8(plan.newName(k).toByteArray());
         return false;
     }
     void report(const Message&) override {}
     QList<Refusal> refusals;
     int questions = 0;
+    QStringList newNames;
+    QString reading;
+    int timeReads = 0;
 };
 
 // A file system the command must not touch before its question.
@@ -77,6 +94,13 @@ private slots:
         // missing there shows here.
         for (const char c : {'\\', '/', ':', ',', ';', '*', '?', '"', '<', '>', '.', '|'})
             QTest::addRow("pasted %c", c) << QString("ab") + QChar(c) + "cd" << 1;
+        // Shooting-time fields pass whole, and only whole.
+        QTest::newRow("date field") << "<年月日>" << 0;
+        QTest::newRow("three fields, text between") << "旅<年-月-日>_<時分秒><年月日>" << 0;
+        QTest::newRow("full-width brackets: no field, plain text") << "＜年月日＞" << 0;
+        QTest::newRow("field not closed") << "<年月日" << 1;
+        QTest::newRow("field closed twice") << "<年月日>>" << 1;
+        QTest::newRow("after a field, a bracket") << "<時分秒><" << 1;
     }
     void nameTexts() {
         QFETCH(QString, text);
@@ -85,6 +109,49 @@ private slots:
         // A single key is refused exactly when the whole text would be.
         if (text.size() == 5)
             QCOMPARE(isForbiddenCharacter(text.at(2)), verdict == 1);
+    }
+
+    // Names that show shooting times have them read first, by the host, only
+    // where a field needs them; a row without any is refused by name, and
+    // 中止 while they are read asks and renames nothing.
+    void shootingTimes_data() {
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<bool>("ownName");
+        QTest::addColumn<QString>("reading");
+        QTest::addColumn<int>("timeReads");
+        QTest::addColumn<QStringList>("shown");  // the refusal, or the names asked about
+        const QString time = "2024-05-12 09:30:15";
+        QTest::newRow("read, then asked")
+            << "<年月日>_" << false << time << 1 << QStringList{"20240512_1.jpg", "20240513_2.jpg"};
+        QTest::newRow("stopped while read") << "<時分秒>" << false << "stop" << 1 << QStringList();
+        QTest::newRow("a file without any time")
+            << "<年月日>" << false << "" << 1
+            << QStringList{"撮影日時を読み取れないファイルがあるため処理できません.\r\n\r\nb.jpg"};
+        QTest::newRow("no field: nothing read")
+            << "x" << false << time << 0 << QStringList{"x1.jpg", "x2.jpg"};
+        QTest::newRow("own name: nothing read")
+            << "<年月日>" << true << "" << 0 << QStringList{"b1.jpg", "a2.jpg"};
+    }
+    void shootingTimes() {
+        RenameRequest request;
+        request.startNumber = "1";
+        QFETCH(QString, prefix);
+        request.prefix = prefix;
+        QFETCH(bool, ownName);
+        request.ownName = ownName;
+        // b.jpg unread, a.jpg read already (the day after).
+        request.shots = shotsNamed({"b.jpg", "a.jpg"});
+        request.shots[1].members[0].time = shootingTimeOf("2024-05-13 10:00:00");
+        NoFiles fs;
+        Host host;
+        QFETCH(QString, reading);
+        host.reading = reading;
+        runRenameCommand(request, fs, host);
+        QTEST(host.timeReads, "timeReads");
+        QStringList shown = host.newNames;
+        for (const Refusal& refusal : host.refusals)
+            shown << refusal.message.text;
+        QTEST(shown, "shown");
     }
 
     void keysAndMessages() {

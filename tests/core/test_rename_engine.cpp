@@ -92,7 +92,16 @@ void addBatch(const char* name, bool ownName, const QString& start, const QStrin
               const QString& suffix, const QByteArrayList& entries, const QByteArrayList& names,
               bool overlaps = false, int steps = -1) {
     QTest::newRow(name) << ownName << start << prefix << suffix << entries << names << overlaps
-                        << (steps < 0 ? int(entries.size()) : steps);
+                        << (steps < 0 ? int(entries.size()) : steps) << QStringList() << false;
+}
+
+// times: each entry's (see shootingTimeOf); perDay: the serials start again
+// each day.
+void addDated(const char* name, const QString& start, const QString& prefix, const QString& suffix,
+              const QByteArrayList& entries, const QStringList& times, const QByteArrayList& names,
+              bool perDay = false) {
+    QTest::newRow(name) << false << start << prefix << suffix << entries << names << false
+                        << int(entries.size()) << times << perDay;
 }
 
 const QString folderMissing =
@@ -120,6 +129,8 @@ private slots:
         QTest::addColumn<QByteArrayList>("names");
         QTest::addColumn<bool>("overlaps");
         QTest::addColumn<int>("steps");
+        QTest::addColumn<QStringList>("times");
+        QTest::addColumn<bool>("perDay");
         const QByteArrayList photos{"a.JPG", "b.jpg", "c.d.gif"};
         const QByteArrayList five{"p.jpg", "q.jpg", "r.jpg", "s.jpg", "t.jpg"};
         addBatch("serial", false, "9", "trip-", "-x", photos,
@@ -179,6 +190,39 @@ private slots:
         addBatch("shots swapped in place", false, "1", "s", "",
                  {"s2.CR2", "s2.JPG", "s2.xmp", "s1.CR2", "s1.JPG"},
                  {"s1.CR2", "s1.JPG", "s1.xmp", "s2.CR2", "s2.JPG"}, true, 7);
+        // Shooting-time fields: each row's corrected time, a shot's Exif
+        // time before a file's own; in list order, whatever the times.
+        const QByteArrayList abc{"a.jpg", "b.jpg", "c.jpg"};
+        const QStringList twoDays{"2024-05-12 10:00:00", "2024-05-12 18:30:00",
+                                  "2024-05-13 07:00:00"};
+        addDated("date field", "1", "<年月日>_kyoto_", "", abc, twoDays,
+                 {"20240512_kyoto_1.jpg", "20240512_kyoto_2.jpg", "20240513_kyoto_3.jpg"});
+        addDated("date field, each day from the start", "1", "<年月日>_kyoto_", "", abc, twoDays,
+                 {"20240512_kyoto_1.jpg", "20240512_kyoto_2.jpg", "20240513_kyoto_1.jpg"}, true);
+        addDated("each day from the start, one width: the longest day's", "9", "<年月日>_", "", abc,
+                 twoDays, {"20240512_09.jpg", "20240512_10.jpg", "20240513_09.jpg"}, true);
+        addDated("fields in both boxes, two files of one second", "01", "<年-月-日>_", "_<時分秒>",
+                 abc.first(2), {"2024-05-12 09:30:15", "2024-05-12 09:30:15"},
+                 {"2024-05-12_01_093015.jpg", "2024-05-12_02_093015.jpg"});
+        addDated("a camera's correction past midnight", "1", "<年月日><時分秒>_", "", abc.first(2),
+                 {"2024-05-12 23:00:00", "2024-05-12 23:30:00 +3600"},
+                 {"20240512230000_1.jpg", "20240513003000_1.jpg"}, true);
+        addDated("each day, no day shown: one count", "1", "<時分秒>_", "", abc.first(2),
+                 {"2024-05-12 09:30:15", "2024-05-13 09:30:15"}, {"093015_1.jpg", "093015_2.jpg"},
+                 true);
+        addDated("each day, no field: one count", "1", "x", "", abc.first(2),
+                 {"2024-05-12 09:30:15", "2024-05-13 09:30:15"}, {"x1.jpg", "x2.jpg"}, true);
+        addDated("a shot: a member's Exif time, not a file's own", "1", "<年月日>_", "",
+                 {"IMG_1.CR2", "IMG_1.JPG", "IMG_1.xmp"},
+                 {"file 2024-05-11 08:00:00", "2024-05-12 10:00:00", ""},
+                 {"20240512_1.CR2", "20240512_1.JPG", "20240512_1.xmp"});
+        addDated("the file's own time, where no Exif", "1", "<年月日>_", "", {"a.png"},
+                 {"file 2024-05-14 08:00:00"}, {"20240514_1.png"});
+        addDated("before 1970, and a leap day", "1", "<年-月-日>_", "", abc.first(2),
+                 {"1969-12-31 23:59:59", "2024-02-29 00:00:00"},
+                 {"1969-12-31_1.jpg", "2024-02-29_2.jpg"});
+        addBatch("own name: the fields do not apply, no time needed", true, "1", "<年月日>", "",
+                 {"a.JPG"}, {"a1.JPG"});
     }
     void batches() {
         QFETCH(bool, ownName);
@@ -195,6 +239,11 @@ private slots:
         request.suffix = suffix;
         QFETCH(bool, overlaps);
         request.allowNameOverlaps = overlaps;
+        QFETCH(QStringList, times);
+        QFETCH(bool, perDay);
+        if (!times.isEmpty())
+            giveTimes(request.shots, entries, times);
+        request.restartSerialsEachDay = perDay;
         PosixFileSystem fs;
         const Run run(request, fs);
         QVERIFY(run.outcome == RenameOutcome(RenameFinished{int(entries.size())}));

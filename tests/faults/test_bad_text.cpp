@@ -25,6 +25,7 @@ enum class Outcome {
     Overflow,  // the serials would pass 32767
     TooLong,   // asked, then stopped with the error message, no file moved
     Renamed,   // asked, then every file renamed to what the boxes showed
+    Dated,     // the same, each date field showing the day the file was saved
 };
 
 const QString kRefusal = "ファイル名に \\ / : , ; * ? \" < > . | は使用できません";
@@ -63,6 +64,18 @@ private slots:
         QTest::newRow("full-width colon") << 0 << QStringLiteral("旅：") << false << O::Renamed;
         QTest::newRow("100 kana") << 0 << repeated(u'ア', 100) << false << O::TooLong;
         QTest::newRow("101 kana, cut to 100") << 1 << repeated(u'ア', 101) << false << O::TooLong;
+        // A date field counts whole, or its brackets are refused as ever.
+        QTest::newRow("date field") << 0 << QStringLiteral("<年月日>_") << false << O::Dated;
+        QTest::newRow("dashed date field")
+            << 1 << QStringLiteral("_<年-月-日>") << true << O::Dated;
+        QTest::newRow("field not closed") << 0 << QStringLiteral("<年月日") << true << O::Refused;
+        QTest::newRow("field closed twice")
+            << 1 << QStringLiteral("<年月日>>") << false << O::Refused;
+        // The limit counts the date as written (8 bytes), not the field as typed (11).
+        QTest::newRow("80 kana and a field: 253 bytes")
+            << 0 << repeated(u'ア', 80) + QStringLiteral("<年月日>") << false << O::Dated;
+        QTest::newRow("81 kana and a field: 256 bytes")
+            << 0 << repeated(u'ア', 81) + QStringLiteral("<年月日>") << false << O::TooLong;
         // The start number box takes digits only, pasted or typed: what is no
         // digit never reaches it, and full-width digits count as digits.
         QTest::newRow("full-width digits") << 2 << QStringLiteral("１２") << false << O::Renamed;
@@ -105,6 +118,11 @@ private slots:
         const QString prefix = d.prefix()->text();
         const QString suffix = d.suffix()->text();
         const QString start = d.startNumber()->text();
+        // The files carry no Exif: a field shows the day each was saved.
+        QStringList savedDays;
+        for (const QByteArray& entry : entries)
+            savedDays
+                << QFileInfo(QFile::decodeName(root + entry)).lastModified().toString("yyyyMMdd");
         d.convert();
 
         std::vector<Photo> photos;
@@ -113,9 +131,14 @@ private slots:
             // The names the boxes showed, serials as wide as the typed number.
             const QString serial =
                 QString::number(start.toInt() + k).rightJustified(start.size(), u'0');
-            const QString name = prefix + serial + suffix + QStringLiteral(".jpg");
+            QString name = prefix + serial + suffix + QStringLiteral(".jpg");
+            const QString day = savedDays[k];
+            name.replace(QStringLiteral("<年月日>"), day)
+                .replace(QStringLiteral("<年-月-日>"),
+                         day.left(4) + u'-' + day.mid(4, 2) + u'-' + day.right(2));
             expectedNames << name;
-            const QByteArray newPath = outcome == Outcome::Renamed ? toNative(name) : entries[k];
+            const bool renamed = outcome == Outcome::Renamed || outcome == Outcome::Dated;
+            const QByteArray newPath = renamed ? toNative(name) : entries[k];
             photos.push_back({photoBytes(entries[k], k), entries[k], newPath});
         }
         VERIFY_ACCOUNTED_FOR(inventory(root), photos);
@@ -143,6 +166,7 @@ private slots:
                                                         "\r\nファイルは変換していません."));
                 break;
             case Outcome::Renamed:
+            case Outcome::Dated:
                 QCOMPARE(prompts.size(), 1);
                 // The question named the text the files now carry.
                 QVERIFY(prompts[0].contains(box == 0 ? prefix : suffix));

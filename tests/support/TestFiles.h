@@ -6,6 +6,7 @@
 #include "core/text/NaturalOrder.h"
 
 #include <QByteArrayList>
+#include <QDateTime>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -61,6 +62,31 @@ inline std::vector<Shot> shotsTogether(const QByteArrayList& names,
         return names.indexOf(a.first().name) < names.indexOf(b.first().name);
     });
     return shots;
+}
+
+// A shooting time as its clock shows it, "2024-05-12 09:30:15": Exif, or
+// after "file " the file's own; Exif may end in its camera's correction in
+// seconds, " +3600".
+inline ShootingTime shootingTimeOf(const QString& text) {
+    const bool own = text.startsWith(u"file ");
+    const QStringList parts = text.mid(own ? 5 : 0).split(u' ');
+    const QDateTime at = QDateTime::fromString(parts[0] + u'T' + parts[1], Qt::ISODate);
+    return {QDateTime(at.date(), at.time(), Qt::UTC).toMSecsSinceEpoch(),
+            own ? TimeSource::FileModified : TimeSource::Exif,
+            {},
+            parts.size() > 2 ? parts[2].toLongLong() * 1000 : 0};
+}
+
+// Gives the files of shots named in names the time of the same place in
+// times ("" gives none).
+inline void giveTimes(std::vector<Shot>& shots, const QByteArrayList& names,
+                      const QStringList& times) {
+    for (Shot& shot : shots) {
+        for (ListedFile& file : shot.members) {
+            if (const qsizetype at = names.indexOf(file.name); at >= 0 && !times[at].isEmpty())
+                file.time = shootingTimeOf(times[at]);
+        }
+    }
 }
 
 // Removes every batch journal the program would find, so that a test starts

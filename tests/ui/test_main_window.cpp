@@ -231,7 +231,8 @@ private slots:
         QCOMPARE(texts(menus[0]->menu()),
                  (QStringList{"拡張子...", "変換するファイル同士の名前の重なりを許す",
                               "<unchecked>", "同じ名前のファイルに同じ番号を付ける", "<unchecked>",
-                              "", "<separator>", "変換を元に戻す", "Ctrl+Z", "<disabled>"}));
+                              "日付ごとに開始番号から数え直す", "<unchecked>", "", "<separator>",
+                              "変換を元に戻す", "Ctrl+Z", "<disabled>"}));
         QCOMPARE(texts(menus[1]->menu()),
                  (QStringList{QStringLiteral("使い方..."), QStringLiteral("ホームページ..."),
                               QStringLiteral("バージョン情報...")}));
@@ -373,7 +374,7 @@ private slots:
         QTest::addColumn<QString>("box");  // its accessible name
         QTest::addColumn<QString>("clipboard");
         QTest::addColumn<QString>(
-            "keys");  // digits typed; a, c, x, v, z with Ctrl; m: menu's paste
+            "keys");  // digits typed; a, c, x, v, z with Ctrl; m: menu's paste; d: its 年月日
         QTest::addColumn<QString>("after");
         QTest::addColumn<int>("warnings");
         for (const char* box : {"前：", "開始番号：", "後：", "追加する拡張子"}) {
@@ -408,6 +409,19 @@ private slots:
                                                         << "JPg"
                                                         << "av"
                                                         << "g" << 1;
+        // A date field from the menu, in place of the selection, undone as
+        // one edit; never a part of one into a box too full for it.
+        QTest::newRow("prefix, date field") << "前："
+                                            << ""
+                                            << "d"
+                                            << "01<年月日>" << 0;
+        QTest::newRow("suffix, date field over all, undone") << "後："
+                                                             << ""
+                                                             << "adz"
+                                                             << "01" << 0;
+        QTest::newRow("prefix, date fields to the last that fits")
+            << "前："
+            << "" << QString(20, u'd') << "01" + QString("<年月日>").repeated(19) << 0;
         QTest::newRow("prefix pasted with a colon") << "前："
                                                     << "a:b"
                                                     << "av"
@@ -431,7 +445,7 @@ private slots:
         for (const QChar key : keys) {
             if (key.isDigit()) {
                 QTest::keyClick(edit, key.toLatin1());
-            } else if (key != u'm') {
+            } else if (key != u'm' && key != u'd') {
                 // With the control character a keyboard sends along.
                 QTest::sendKeyEvent(QTest::Click, edit, Qt::Key(Qt::Key_A + (key.unicode() - 'a')),
                                     QString(QChar(key.unicode() - 'a' + 1)), Qt::ControlModifier);
@@ -444,11 +458,22 @@ private slots:
                 QStringList items;
                 for (QAction* action : menu->actions())
                     items << action->text();
+                // The name boxes' menus end in the date fields' submenu.
+                const bool nameBox = box == "前：" || box == "後：";
                 QCOMPARE(items,
                          (QStringList{"元に戻す(&U)\tCtrl+Z", "やり直す(&R)\tCtrl+Y", "",
                                       "切り取り(&T)\tCtrl+X", "コピー(&C)\tCtrl+C",
-                                      "貼り付け(&P)\tCtrl+V", "削除", "", "すべてを選択\tCtrl+A"}));
-                menu->actions()[5]->trigger();
+                                      "貼り付け(&P)\tCtrl+V", "削除", "", "すべてを選択\tCtrl+A"} +
+                          (nameBox ? QStringList{"", "撮影日時を挿入"} : QStringList())));
+                QMenu* fields = menu->actions().back()->menu();
+                if (key == u'd') {
+                    items.clear();
+                    for (QAction* action : fields->actions())
+                        items << action->text();
+                    QCOMPARE(items, (QStringList{"年月日 (20240512)", "年-月-日 (2024-05-12)",
+                                                 "時分秒 (093015)"}));
+                }
+                (key == u'm' ? menu->actions()[5] : fields->actions()[0])->trigger();
                 menu->close();
             }
         }

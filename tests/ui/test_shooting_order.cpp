@@ -102,6 +102,14 @@ const Photo kShots[] = {
     {"IMG_0002.JPG", "2024:05:12 09:00:00", nullptr, "0002"},
     {"IMG_0003.JPG", "2024:05:12 09:30:00", nullptr, "0002"},
 };
+// Two days of a trip, and a screenshot of the first without Exif.
+const Photo kTwoDays[] = {
+    {"A.jpg", "2024:05:12 10:00:00", nullptr},
+    {"B.jpg", "2024:05:12 18:30:00", nullptr},
+    {"C.jpg", "2024:05:13 07:00:00", nullptr},
+    {"D.png", nullptr, nullptr},
+};
+
 const QByteArrayList kShotsWithoutExif{"IMG_0004.CR2", "IMG_0004.JPG", "IMG_0001.CR2.xmp",
                                        "IMG_0002.xmp", "IMG_0009.xmp"};
 
@@ -397,6 +405,58 @@ private slots:
         QCOMPARE(MainWindowDriver(next).menuItem(item->text())->isChecked(), together);
     }
 
+    // A date field in 前 shows each file's shooting time, read at 変換 where
+    // the list has none yet, the file's own time marked where it has no
+    // Exif; with 日付ごとに開始番号から数え直す (kept for the next start)
+    // each day's files count from the start number again, in list order.
+    void namesCarryTheShootingDate_data() {
+        QTest::addColumn<bool>("perDay");
+        QTest::addColumn<QStringList>("newNames");
+        QTest::newRow("one count") << false
+                                   << QStringList{"20240512_kyoto_1.jpg", "20240512_kyoto_2.jpg",
+                                                  "20240513_kyoto_3.jpg", "20240512_kyoto_4.png"};
+        QTest::newRow("each day from the start")
+            << true
+            << QStringList{"20240512_kyoto_1.jpg", "20240512_kyoto_2.jpg", "20240513_kyoto_1.jpg",
+                           "20240512_kyoto_1.png"};
+    }
+    void namesCarryTheShootingDate() {
+        QFETCH(bool, perDay);
+        QFETCH(QStringList, newNames);
+        QTemporaryDir folder;
+        QStringList oldNames;
+        QList<QByteArray> bytes;
+        for (const Photo& shot : kTwoDays) {
+            writePhoto(folder.path(), shot, int(bytes.size()));
+            oldNames << QString::fromLatin1(shot.name);
+            bytes << bytesOf(folder.filePath(oldNames.back()));
+        }
+        const QStringList before = photoFacts(folder.path());
+        ScriptedMessageBox boxes;
+        MainWindow w;
+        MainWindowDriver d(w);
+        open(d, folder.path());
+        QAction* item = d.menuItem(QStringLiteral("日付ごとに開始番号から数え直す"));
+        QVERIFY(!item->isChecked());
+        item->setChecked(perDay);
+        d.prefix()->setText(QStringLiteral("<年月日>_kyoto_"));
+        d.convert();
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY(boxes.shown[0].message.text.startsWith(
+            QStringLiteral("「 <年月日>_kyoto_＋連番＋拡張子に変換します.」")));
+        QStringList preview;
+        for (int k = 0; k < oldNames.size(); ++k)
+            preview << oldNames[k] + QStringLiteral(" → ") + newNames[k];
+        preview.back() += QStringLiteral("（ファイルの日時）");
+        QCOMPARE(boxes.shown[0].details.split(u'\n', Qt::SkipEmptyParts), preview);
+        for (int k = 0; k < newNames.size(); ++k)
+            QVERIFY2(bytesOf(folder.filePath(newNames[k])) == bytes[k], qPrintable(newNames[k]));
+        d.menuItem(QStringLiteral("変換を元に戻す"))->trigger();
+        QCOMPARE(photoFacts(folder.path()), before);
+        MainWindow next;
+        QCOMPARE(MainWindowDriver(next).menuItem(item->text())->isChecked(), perDay);
+    }
+
     void clearAndReloadBringBackNameOrder() {
         MainWindow w;
         MainWindowDriver d(w);
@@ -418,6 +478,7 @@ private slots:
         QTest::addColumn<QString>("menuItem");
         QTest::newRow("sort") << "撮影日時順に並べる";
         QTest::newRow("camera clocks") << "カメラの時計を補正...";
+        QTest::newRow("変換 with a date field") << "変換";
     }
     void stopKeepsTheList() {
         QFETCH(QString, menuItem);
@@ -447,7 +508,14 @@ private slots:
             stop->click();
         });
         heard.clear();
-        d.menuItem(menuItem)->trigger();
+        ScriptedMessageBox boxes;
+        if (menuItem == u"変換") {
+            d.prefix()->setText(QStringLiteral("<年月日>"));
+            d.convert();
+        } else {
+            d.menuItem(menuItem)->trigger();
+        }
+        QVERIFY(boxes.shown.isEmpty());  // no question, so no rename
         QCOMPARE(title, QStringLiteral("撮影日時の読み取り"));
         QVERIFY2(count.endsWith(QStringLiteral(" / 10")), qPrintable(count));
         QCOMPARE(heardCount.size(), 2);

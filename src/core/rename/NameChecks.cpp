@@ -1,5 +1,6 @@
 #include "core/rename/NameChecks.h"
 
+#include "core/rename/DateFields.h"
 #include "core/text/Characters.h"
 
 bool isForbiddenCharacter(QChar c) {
@@ -31,6 +32,10 @@ bool isRefusedNameText(const QString& text) {
     for (qsizetype at = 0; at < text.size(); ++at) {
         if (isSurrogatePairAt(text, at)) {
             ++at;  // a whole character beyond the first plane, such as an emoji
+            continue;
+        }
+        if (const std::optional<DateField> field = dateFieldAt(text, at)) {
+            at += dateFieldText(*field).size() - 1;  // its "<" and ">" are the field's
             continue;
         }
         if (isForbiddenCharacter(text.at(at)) || isUnseenInName(text.at(at)))

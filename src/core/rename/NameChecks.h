@@ -12,10 +12,11 @@ inline constexpr char16_t kForbiddenCharacters[] = u"\\/:,;*?\"<>|.";
 
 bool isForbiddenCharacter(QChar c);
 
-// Whether a whole prefix or suffix is refused: it holds a forbidden character,
-// or a character that only pasting brings and that would not show in the name
-// as it does in the box (control characters such as tab, line break and NUL,
-// line separators, half a character). The empty text passes.
+// Whether a whole prefix or suffix is refused: it holds a forbidden character
+// outside a whole date field (see DateFields.h), or a character that only
+// pasting brings and that would not show in the name as it does in the box
+// (control characters such as tab, line break and NUL, line separators, half
+// a character). The empty text passes.
 bool isRefusedNameText(const QString& text);
 
 // The half-width character that a full-width digit or Latin letter stands

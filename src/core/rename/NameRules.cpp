@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-
 void appendSerial(QByteArray& out, int serial, int width) {
     Q_ASSERT(serial >= 0);
     char digits[12];
@@ -20,6 +18,8 @@ void appendSerial(QByteArray& out, int serial, int width) {
         out.append(qsizetype(width - length), '0');
     out.append(digits + n, length);
 }
+
+namespace {
 
 // The extension with its dot, or nothing when the entry has no dot.
 QByteArrayView dotAndExtension(QByteArrayView entry, qsizetype dot) {

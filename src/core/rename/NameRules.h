@@ -8,6 +8,10 @@
 // follows the entry's last "."; an entry without any "." keeps none and gets
 // no "." either.
 
+// The serial, padded to width: what a stem whose prefix and suffix are
+// written for each row puts between them.
+void appendSerial(QByteArray& out, int serial, int width);
+
 // What follows the last "." of name; empty when it has none.
 QByteArrayView extensionOf(QByteArrayView name);
 

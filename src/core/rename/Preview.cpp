@@ -20,6 +20,8 @@ void appendLine(QString& text, const RenamePlan& plan, int k) {
     text += displayName(plan.entry(k).toByteArray());
     text += kArrow;
     text += displayName(plan.newName(k).toByteArray());
+    if (plan.showsFileTime(k))
+        text += kPreviewFileTimeMark;
 }
 
 }  // namespace

@@ -39,8 +39,10 @@ std::vector<QByteArray> sidecarsLeft(const RenamePlan& plan,
 // One line an entry, "old → new" as the conversion list shows names; a
 // taken line is marked, and the first of them is named first of all. The
 // line of a new name the file system cannot hold (the plan's refusal) is
-// marked with why, and named first instead: no file will be renamed. Then
-// the sidecars left as they are, where the batch takes shots' sidecars along.
+// marked with why, and named first instead: no file will be renamed. Where
+// the names show shooting times, one that shows the file's own time for want
+// of one from the camera says so. Then the sidecars left as they are, where
+// the batch takes shots' sidecars along.
 QString previewText(const RenamePlan& plan, const std::vector<TakenName>& taken,
                     const std::vector<QByteArray>& sidecarsLeft = {});
 

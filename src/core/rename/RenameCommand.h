@@ -25,6 +25,13 @@ public:
     virtual ~RenameCommandHost() = default;
     // The command refuses to start; nothing was touched.
     virtual void refuse(const Refusal& refusal) = 0;
+    // Reads the shooting times that the shots' files lack, for names that
+    // show them; false when stopped, and then nothing is renamed. Where a
+    // host reads none, a name without its time refuses the batch.
+    virtual bool completeShootingTimes(std::vector<Shot>& shots) {
+        Q_UNUSED(shots);
+        return true;
+    }
     // The question before any file is touched; true to go on.
     virtual bool confirm(const Message& question, const RenamePlan& plan) = 0;
     // The batch could not be recorded for its undo anywhere: true to rename
@@ -44,11 +51,12 @@ public:
     virtual void report(const Message& stop) = 0;
 };
 
-// Runs the command: an empty list, a refused prefix or suffix and a start
-// number that cannot number the list are refused before the question;
-// otherwise the question, the journal (and, where it cannot be written
-// anywhere, the warning that asks whether to go on), the run and, when it
-// stopped, its report. Nothing when no file was touched (refused, or not
-// confirmed).
+// Runs the command: an empty list, a refused prefix or suffix, a start number
+// that cannot number the list and a row whose new name is to show a time
+// that cannot be read are refused before the question; otherwise the
+// question, the journal (and, where it cannot be written anywhere, the
+// warning that asks whether to go on), the run and, when it stopped, its
+// report. Nothing when no file was touched (refused, stopped while the
+// times were read, or not confirmed).
 std::optional<RenameOutcome> runRenameCommand(const RenameRequest& request, FileSystem& fs,
                                               RenameCommandHost& host);

@@ -1,6 +1,7 @@
 #include "core/rename/RenamePlan.h"
 
 #include "core/files/FileListing.h"
+#include "core/rename/BatchNaming.h"
 #include "core/rename/NameKeys.h"
 #include "core/rename/NameRules.h"
 #include "core/rename/SerialNumbers.h"
@@ -23,6 +24,7 @@ int stopNumber(StopReason reason) {
         case StopReason::NameTaken:
             return 58;
         case StopReason::UnfitName:
+        case StopReason::NoShootingTime:
         case StopReason::FolderGone:
         case StopReason::AccessError:
         case StopReason::RecordFailed:
@@ -60,7 +62,26 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
     plan.files_.reserve(entries);
     if (!oneFileARow)
         plan.rowEnds_.reserve(size_t(rows));
+    // The time each row's name shows, where names show one: its shot's (see
+    // shotTime), corrected.
+    const bool showsTimes = namesShowShootingTimes(request);
+    std::vector<qint64> rowTimes;
+    int untimed = -1;  // the first entry of the first row without any time
+    if (showsTimes)
+        rowTimes.reserve(size_t(rows));
     for (const Shot& shot : request.shots) {
+        if (showsTimes && !shot.members.empty()) {
+            const ShootingTime& time = shotTime(shot);
+            const int first = int(plan.files_.size());
+            if (!time.isKnown() && untimed < 0)
+                untimed = first;
+            // That may be the day the file was copied rather than taken.
+            if (time.source == TimeSource::FileModified) {
+                plan.fileTimes_.resize(entries);
+                std::fill_n(plan.fileTimes_.begin() + first, shot.fileCount(), true);
+            }
+            rowTimes.push_back(time.correctedMsecs());
+        }
         for (const ListedFile& file : shot.members)
             plan.files_.push_back({file.name, file.inode});
         for (const ListedFile& file : shot.sidecars)
@@ -75,17 +96,32 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
         plan.refusal_ = PlanRefusal{StopReason::BadStartNumber};
         return plan;
     }
-    if (*start > kMaxSerial || qint64(*start) + rows - 1 > kMaxSerial) {
+    // Without its time a name would show a day that means nothing.
+    if (untimed >= 0) {
+        plan.refusal_ = PlanRefusal{StopReason::NoShootingTime, untimed};
+        return plan;
+    }
+    BatchNaming naming(request, *start);
+    const auto rowTime = [&rowTimes](int row) {
+        return rowTimes.empty() ? 0 : rowTimes[size_t(row)];
+    };
+    std::vector<int> serials(static_cast<size_t>(rows));
+    int largest = *start;
+    for (int row = 0; row < rows; ++row) {
+        serials[size_t(row)] = naming.nextSerial(rowTime(row));
+        largest = std::max(largest, serials[size_t(row)]);
+    }
+    if (largest > kMaxSerial) {
         plan.refusal_ = PlanRefusal{StopReason::SerialOverflow};
         return plan;
     }
-    const int width = serialWidth(request.startNumber, *start, rows);
-    const QByteArray prefix = toNative(request.prefix);
-    const QByteArray suffix = toNative(request.suffix);
+    // One width for every serial, those of the largest day's too.
+    const int width = serialWidth(request.startNumber, *start, largest - *start + 1);
 
+    const qsizetype added = naming.addedSize(width);
     qsizetype total = 0;
     for (const Entry& file : plan.files_)
-        total += file.name.size() + prefix.size() + suffix.size() + width;
+        total += file.name.size() + added;
     plan.newNames_.reserve(total);
     plan.ends_.reserve(size_t(count));
 
@@ -101,10 +137,8 @@ RenamePlan RenamePlan::make(const RenameRequest& request, FileSystem& fs) {
         const QByteArrayView first = plan.entry(k);
         const qsizetype stem = stemLength(first);
         const qsizetype stemBegin = plan.newNames_.size();
-        if (request.ownName)
-            appendOwnStemWithSerial(plan.newNames_, first.first(stem), *start + row, width);
-        else
-            appendSerialStem(plan.newNames_, prefix, *start + row, width, suffix);
+        naming.appendStem(plan.newNames_, first.first(stem), rowTime(row), serials[size_t(row)],
+                          width);
         if (end - k > 1)
             newStem = QByteArrayView(plan.newNames_).sliced(stemBegin).toByteArray();
         for (; k < end; ++k) {

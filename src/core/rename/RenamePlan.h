@@ -23,6 +23,9 @@ struct RenameRequest {
     // renames run in the order that frees each name before it is taken.
     // Off: in list order, stopping at a name any file holds.
     bool allowNameOverlaps = false;
+    // Where the new names show the day a shot was taken, each day's rows
+    // are numbered from the start number again.
+    bool restartSerialsEachDay = false;
     // The rows of the list in serial order, each a shot of one or more files
     // that take one serial number: each file's name as the folder gave it,
     // and the inode number the listing told (0 when unknown), which the undo
@@ -44,6 +47,7 @@ enum class StopReason {
     SerialOverflow,  // the start or the last serial is above 32767
     BadStartNumber,  // the start number is not plain digits
     UnfitName,       // a new name the file system cannot hold: too long, or a NUL or "/" in it
+    NoShootingTime,  // a new name is to show a time that no file of its row has
     // Met by a rename.
     FolderMissing,  // the destination folder does not exist (the files' own folder does)
     NameTaken,      // a file of the new name exists
@@ -55,10 +59,12 @@ int stopNumber(StopReason reason);
 
 // Why a plan refuses its whole batch: no file may be renamed. A start number
 // that cannot number the list concerns no one entry; a new name the file
-// system cannot hold is the name of entry `at`.
+// system cannot hold, or one that is to show a time its file lacks, is the
+// name of entry `at`.
 struct PlanRefusal {
-    StopReason reason = StopReason::BadStartNumber;  // BadStartNumber, SerialOverflow or UnfitName
-    int at = -1;                                     // UnfitName: the entry; else -1
+    // BadStartNumber, SerialOverflow, UnfitName or NoShootingTime
+    StopReason reason = StopReason::BadStartNumber;
+    int at = -1;    // UnfitName: the entry; NoShootingTime: its row's first; else -1
     int error = 0;  // UnfitName: ENAMETOOLONG, or EINVAL for a NUL or "/"; else 0
 
     bool operator==(const PlanRefusal&) const = default;
@@ -107,6 +113,10 @@ public:
     bool startsRow(int k) const;
     // Whether files of one name went into one shot (RenameRequest::shotsTogether).
     bool shotsTogether() const { return shotsTogether_; }
+    // Whether entry k's new name shows a shooting time that is no camera's
+    // but the file's own (its row has no Exif time), which may be the day
+    // the file was copied rather than taken.
+    bool showsFileTime(int k) const { return !fileTimes_.empty() && fileTimes_[size_t(k)]; }
 
     // The renames in the order they run.
     int stepCount() const { return steps_.empty() ? count() : int(steps_.size()); }
@@ -153,4 +163,7 @@ private:
     std::optional<PlanRefusal> refusal_;
     bool overlapsAllowed_ = false;
     bool shotsTogether_ = false;
+    // Of each entry, whether its name shows its file's own time; empty while
+    // none does.
+    std::vector<bool> fileTimes_;
 };

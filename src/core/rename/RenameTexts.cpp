@@ -77,6 +77,11 @@ Message refusedMessage(const RenamePlan& plan, const PlanRefusal& refusal) {
             return badStartNumberMessage();
         case StopReason::SerialOverflow:
             return serialOverflowMessage();
+        case StopReason::NoShootingTime:
+            return Message{
+                QStringLiteral("撮影日時を読み取れないファイルがあるため処理できません.") +
+                    kParagraph + entryAt(plan, refusal.at),
+                kWarningTitle, Icon::Warning};
         default:
             // A plan refused for one name renamed no file at all, though the
             // name it refused may be far down the list: the entry (and the
@@ -173,6 +178,7 @@ const QString kPreviewTakenByBatchHeading = QStringLiteral(
     "ます (設定の「変換するファイル同士の名前の重なりを許す」を選ぶと、"
     "この行で止まらずに変換できます): ");
 const QString kPreviewTakenMark = QStringLiteral("  ← 同じ名前が存在しています");
+const QString kPreviewFileTimeMark = QStringLiteral("（ファイルの日時）");
 const QString kPreviewSidecarsHeading =
     QStringLiteral("同じ名前の写真がリストにないため、次のファイルはそのままです:");
 

@@ -44,6 +44,9 @@ extern const QString kPreviewTakenHeading;
 extern const QString kPreviewTakenByBatchHeading;
 // The mark on the line of a taken name.
 extern const QString kPreviewTakenMark;
+// The mark on the line of a name that shows the file's own time, not a
+// camera's: that may be the day the file was copied, not the day it was taken.
+extern const QString kPreviewFileTimeMark;
 // What heads the sidecars that stay as they are.
 extern const QString kPreviewSidecarsHeading;
 

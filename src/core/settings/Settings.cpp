@@ -51,6 +51,8 @@ QString keyName(Setting setting) {
             return QStringLiteral("名前の重なり");
         case Setting::ShotsTogether:
             return QStringLiteral("同じ名前に同じ番号");
+        case Setting::RestartSerialsEachDay:
+            return QStringLiteral("日付ごとの数え直し");
     }
     return QString();
 }

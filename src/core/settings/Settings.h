@@ -19,6 +19,8 @@ enum class Setting {
     LastFolder,    // "パス": the folder open when the program was last closed
     NameOverlaps,  // "名前の重なり": a switch, on when a batch's files may swap names
     ShotsTogether,  // "同じ名前に同じ番号": a switch, on when files of one name are one shot
+    // "日付ごとの数え直し": a switch, on when the serials start again each day
+    RestartSerialsEachDay,
 };
 
 // The stored value, or the empty text when the file or the key is missing.

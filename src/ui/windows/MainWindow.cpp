@@ -11,6 +11,7 @@
 #include "core/settings/Settings.h"
 #include "core/text/NativeName.h"
 #include "ui/controls/ConversionList.h"
+#include "ui/controls/DateFieldMenu.h"
 #include "ui/controls/DriveChange.h"
 #include "ui/controls/DriveList.h"
 #include "ui/controls/FolderList.h"
@@ -195,8 +196,12 @@ void MainWindow::buildControls() {
     // The name boxes refuse the forbidden characters as they are typed, with
     // a warning; the start number takes digits only, silently.
     nameRefusal_ = new RefusalWarning(nameRefusalMessage(), this);
-    for (QLineEdit* edit : {prefixEdit_, suffixEdit_})
+    // Their menus insert the shooting-time fields, whose "<" and ">" no
+    // typed key brings.
+    for (QLineEdit* edit : {prefixEdit_, suffixEdit_}) {
         new TypedCharacterFilter(edit, isForbiddenCharacter, nameRefusal_);
+        new DateFieldMenu(edit);
+    }
     auto* startNumberFilter = new HalfWidthValidator(isStartNumberCharacter, startNumberEdit_);
     // A screen reader has already echoed the refused key: it must hear that
     // the box did not take it.
@@ -250,6 +255,11 @@ void MainWindow::buildMenus() {
     shotsTogetherAction_->setChecked(readSwitch(Setting::ShotsTogether));
     fileList_->setReadsSidecars(shotsTogetherAction_->isChecked());
     connect(shotsTogetherAction_, &QAction::toggled, this, &MainWindow::onShotsTogetherToggled);
+    restartEachDayAction_ = settings->addAction(kRestartEachDayItem);
+    restartEachDayAction_->setCheckable(true);
+    restartEachDayAction_->setChecked(readSwitch(Setting::RestartSerialsEachDay));
+    connect(restartEachDayAction_, &QAction::toggled, this,
+            [](bool on) { writeSwitch(Setting::RestartSerialsEachDay, on); });
     settings->addSeparator();
     // Ctrl+Z in a text box still undoes the typing there: the box takes the
     // key before the window's shortcut does.
@@ -400,13 +410,12 @@ void MainWindow::clearAll() {
     reloadConversionList();
 }
 
-std::optional<std::vector<Shot>> MainWindow::readListedTimes(LongCommand& command) {
-    std::vector<Shot> shots = conversionList_->shots();
+bool MainWindow::readMissingTimes(LongCommand& command, std::vector<Shot>& shots) {
     if (std::all_of(shots.begin(), shots.end(), [](const Shot& shot) {
             return std::all_of(shot.members.begin(), shot.members.end(),
                                [](const ListedFile& file) { return file.time.isKnown(); });
         }))
-        return shots;
+        return true;
     // The library's set-up is not thread-safe: it is done here, before the
     // worker starts. So is the settings file's read.
     initializePhotoMetadata();
@@ -426,11 +435,16 @@ std::optional<std::vector<Shot>> MainWindow::readListedTimes(LongCommand& comman
         if (!command.windowClosing())
             showMessage(this, sortFailedMessage(fileList_->path(), driveError));
         reloadConversionList();
-        return std::nullopt;
+        return false;
     }
-    // 中止 keeps the list as it was, even when it came with the last file.
-    if (command.stopRequested())
-        return std::nullopt;
+    // 中止 counts even when it came with the last file.
+    return !command.stopRequested();
+}
+
+std::optional<std::vector<Shot>> MainWindow::readListedTimes(LongCommand& command) {
+    std::vector<Shot> shots = conversionList_->shots();
+    if (!readMissingTimes(command, shots))
+        return std::nullopt;  // the list stays as it was
     return shots;
 }
 
@@ -498,6 +512,7 @@ RenameRequest MainWindow::currentRequest() const {
     request.startNumber = startNumberEdit_->text();
     request.allowNameOverlaps = nameOverlapsAction_->isChecked();
     request.shotsTogether = shotsTogetherAction_->isChecked();
+    request.restartSerialsEachDay = restartEachDayAction_->isChecked();
     // With each name the listing's inode number, for the undo: it costs the
     // run nothing. A number the file system gives again to a file made after
     // the batch began does not fool the undo, which asks each file when it
@@ -513,7 +528,16 @@ void MainWindow::convert() {
     if (nameRefusal_->isPending())
         return;
     commands_->run([this](LongCommand& command) {
-        WindowRenameHost host(*this, command, *prefixEdit_, *suffixEdit_);
+        // Times read for the names stay with the list, for its tooltips and
+        // for a second 変換 after キャンセル.
+        const auto readTimes = [this, &command](std::vector<Shot>& shots) {
+            const quint64 listed = conversionList_->generation();
+            if (!readMissingTimes(command, shots))
+                return false;
+            conversionList_->setTimes(listed, shots);
+            return true;
+        };
+        WindowRenameHost host(*this, command, *prefixEdit_, *suffixEdit_, readTimes);
         if (runRenameCommand(currentRequest(), *fileSystem_, host)) {
             reloadConversionList();  // the folder as it now is
             updateUndoAction();

@@ -97,9 +97,12 @@ private:
     // then asks for each camera's offset; OK keeps each camera's offset in
     // the settings file and corrects the listed times by them.
     void correctCameraClocks();
-    // The conversion list's rows with every time read, those it lacked read
-    // off the window's thread (with the progress window and its 中止) and
-    // corrected by their cameras' kept offsets; nothing after 中止.
+    // Reads the times that the files of shots (rows of the open folder)
+    // lack off the window's thread (with the progress window and its 中止)
+    // and corrects them by their cameras' kept offsets; false after 中止, or
+    // after a drive error, which it reports.
+    bool readMissingTimes(LongCommand& command, std::vector<Shot>& shots);
+    // The conversion list's rows with every time read so; nothing after 中止.
     std::optional<std::vector<Shot>> readListedTimes(LongCommand& command);
     void sortByName();
     void onMoveToFolderToggled(bool checked);
@@ -129,6 +132,7 @@ private:
     QAction* undoAction_ = nullptr;
     QAction* nameOverlapsAction_ = nullptr;
     QAction* shotsTogetherAction_ = nullptr;
+    QAction* restartEachDayAction_ = nullptr;
     RefusalWarning* nameRefusal_ = nullptr;
 
     std::unique_ptr<FileSystem> ownFileSystem_;

@@ -17,6 +17,7 @@ inline const QString kSettingsMenuTitle = QStringLiteral("設定");
 inline const QString kExtensionsItem = QStringLiteral("拡張子...");
 inline const QString kNameOverlapsItem = QStringLiteral("変換するファイル同士の名前の重なりを許す");
 inline const QString kShotsTogetherItem = QStringLiteral("同じ名前のファイルに同じ番号を付ける");
+inline const QString kRestartEachDayItem = QStringLiteral("日付ごとに開始番号から数え直す");
 inline const QString kUndoItem = QStringLiteral("変換を元に戻す");
 inline const QString kHelpMenuTitle = QStringLiteral("ヘルプ");
 inline const QString kUsageItem = QStringLiteral("使い方...");

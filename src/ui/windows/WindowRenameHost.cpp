@@ -9,9 +9,16 @@
 
 #include <QLineEdit>
 
+#include <utility>
+
 WindowRenameHost::WindowRenameHost(QWidget& window, LongCommand& command, QLineEdit& prefix,
-                                   QLineEdit& suffix)
-    : window_(window), command_(command), prefix_(prefix), suffix_(suffix) {}
+                                   QLineEdit& suffix,
+                                   std::function<bool(std::vector<Shot>&)> readTimes)
+    : window_(window),
+      command_(command),
+      prefix_(prefix),
+      suffix_(suffix),
+      readTimes_(std::move(readTimes)) {}
 
 void WindowRenameHost::refuse(const Refusal& refusal) {
     // The whole box is emptied, not just the offending characters, so the
@@ -19,6 +26,10 @@ void WindowRenameHost::refuse(const Refusal& refusal) {
     if (refusal.emptiedBox)
         (*refusal.emptiedBox == NameBox::Prefix ? prefix_ : suffix_).clear();
     showMessage(&window_, refusal.message);
+}
+
+bool WindowRenameHost::completeShootingTimes(std::vector<Shot>& shots) {
+    return readTimes_(shots);
 }
 
 bool WindowRenameHost::confirm(const Message& question, const RenamePlan& plan) {

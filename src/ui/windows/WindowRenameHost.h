@@ -2,6 +2,9 @@
 
 #include "core/rename/RenameCommand.h"
 
+#include <functional>
+#include <vector>
+
 class LongCommand;
 class QLineEdit;
 class QWidget;
@@ -11,9 +14,13 @@ class QWidget;
 // command, and no report left waiting when the window is closing.
 class WindowRenameHost : public RenameCommandHost {
 public:
-    WindowRenameHost(QWidget& window, LongCommand& command, QLineEdit& prefix, QLineEdit& suffix);
+    // readTimes: how the window reads the shooting times files lack, within
+    // command; false after 中止.
+    WindowRenameHost(QWidget& window, LongCommand& command, QLineEdit& prefix, QLineEdit& suffix,
+                     std::function<bool(std::vector<Shot>&)> readTimes);
 
     void refuse(const Refusal& refusal) override;
+    bool completeShootingTimes(std::vector<Shot>& shots) override;
     bool confirm(const Message& question, const RenamePlan& plan) override;
     bool goOnUnrecorded(const Message& warning) override;
     RenameOutcome run(const RenamePlan& plan, FileSystem& fs, JournalWriter& journal) override;
@@ -25,5 +32,6 @@ private:
     LongCommand& command_;
     QLineEdit& prefix_;
     QLineEdit& suffix_;
+    std::function<bool(std::vector<Shot>&)> readTimes_;
     BatchHistory history_ = BatchHistory::standard();
 };
