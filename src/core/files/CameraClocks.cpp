@@ -85,17 +85,17 @@ std::optional<qint64> fieldValue(const QString& text, qint64 most) {
 
 QString cameraKey(const Camera& camera) {
     QString key;
-    appendEncoded(key, camera.make);
+    appendEncoded(key, camera.make());
     key += u'|';
-    appendEncoded(key, camera.model);
+    appendEncoded(key, camera.model());
     key += u'|';
-    appendEncoded(key, camera.serial);
+    appendEncoded(key, camera.serial());
     return key;
 }
 
 QString cameraDisplayName(const Camera& camera) {
-    const QString make = displayName(camera.make);
-    const QString model = displayName(camera.model);
+    const QString make = displayName(camera.make());
+    const QString model = displayName(camera.model());
     const QString makeWord = make.section(u' ', 0, 0);
     QString name;
     if (model.isEmpty())
@@ -104,9 +104,9 @@ QString cameraDisplayName(const Camera& camera) {
         name = model;
     else
         name = make + u' ' + model;
-    if (!camera.serial.isEmpty())
+    if (!camera.serial().isEmpty())
         name += (name.isEmpty() ? QStringLiteral("(") : QStringLiteral(" (")) +
-                displayName(camera.serial) + u')';
+                displayName(camera.serial()) + u')';
     return name;
 }
 

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include <memory>
+
 // Where a file's shooting time came from. None: no time is known, because it
 // has not been read yet or because neither the photo's metadata nor the
 // file's own time could be read (a file gone meanwhile, say).
@@ -12,13 +14,40 @@ enum class TimeSource { None, Exif, FileModified };
 // serial number where the file has one (see core/photo/ShootingTime.h for
 // the tags), each as stored, without the padding around it. The serial
 // number tells two bodies of one model apart. All empty: not known.
-struct Camera {
-    QByteArray make;
-    QByteArray model;
-    QByteArray serial;
+//
+// Every listed file carries one, and a card of one body holds tens of
+// thousands of photos: the names are kept once, behind a shared pointer, so
+// that a file's record stays small to copy, sort and page in.
+class Camera {
+public:
+    Camera() = default;
+    Camera(QByteArray make, QByteArray model, QByteArray serial) {
+        if (!make.isEmpty() || !model.isEmpty() || !serial.isEmpty())
+            names_ = std::make_shared<const Names>(
+                Names{std::move(make), std::move(model), std::move(serial)});
+    }
 
-    bool isKnown() const { return !make.isEmpty() || !model.isEmpty() || !serial.isEmpty(); }
-    bool operator==(const Camera&) const = default;
+    const QByteArray& make() const { return names_ ? names_->make : empty(); }
+    const QByteArray& model() const { return names_ ? names_->model : empty(); }
+    const QByteArray& serial() const { return names_ ? names_->serial : empty(); }
+    bool isKnown() const { return names_ != nullptr; }
+    bool operator==(const Camera& other) const {
+        return names_ == other.names_ ||
+               (names_ && other.names_ && names_->make == other.names_->make &&
+                names_->model == other.names_->model && names_->serial == other.names_->serial);
+    }
+
+private:
+    struct Names {
+        QByteArray make;
+        QByteArray model;
+        QByteArray serial;
+    };
+    static const QByteArray& empty() {
+        static const QByteArray none;
+        return none;
+    }
+    std::shared_ptr<const Names> names_;  // none where every name is empty
 };
 
 // When a photo was taken, as a naive wall-clock time: milliseconds since

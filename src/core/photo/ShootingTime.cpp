@@ -221,16 +221,18 @@ std::optional<qint64> shootingTimeOf(const Found& found) {
 }
 
 Camera cameraOf(const Found& found) {
-    Camera camera;
+    QByteArray make;
+    QByteArray model;
+    QByteArray serial;
     if (found[Make])
-        camera.make = nameOf(*found[Make]);
+        make = nameOf(*found[Make]);
     if (found[Model])
-        camera.model = nameOf(*found[Model]);
-    for (size_t k = FirstSerial; k < kWantedCount && camera.serial.isEmpty(); ++k) {
+        model = nameOf(*found[Model]);
+    for (size_t k = FirstSerial; k < kWantedCount && serial.isEmpty(); ++k) {
         if (found[k])
-            camera.serial = nameOf(*found[k]);
+            serial = nameOf(*found[k]);
     }
-    return camera;
+    return Camera(std::move(make), std::move(model), std::move(serial));
 }
 
 // The XMP parser registers every namespace prefix it meets for the life of
