@@ -112,7 +112,7 @@ QString settingsFilePath() {
 
 QString journalStateFolder() {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification ignores a relative path there.
+    // A relative XDG_STATE_HOME counts as unset, as for every XDG folder.
     if (QStandardPaths::isTestModeEnabled())
         state = QDir::homePath() + QStringLiteral("/.qttest/state");
     else if (!QDir::isAbsolutePath(state))
