@@ -327,7 +327,7 @@ std::optional<BatchRecord> decodeBatchRecord(QByteArrayView bytes) {
         return std::nullopt;
 
     // The identities appended as the batch went, up to the first torn line,
-    // and how many entries it renamed, where it came to its end.
+    // and how many entries it ran, where it came to its end.
     while (!in.atEnd()) {
         if (bytes.sliced(in.at()).startsWith("done ")) {
             const qsizetype begin = in.at() + 5;

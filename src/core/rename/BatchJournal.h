@@ -42,8 +42,9 @@ struct BatchHeading {
 
 struct BatchRecord : BatchHeading {
     std::vector<JournalEntry> entries;
-    // How many entries, from the first on, the batch renamed, as it said when
-    // it ended; nothing for a batch that never came to its end (killed).
+    // How many entries, from the first on, the batch ran, as it said when it
+    // ended (an entry is one rename, so a ring's steps count each); nothing
+    // for a batch that never came to its end (killed).
     std::optional<int> renamed;
 
     bool operator==(const BatchRecord&) const = default;
@@ -64,7 +65,7 @@ public:
 };
 
 // The journal's bytes: a record, then any number of identity lines, then,
-// once the batch is over, how many entries it renamed.
+// once the batch is over, how many entries it ran.
 QByteArray encodeBatchRecord(const BatchRecord& record);
 QByteArray encodeBatch(const BatchHeading& heading, const JournalEntries& entries);
 QByteArray encodeIdentity(int index, const FileIdentity& identity);
@@ -73,7 +74,7 @@ QByteArray encodeRenamed(int renamed);
 // The record in bytes; nothing when they are not a whole, intact journal.
 // Identity lines after it are taken up to the first one that is torn or
 // does not fit, as a crash in the middle of an append leaves it; the count
-// of renamed entries only where it follows them whole.
+// of entries run only where it follows them whole.
 std::optional<BatchRecord> decodeBatchRecord(QByteArrayView bytes);
 
 // Where the journal of a running batch stands.
@@ -96,7 +97,7 @@ struct RecordFailure {
 // write, in place before the first rename, for every size of batch; then,
 // where the files are known by size and time, an append per file just before
 // its rename, so that no file is renamed unrecorded; at the end, the count
-// of entries renamed. The renames never wait for anything else. Nothing is
+// of entries run. The renames never wait for anything else. Nothing is
 // synced: see README.md on a power cut.
 class JournalWriter {
 public:
