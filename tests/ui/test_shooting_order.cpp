@@ -12,6 +12,7 @@
 #include <exiv2/exiv2.hpp>
 
 #include <cerrno>
+#include <span>
 
 #include <sys/stat.h>
 #include <utime.h>
@@ -110,9 +111,6 @@ const Photo kTwoDays[] = {
     {"D.png", nullptr, nullptr},
 };
 
-const QByteArrayList kShotsWithoutExif{"IMG_0004.CR2", "IMG_0004.JPG", "IMG_0001.CR2.xmp",
-                                       "IMG_0002.xmp", "IMG_0009.xmp"};
-
 // "A1 S B1": the list by the letter and digit of each name.
 QString shortNames(const QStringList& names) {
     QStringList letters;
@@ -171,6 +169,12 @@ void writePhoto(const QString& folder, const Photo& shot, int serial) {
     file->writeMetadata();
 }
 
+void writePhotos(const QString& folder, std::span<const Photo> photos) {
+    int serial = 0;
+    for (const Photo& shot : photos)
+        writePhoto(folder, shot, ++serial);
+}
+
 QByteArray bytesOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -216,11 +220,8 @@ private slots:
     void initTestCase() {
         setApplicationFolderForTesting(appFolder_.path());
         startHearing();
-        int serial = 0;
-        for (const Photo& shot : kTrip)
-            writePhoto(trip_.path(), shot, ++serial);
-        for (const Photo& shot : kTwoBodies)
-            writePhoto(twoBodies_.path(), shot, ++serial);
+        writePhotos(trip_.path(), kTrip);
+        writePhotos(twoBodies_.path(), kTwoBodies);
     }
     void cleanupTestCase() { setApplicationFolderForTesting(QString()); }
     void init() {
@@ -281,10 +282,8 @@ private slots:
 
     void theRenameNumbersInShootingOrder() {
         QTemporaryDir folder;
-        int serial = 0;
         QList<QByteArray> bytes;
-        for (const Photo& shot : kTrip)
-            writePhoto(folder.path(), shot, ++serial);
+        writePhotos(folder.path(), kTrip);
         for (const QString& name : kShootingOrder)
             bytes << bytesOf(folder.filePath(name));
         ScriptedMessageBox boxes;
@@ -320,141 +319,128 @@ private slots:
             QCOMPARE(bytesOf(folder.filePath(kShootingOrder[k])), bytes[k]);
     }
 
-    // With 同じ名前のファイルに同じ番号を付ける on, the files of one name are
-    // one row and take one number, sidecars along; off, each file is a row
-    // and the sidecars stay. The item is kept for the next start.
-    void shotsInTheList_data() {
-        QTest::addColumn<bool>("together");
+    // Menu items a batch takes, each kept for the next start. With 同じ名前の
+    // ファイルに同じ番号を付ける on, the files of one name are one row and take
+    // one number, sidecars along; off, each file is a row and the sidecars
+    // stay. A date field in 前 shows each file's shooting time, read at 変換
+    // where the list has none yet, the file's own time marked where it has
+    // no Exif; with 日付ごとに開始番号から数え直す each day's files count from
+    // the start number again, in list order.
+    void menuItemsOfABatch_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<QString>("prefix");       // "s": the shots; else the two days
         QTest::addColumn<QStringList>("rows");     // in name order
-        QTest::addColumn<QStringList>("sorted");   // in shooting order
-        QTest::addColumn<QStringList>("renamed");  // "old new", prefix s
+        QTest::addColumn<QStringList>("sorted");   // in shooting order; empty: left unsorted
+        QTest::addColumn<QStringList>("renamed");  // "old new", the details' first lines
+        QTest::addColumn<QStringList>("stayed");   // the files left, named after them if any
+        const QString together = QStringLiteral("同じ名前のファイルに同じ番号を付ける");
+        const QString perDay = QStringLiteral("日付ごとに開始番号から数え直す");
         QTest::newRow("together")
-            << true
+            << together << true << "s"
             << QStringList{"IMG_0001.CR2 (+JPG)", "IMG_0002.CR2", "IMG_0002.JPG", "IMG_0003.JPG",
                            "IMG_0004.CR2 (+JPG)"}
             << QStringList{"IMG_0002.JPG", "IMG_0003.JPG", "IMG_0001.CR2 (+JPG)", "IMG_0002.CR2",
                            "IMG_0004.CR2 (+JPG)"}
-            << QStringList{
-                   "IMG_0002.JPG s1.JPG", "IMG_0003.JPG s2.JPG",         "IMG_0001.CR2 s3.CR2",
-                   "IMG_0001.JPG s3.JPG", "IMG_0001.CR2.xmp s3.CR2.xmp", "IMG_0002.CR2 s4.CR2",
-                   "IMG_0002.xmp s4.xmp", "IMG_0004.CR2 s5.CR2",         "IMG_0004.JPG s5.JPG"};
-        QTest::newRow("apart")
-            << false << QStringList{"IMG_0001.CR2", "IMG_0001.JPG", "IMG_0002.CR2", "IMG_0002.JPG",
-                                    "IMG_0003.JPG", "IMG_0004.CR2", "IMG_0004.JPG"}
-            << QStringList{"IMG_0002.JPG", "IMG_0003.JPG", "IMG_0001.CR2", "IMG_0001.JPG",
-                           "IMG_0002.CR2", "IMG_0004.CR2", "IMG_0004.JPG"}
-            << QStringList{"IMG_0002.JPG s1.JPG", "IMG_0003.JPG s2.JPG", "IMG_0001.CR2 s3.CR2",
-                           "IMG_0001.JPG s4.JPG", "IMG_0002.CR2 s5.CR2", "IMG_0004.CR2 s6.CR2",
-                           "IMG_0004.JPG s7.JPG"};
+            << QStringList{"IMG_0002.JPG s1.JPG",         "IMG_0003.JPG s2.JPG",
+                           "IMG_0001.CR2 s3.CR2",         "IMG_0001.JPG s3.JPG",
+                           "IMG_0001.CR2.xmp s3.CR2.xmp", "IMG_0002.CR2 s4.CR2",
+                           "IMG_0002.xmp s4.xmp",         "IMG_0004.CR2 s5.CR2",
+                           "IMG_0004.JPG s5.JPG"}
+            << QStringList{"IMG_0009.xmp"};
+        QTest::newRow("apart") << together << false << "s"
+                               << QStringList{"IMG_0001.CR2", "IMG_0001.JPG", "IMG_0002.CR2",
+                                              "IMG_0002.JPG", "IMG_0003.JPG", "IMG_0004.CR2",
+                                              "IMG_0004.JPG"}
+                               << QStringList{"IMG_0002.JPG", "IMG_0003.JPG", "IMG_0001.CR2",
+                                              "IMG_0001.JPG", "IMG_0002.CR2", "IMG_0004.CR2",
+                                              "IMG_0004.JPG"}
+                               << QStringList{"IMG_0002.JPG s1.JPG", "IMG_0003.JPG s2.JPG",
+                                              "IMG_0001.CR2 s3.CR2", "IMG_0001.JPG s4.JPG",
+                                              "IMG_0002.CR2 s5.CR2", "IMG_0004.CR2 s6.CR2",
+                                              "IMG_0004.JPG s7.JPG"}
+                               << QStringList{"IMG_0001.CR2.xmp", "IMG_0002.xmp", "IMG_0009.xmp"};
+        const QStringList days{"A.jpg", "B.jpg", "C.jpg", "D.png"};
+        QTest::newRow("date, one count")
+            << perDay << false << "<年月日>_kyoto_" << days << QStringList()
+            << QStringList{"A.jpg 20240512_kyoto_1.jpg", "B.jpg 20240512_kyoto_2.jpg",
+                           "C.jpg 20240513_kyoto_3.jpg",
+                           "D.png 20240512_kyoto_4.png（ファイルの日時）"}
+            << QStringList();
+        QTest::newRow("date, each day from the start")
+            << perDay << true << "<年月日>_kyoto_" << days << QStringList()
+            << QStringList{"A.jpg 20240512_kyoto_1.jpg", "B.jpg 20240512_kyoto_2.jpg",
+                           "C.jpg 20240513_kyoto_1.jpg",
+                           "D.png 20240512_kyoto_1.png（ファイルの日時）"}
+            << QStringList();
     }
-    void shotsInTheList() {
-        QFETCH(bool, together);
+    void menuItemsOfABatch() {
+        QFETCH(QString, item);
+        QFETCH(bool, on);
+        QFETCH(QString, prefix);
         QFETCH(QStringList, renamed);
+        QFETCH(QStringList, stayed);
         QTemporaryDir folder;
-        int serial = 0;
-        for (const Photo& shot : kShots)
-            writePhoto(folder.path(), shot, ++serial);
-        for (const QByteArray& name : kShotsWithoutExif) {
-            QFile file(folder.filePath(QString::fromLatin1(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(name) == name.size());
+        if (prefix == u"s") {
+            writePhotos(folder.path(), kShots);
+            for (const QByteArray name : {"IMG_0004.CR2", "IMG_0004.JPG", "IMG_0001.CR2.xmp",
+                                          "IMG_0002.xmp", "IMG_0009.xmp"}) {
+                QFile file(folder.filePath(QString::fromLatin1(name)));
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write(name) == name.size());
+            }
+        } else {
+            writePhotos(folder.path(), kTwoDays);
         }
         const QStringList before = photoFacts(folder.path());
+        // The details list every file, then the sidecars that stay.
+        QStringList preview;
         std::map<QString, QByteArray> bytes;
-        for (const QString& line : renamed)
-            bytes[line.section(u' ', 1)] = bytesOf(folder.filePath(line.section(u' ', 0, 0)));
+        for (const QString& line : renamed) {
+            const QString old = line.section(u' ', 0, 0);
+            preview << old + QStringLiteral(" → ") + line.section(u' ', 1);
+            bytes[line.section(u' ', 1).remove(QStringLiteral("（ファイルの日時）"))] =
+                bytesOf(folder.filePath(old));
+        }
+        if (prefix == u"s" && on)
+            preview << QStringLiteral(
+                           "同じ名前の写真がリストにないため、次のファイルはそのままです:")
+                    << stayed;
 
         ScriptedMessageBox boxes;
         MainWindow w;
         MainWindowDriver d(w);
-        d.setPatterns(QStringLiteral("*.jpg;*.cr2"));
+        d.setPatterns(QStringLiteral("*.jpg;*.cr2;*.png"));
         QCOMPARE(d.openFolder(folder.path()), FolderAccess::Opened);
-        QAction* item = d.menuItem(QStringLiteral("同じ名前のファイルに同じ番号を付ける"));
-        QVERIFY(!item->isChecked());
-        item->setChecked(together);
+        QAction* menuItem = d.menuItem(item);
+        menuItem->setChecked(on);
         QTEST(d.listed(), "rows");
-        d.sortByShootingTime();
-        QTEST(d.listed(), "sorted");
-        if (together) {
+        QFETCH(QStringList, sorted);
+        if (!sorted.isEmpty()) {
+            d.sortByShootingTime();
+            QCOMPARE(d.listed(), sorted);
+        }
+        if (prefix == u"s" && on) {
             QCOMPARE(d.toolTip(2), QStringLiteral("IMG_0001.CR2\nIMG_0001.JPG\nIMG_0001.CR2.xmp\n"
                                                   "撮影日時 2024/05/12 10:00:00"));
         }
-        d.prefix()->setText(QStringLiteral("s"));
+        d.prefix()->setText(prefix);
         d.convert();
-        // The details list every file, then the sidecars that stay.
         QCOMPARE(boxes.shown.size(), 1);
-        QStringList preview;
-        for (const QString& line : renamed)
-            preview << line.section(u' ', 0, 0) + QStringLiteral(" → ") + line.section(u' ', 1);
-        if (together)
-            preview << QStringLiteral(
-                           "同じ名前の写真がリストにないため、次のファイルはそのままです:")
-                    << QStringLiteral("IMG_0009.xmp");
+        QVERIFY(boxes.shown[0].message.text.startsWith(
+            QStringLiteral("「 ") + prefix + QStringLiteral("＋連番＋拡張子に変換します.」")));
         QCOMPARE(boxes.shown[0].details.split(u'\n', Qt::SkipEmptyParts), preview);
-        for (const auto& [name, was] : bytes)
+        QStringList left = QDir(folder.path()).entryList(QDir::Files, QDir::Name);
+        for (const auto& [name, was] : bytes) {
             QVERIFY2(bytesOf(folder.filePath(name)) == was, qPrintable(name));
-        QStringList stayed = QDir(folder.path()).entryList(QDir::Files, QDir::Name);
-        for (const auto& [name, was] : bytes)
-            stayed.removeOne(name);
-        const QStringList left{"IMG_0001.CR2.xmp", "IMG_0002.xmp", "IMG_0009.xmp"};
-        QCOMPARE(stayed, together ? left.sliced(2) : left);
+            left.removeOne(name);
+        }
+        QCOMPARE(left, stayed);
         // The undo brings every file back, sidecars too, bytes and times.
         d.menuItem(QStringLiteral("変換を元に戻す"))->trigger();
         QCOMPARE(photoFacts(folder.path()), before);
         QTEST(d.listed(), "rows");
         MainWindow next;
-        QCOMPARE(MainWindowDriver(next).menuItem(item->text())->isChecked(), together);
-    }
-
-    // A date field in 前 shows each file's shooting time, read at 変換 where
-    // the list has none yet, the file's own time marked where it has no
-    // Exif; with 日付ごとに開始番号から数え直す (kept for the next start)
-    // each day's files count from the start number again, in list order.
-    void namesCarryTheShootingDate_data() {
-        QTest::addColumn<bool>("perDay");
-        QTest::addColumn<QStringList>("newNames");
-        QTest::newRow("one count") << false
-                                   << QStringList{"20240512_kyoto_1.jpg", "20240512_kyoto_2.jpg",
-                                                  "20240513_kyoto_3.jpg", "20240512_kyoto_4.png"};
-        QTest::newRow("each day from the start")
-            << true
-            << QStringList{"20240512_kyoto_1.jpg", "20240512_kyoto_2.jpg", "20240513_kyoto_1.jpg",
-                           "20240512_kyoto_1.png"};
-    }
-    void namesCarryTheShootingDate() {
-        QFETCH(bool, perDay);
-        QFETCH(QStringList, newNames);
-        QTemporaryDir folder;
-        QStringList oldNames;
-        QList<QByteArray> bytes;
-        for (const Photo& shot : kTwoDays) {
-            writePhoto(folder.path(), shot, int(bytes.size()));
-            oldNames << QString::fromLatin1(shot.name);
-            bytes << bytesOf(folder.filePath(oldNames.back()));
-        }
-        const QStringList before = photoFacts(folder.path());
-        ScriptedMessageBox boxes;
-        MainWindow w;
-        MainWindowDriver d(w);
-        open(d, folder.path());
-        QAction* item = d.menuItem(QStringLiteral("日付ごとに開始番号から数え直す"));
-        QVERIFY(!item->isChecked());
-        item->setChecked(perDay);
-        d.prefix()->setText(QStringLiteral("<年月日>_kyoto_"));
-        d.convert();
-        QCOMPARE(boxes.shown.size(), 1);
-        QVERIFY(boxes.shown[0].message.text.startsWith(
-            QStringLiteral("「 <年月日>_kyoto_＋連番＋拡張子に変換します.」")));
-        QStringList preview;
-        for (int k = 0; k < oldNames.size(); ++k)
-            preview << oldNames[k] + QStringLiteral(" → ") + newNames[k];
-        preview.back() += QStringLiteral("（ファイルの日時）");
-        QCOMPARE(boxes.shown[0].details.split(u'\n', Qt::SkipEmptyParts), preview);
-        for (int k = 0; k < newNames.size(); ++k)
-            QVERIFY2(bytesOf(folder.filePath(newNames[k])) == bytes[k], qPrintable(newNames[k]));
-        d.menuItem(QStringLiteral("変換を元に戻す"))->trigger();
-        QCOMPARE(photoFacts(folder.path()), before);
-        MainWindow next;
-        QCOMPARE(MainWindowDriver(next).menuItem(item->text())->isChecked(), perDay);
+        QCOMPARE(MainWindowDriver(next).menuItem(item)->isChecked(), on);
     }
 
     void clearAndReloadBringBackNameOrder() {
@@ -539,8 +525,7 @@ private slots:
         const QString card = root.filePath(QStringLiteral("card"));
         const QString folder = card + QStringLiteral("/DCIM");
         QVERIFY(QDir().mkpath(folder));
-        for (int k = 0; k < 3; ++k)
-            writePhoto(folder, kTrip[k], k + 1);
+        writePhotos(folder, std::span(kTrip).first(3));
         // What the card's driver answers once the card is out cannot happen
         // here: the reader says it, as the card goes for real.
         struct PulledOut : ShootingTimeService {
@@ -639,8 +624,8 @@ private slots:
     // after a restart; what is not a number is refused and applies nothing.
     // The photos are never written to.
     void clockCorrection_data() {
-        QTest::addColumn<bool>("negative");
-        QTest::addColumn<QStringList>("typed");  // days, hours, minutes, seconds of the second body
+        // Days ("-": the sign turned back), hours, minutes, seconds of the second body.
+        QTest::addColumn<QStringList>("typed");
         QTest::addColumn<QString>("button");
         QTest::addColumn<bool>("sortedFirst");
         QTest::addColumn<bool>("refused");
@@ -651,32 +636,33 @@ private slots:
         const QString hourOn = QStringLiteral("撮影日時 2024/05/12 10:10:00（補正済み）");
         const QStringList anHour{"", "1", "", ""};
         QTest::newRow("an hour on: the bodies interleave")
-            << false << anHour << "OK" << true << false << "A1 S B1 A2 B2 A3 B3" << hourOn;
+            << anHour << "OK" << true << false << "A1 S B1 A2 B2 A3 B3" << hourOn;
         QTest::newRow("the list not in shooting order keeps its order")
-            << false << anHour << "OK" << false << false << "A1 S B1 A2 B2 A3 B3" << hourOn;
-        QTest::newRow("across midnight") << false << QStringList{"", "15", "", ""} << "OK" << true
-                                         << false << "A1 S A2 A3 B1 B2 B3"
-                                         << "撮影日時 2024/05/13 00:10:00（補正済み）";
-        QTest::newRow("across a month's end") << false << QStringList{"19", "15", "", ""} << "OK"
-                                              << true << false << "A1 S A2 A3 B1 B2 B3"
-                                              << "撮影日時 2024/06/01 00:10:00（補正済み）";
+            << anHour << "OK" << false << false << "A1 S B1 A2 B2 A3 B3" << hourOn;
+        QTest::newRow("across midnight and a month's end")
+            << QStringList{"19", "15", "", ""} << "OK" << true << false << "A1 S A2 A3 B1 B2 B3"
+            << "撮影日時 2024/06/01 00:10:00（補正済み）";
         QTest::newRow("back across a year's end")
-            << true << QStringList{"132", "9", "11", ""} << "OK" << true << false << uncorrected
+            << QStringList{"-132", "9", "11", ""} << "OK" << true << false << uncorrected
             << "撮影日時 2023/12/31 23:59:00（補正済み）";
         QTest::newRow("キャンセル")
-            << false << anHour << "キャンセル" << true << false << uncorrected << before;
-        QTest::newRow("a letter") << false << QStringList{"1", "x", "", ""} << "OK" << true << true
+            << anHour << "キャンセル" << true << false << uncorrected << before;
+        QTest::newRow("a letter") << QStringList{"1", "x", "", ""} << "OK" << true << true
                                   << uncorrected << before;
     }
     void clockCorrection() {
-        QFETCH(bool, negative);
         QFETCH(QStringList, typed);
+        const bool negative = typed[0].startsWith(u'-');
+        typed[0].remove(u'-');
         QFETCH(QString, button);
         QFETCH(bool, sortedFirst);
         QFETCH(bool, refused);
         QFETCH(QString, sortedOrder);
         QFETCH(QString, firstOfSecond);
         const QStringList photos = photoFacts(twoBodies_.path());
+        const auto secondBodyTip = [](const MainWindowDriver& d) {
+            return d.toolTip(int(d.listed().indexOf(QStringLiteral("B_1.JPG"))));
+        };
         ScriptedMessageBox boxes;
         {
             MainWindow w;
@@ -717,8 +703,7 @@ private slots:
             QCOMPARE(shortNames(d.listed()), sortedFirst ? sortedOrder : orderBefore);
             // In shooting order still, for the next correction.
             QCOMPARE(d.conversionList()->isInShootingOrder(), sortedFirst);
-            const int row = int(d.listed().indexOf(QStringLiteral("B_1.JPG")));
-            QCOMPARE(d.toolTip(row), "B_1.JPG\n" + firstOfSecond);
+            QCOMPARE(secondBodyTip(d), "B_1.JPG\n" + firstOfSecond);
         }
         // The next start: the tooltip before any sort, the sort, and the
         // dialog shown again and taken as it stands.
@@ -732,8 +717,7 @@ private slots:
             [](QWidget* dialog) { findButton(*dialog, QStringLiteral("OK"))->click(); });
         d.menuItem(QStringLiteral("カメラの時計を補正..."))->trigger();
         QCOMPARE(shortNames(d.listed()), sortedOrder);
-        QCOMPARE(d.toolTip(int(d.listed().indexOf(QStringLiteral("B_1.JPG")))),
-                 "B_1.JPG\n" + firstOfSecond);
+        QCOMPARE(secondBodyTip(d), "B_1.JPG\n" + firstOfSecond);
         QCOMPARE(photoFacts(twoBodies_.path()), photos);
     }
 

@@ -65,6 +65,23 @@ class TestUndoAndStop : public QObject {
         QCOMPARE(d.openFolder(photos_.path()), FolderAccess::Opened);
     }
 
+    // When the progress window shows, waits for `done` files, keeps its title
+    // and count, and presses 中止.
+    static void stopOnceDone(int done, QString& title, QString& count) {
+        whenModalAppears(
+            [&title, &count, done](QWidget* modal) {
+                auto* progress = qobject_cast<ProgressWindow*>(modal);
+                QVERIFY(progress);
+                title = progress->windowTitle();
+                auto* bar = progress->findChild<QProgressBar*>(QStringLiteral("progressCount"));
+                QVERIFY(bar);
+                QTRY_VERIFY_WITH_TIMEOUT(bar->value() >= done, 20000);
+                count = bar->text();
+                findButton(*progress, QStringLiteral("中止"))->click();
+            },
+            20000);
+    }
+
 private slots:
     void initTestCase() {
         // The configuration and state folders under the test's own home.
@@ -358,20 +375,11 @@ private slots:
         open(d);
         d.prefix()->setText(QStringLiteral("s"));
         QString title;
-        whenModalAppears(
-            [&](QWidget* modal) {
-                auto* progress = qobject_cast<ProgressWindow*>(modal);
-                QVERIFY(progress);
-                title = progress->windowTitle();
-                auto* count = progress->findChild<QProgressBar*>(QStringLiteral("progressCount"));
-                QTRY_VERIFY_WITH_TIMEOUT(count->text().section(u' ', 0, 0).toInt() >= stopAfter,
-                                         20000);
-                QVERIFY(count->text().endsWith(QStringLiteral(" / 400")));
-                findButton(*progress, QStringLiteral("中止"))->click();
-            },
-            20000);
+        QString count;
+        stopOnceDone(stopAfter, title, count);
         d.convert();
         QCOMPARE(title, QStringLiteral("ファイル名変更"));
+        QVERIFY2(count.endsWith(QStringLiteral(" / 400")), qPrintable(count));
         QCOMPARE(boxes.shown.size(), 2);
         const Message& stop = boxes.shown[1].message;
         QCOMPARE(stop.title, QStringLiteral("注意"));
@@ -409,18 +417,7 @@ private slots:
         w.setFileSystem(&slow);
         QString count;
         QString title;
-        whenModalAppears(
-            [&](QWidget* modal) {
-                auto* progress = qobject_cast<ProgressWindow*>(modal);
-                QVERIFY(progress);
-                title = progress->windowTitle();
-                auto* bar = progress->findChild<QProgressBar*>(QStringLiteral("progressCount"));
-                QVERIFY(bar);
-                QTRY_VERIFY_WITH_TIMEOUT(bar->value() >= 60, 20000);
-                count = bar->text();
-                findButton(*progress, QStringLiteral("中止"))->click();
-            },
-            20000);
+        stopOnceDone(60, title, count);
         boxes.shown.clear();
         d.menuItem(QStringLiteral("変換を元に戻す"))->trigger();
         QCOMPARE(title, QStringLiteral("元に戻す"));
