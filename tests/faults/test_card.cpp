@@ -107,21 +107,15 @@ struct Card {
     }
 };
 
-// The real file system, killing its own process just before the dieAt-th rename.
-struct KilledFileSystem : PosixFileSystem {
-    int dieAt = -1;
-    int calls = 0;
+// The real file system, killing its own process just before the dieAt-th
+// rename, and failing the first rename of the file failing with EIO, as a
+// card does that is going bad.
+struct CardFileSystem : PosixFileSystem {
+    int dieAt = -1, calls = 0;
+    QByteArray failing;
     int renameNoReplace(const QByteArray& from, const QByteArray& to) override {
         if (calls++ == dieAt)
             ::raise(SIGKILL);
-        return PosixFileSystem::renameNoReplace(from, to);
-    }
-};
-
-// The real file system, failing the first rename of one file with EIO.
-struct FailingCard : PosixFileSystem {
-    QByteArray failing;
-    int renameNoReplace(const QByteArray& from, const QByteArray& to) override {
         if (!failing.isEmpty() && from == failing) {
             failing.clear();
             return EIO;
@@ -258,7 +252,7 @@ private slots:
         request.shots =
             row.shotNames.isEmpty() ? shotsNamed(row.entries) : shotsTogether(row.entries);
         request.allowNameOverlaps = row.overlaps;
-        FailingCard fs;
+        CardFileSystem fs;
         fs.failing = row.failing.isEmpty() ? QByteArray() : root + row.failing;
         QTemporaryDir journals;
         const BatchHistory history(journals.path());
@@ -353,7 +347,7 @@ private slots:
         const BatchHistory history(journals.path());
         const pid_t child = ::fork();
         if (child == 0) {
-            KilledFileSystem fs;
+            CardFileSystem fs;
             fs.dieAt = kill.dieAt;
             const RenamePlan plan = RenamePlan::make(request, fs);
             JournalWriter writer(fs);
