@@ -221,8 +221,6 @@ private slots:
         addDated("before 1970, and a leap day", "1", "<年-月-日>_", "", abc.first(2),
                  {"1969-12-31 23:59:59", "2024-02-29 00:00:00"},
                  {"1969-12-31_1.jpg", "2024-02-29_2.jpg"});
-        addBatch("own name: the fields do not apply, no time needed", true, "1", "<年月日>", "",
-                 {"a.JPG"}, {"a1.JPG"});
     }
     void batches() {
         QFETCH(bool, ownName);

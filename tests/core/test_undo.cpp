@@ -13,6 +13,7 @@
 #include <map>
 
 #include "Inventory.h"
+#include "TestFiles.h"
 #include "core/rename/BatchHistory.h"
 #include "core/rename/BatchJournal.h"
 #include "core/rename/RenameCommand.h"
@@ -112,25 +113,6 @@ class TestUndo : public QObject {
         const QByteArray path = QFile::encodeName((onDisk ? disk_ : root_).path()) + '/' + name;
         std::filesystem::create_directories(path.toStdString());
         return path;
-    }
-
-    static RenameRequest request(const QByteArray& folder, const QByteArrayList& names,
-                                 const QString& prefix) {
-        RenameRequest r;
-        r.folder = fromNative(folder);
-        r.destination = r.folder;
-        r.startNumber = QStringLiteral("1");
-        r.prefix = prefix;
-        // With their inode numbers, as the folder listing gives them.
-        for (const QByteArray& name : names)
-            r.shots.push_back(ListedFile{name, inodeOf(folder + '/' + name), {}});
-        return r;
-    }
-
-    static quint64 inodeOf(const QByteArray& path) {
-        PosixFileSystem fs;
-        const std::optional<FileIdentity> id = fs.identify(path);
-        return id ? id->inode : 0;
     }
 
 private slots:
@@ -270,7 +252,7 @@ private slots:
             photos.push_back({"blocker", c.blocker, c.blocker});
             writeWhole(target + '/' + c.blocker, "blocker");
         }
-        RenameRequest r = request(source, names, QString());
+        RenameRequest r = batchRequest(source, names, QString(), true);
         r.moveToDestination = c.destination;
         r.destination = fromNative(target);
         std::unique_ptr<PosixFileSystem> fs = c.sizeAndTime
@@ -384,7 +366,7 @@ private slots:
             names << "IMG_" + QByteArray::number(k) + ".JPG";
             writeWhole(source + '/' + names.back(), names.back());
         }
-        const RenameRequest r = request(source, names, QStringLiteral("n"));
+        const RenameRequest r = batchRequest(source, names, QStringLiteral("n"), true);
         JournalWatchingFileSystem fs;
         fs.journal = root_.filePath(QStringLiteral("ahead.undo"));
         const RenamePlan plan = RenamePlan::make(r, fs);
@@ -443,7 +425,7 @@ private slots:
         const int first = earlierJournal ? 0 : 1;
         for (int b = first; b <= batches; ++b) {
             const QString prefix = QStringLiteral("b%1-").arg(b);
-            const RenamePlan plan = RenamePlan::make(request(source, names, prefix), fs);
+            const RenamePlan plan = RenamePlan::make(batchRequest(source, names, prefix, true), fs);
             namesBefore[b] = names;
             if (b == 0) {
                 // As earlier versions wrote it: one file, and no word of
@@ -543,8 +525,8 @@ private slots:
         QByteArrayList listed = names;
         if (reversed)
             std::reverse(listed.begin(), listed.end());
-        RenameRequest r =
-            request(source, listed, reversed ? QStringLiteral("p") : QStringLiteral("n"));
+        RenameRequest r = batchRequest(source, listed,
+                                       reversed ? QStringLiteral("p") : QStringLiteral("n"), true);
         r.allowNameOverlaps = reversed;
         int pipe[2];
         QCOMPARE(::pipe(pipe), 0);

@@ -3,6 +3,9 @@
 #include "core/files/ListedFile.h"
 #include "core/files/Shots.h"
 #include "core/rename/BatchHistory.h"
+#include "core/rename/FileSystem.h"
+#include "core/rename/RenamePlan.h"
+#include "core/text/NativeName.h"
 #include "core/text/NaturalOrder.h"
 
 #include <QByteArrayList>
@@ -62,6 +65,23 @@ inline std::vector<Shot> shotsTogether(const QByteArrayList& names,
         return names.indexOf(a.first().name) < names.indexOf(b.first().name);
     });
     return shots;
+}
+
+// The files by name in folder, renamed in place from 1 after prefix;
+// withInodes: each known by its inode number, as the folder listing gives them.
+inline RenameRequest batchRequest(const QByteArray& folder, const QByteArrayList& names,
+                                  const QString& prefix, bool withInodes = false) {
+    RenameRequest r;
+    r.folder = r.destination = fromNative(folder);
+    r.startNumber = QStringLiteral("1");
+    r.prefix = prefix;
+    PosixFileSystem fs;
+    for (const QByteArray& name : names) {
+        const std::optional<FileIdentity> id =
+            withInodes ? fs.identify(folder + '/' + name) : std::nullopt;
+        r.shots.push_back(ListedFile{name, id ? id->inode : 0, {}});
+    }
+    return r;
 }
 
 // A shooting time as its clock shows it, "2024-05-12 09:30:15": Exif, or
