@@ -57,14 +57,13 @@ private slots:
         QFETCH(QList<int>, offsets);
         std::vector<Shot> files;
         for (qsizetype k = 0; k < names.size(); ++k) {
-            ShootingTime time;
-            time.localMsecs = times[k] * qint64(1000);
-            time.source = times[k] == -1 ? TimeSource::None : TimeSource::Exif;
-            time.clockOffsetMsecs = offsets.isEmpty() ? 0 : offsets[k] * qint64(1000);
+            const ShootingTime time{times[k] * qint64(1000),
+                                    times[k] == -1 ? TimeSource::None : TimeSource::Exif,
+                                    {},
+                                    offsets.value(k) * qint64(1000)};
             files.push_back(ListedFile{names[k], 0, time});
         }
-        const std::vector<int> got = ::timeOrder(files);
-        QCOMPARE(QList<int>(got.begin(), got.end()), order);
+        QCOMPARE(listed(::timeOrder(files)), order);
     }
 
     // A drag of the selected rows to stand before a row (or at the end), and

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "TestFiles.h"
 #include "core/files/Shots.h"
 
 // Shots: the listed files of one name and their sidecars, one row of the
@@ -12,20 +13,15 @@ namespace {
 // number B (none: no camera named); "file 10:00": the file's own time;
 // empty: no time at all.
 ShootingTime timeFrom(const QString& text) {
-    ShootingTime time;
     if (text.isEmpty())
-        return time;
+        return {};
     QStringList parts = text.split(u' ');
-    time.source = TimeSource::Exif;
-    if (parts.front() == u"file") {
-        time.source = TimeSource::FileModified;
+    const bool own = parts.front() == u"file";
+    if (own)
         parts.removeFirst();
-    }
-    const QTime at = QTime::fromString(parts.front(), parts.front().contains(u'.')
-                                                          ? QStringLiteral("HH:mm:ss.zzz")
-                                                          : QStringLiteral("HH:mm:ss"));
-    time.localMsecs = QDateTime(QDate(2024, 5, 12), at, Qt::UTC).toMSecsSinceEpoch();
-    if (parts.size() > 1 && time.source == TimeSource::Exif)
+    ShootingTime time =
+        shootingTimeOf(QString::fromLatin1(own ? "file 2024-05-12 " : "2024-05-12 ") + parts[0]);
+    if (parts.size() > 1 && !own)
         time.camera = {"Canon", "Canon EOS R5", parts[1].toLatin1()};
     return time;
 }
