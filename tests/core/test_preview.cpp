@@ -44,22 +44,21 @@ private slots:
         QTest::addColumn<bool>("shots");
         QTest::addColumn<QByteArrayList>("others");  // in the folder, off the list
         QTest::addColumn<QByteArrayList>("left");    // the sidecars named as staying
-        const QByteArrayList none;
-        QTest::newRow("serial") << false << false << QByteArrayList{"b.JPG", "a.jpg", "c.d.gif"}
-                                << false << none << none;
-        QTest::newRow("own name") << true << false << QByteArrayList{"a.jpg", "README"} << false
-                                  << none << none;
-        QTest::newRow("destination, dotless")
-            << false << true << QByteArrayList{"x", "y.png"} << false << none << none;
+        const auto row = [](const char* name, bool ownName, bool destination,
+                            const QByteArrayList& entries, bool shots = false,
+                            const QByteArrayList& others = {}, const QByteArrayList& left = {}) {
+            QTest::newRow(name) << ownName << destination << entries << shots << others << left;
+        };
+        row("serial", false, false, {"b.JPG", "a.jpg", "c.d.gif"});
+        row("own name", true, false, {"a.jpg", "README"});
+        row("destination, dotless", false, true, {"x", "y.png"});
         const QByteArrayList pair{"IMG_1.CR2", "IMG_1.JPG"};
         const QByteArrayList sidecars{"IMG_1.CR2.xmp", "IMG_9.xmp", "IMG_1.txt", ".IMG_1.xmp"};
-        QTest::newRow("shots: a sidecar along, one without its photo left")
-            << false << false << pair << true << sidecars << QByteArrayList{"IMG_9.xmp"};
-        QTest::newRow("files of one name apart: the sidecars untouched")
-            << false << false << pair << false << sidecars << none;
-        QTest::newRow("shots into another folder")
-            << true << true << QByteArrayList{"a.jpg"} << true << QByteArrayList{"a.xmp", "b.thm"}
-            << QByteArrayList{"b.thm"};
+        row("shots: a sidecar along, one without its photo left", false, false, pair, true,
+            sidecars, {"IMG_9.xmp"});
+        row("files of one name apart: the sidecars untouched", false, false, pair, false, sidecars);
+        row("shots into another folder", true, true, {"a.jpg"}, true, {"a.xmp", "b.thm"},
+            {"b.thm"});
     }
     void previewIsWhatTheRunGives() {
         QFETCH(bool, ownName);

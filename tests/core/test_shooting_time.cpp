@@ -463,9 +463,8 @@ private slots:
         }));
         const ShootingTime time = shootingTime(native(path));
         QCOMPARE(time.source, tags.contains("-") ? TimeSource::FileModified : TimeSource::Exif);
-        QCOMPARE(time.camera.make(), camera[0]);
-        QCOMPARE(time.camera.model(), camera[1]);
-        QCOMPARE(time.camera.serial(), camera[2]);
+        QCOMPARE((QByteArrayList{time.camera.make(), time.camera.model(), time.camera.serial()}),
+                 camera);
     }
 
     // Named pipes, folders and missing files never reach the metadata

@@ -114,13 +114,10 @@ private slots:
         QTEST(described(shots), "rows");
         QTEST(read, "read");
         // What was read stays with its file.
-        for (const Shot& shot : shots) {
-            for (const ListedFile& member : shot.members) {
-                const qsizetype k = listed.indexOf(member.name);
-                if (k >= 0 && k < times.size())
+        for (const Shot& shot : shots)
+            for (const ListedFile& member : shot.members)
+                if (const qsizetype k = listed.indexOf(member.name); k >= 0 && k < times.size())
                     QCOMPARE(member.time, timeFrom(times[k]));
-            }
-        }
     }
 
     // The time a shot is put in shooting order by.
