@@ -39,30 +39,22 @@ private slots:
     void keysOfAwkwardNames_data() {
         QTest::addColumn<QByteArrayList>("camera");
         QTest::addColumn<QByteArrayList>("other");
-        QTest::newRow("= in the model")
-            << QByteArrayList{"Maker", "EOS=5", ""} << QByteArrayList{"Maker", "EOS", ""};
-        QTest::newRow("; at the start")
-            << QByteArrayList{";Maker", "X", ""} << QByteArrayList{"Maker", "X", ""};
-        QTest::newRow("# at the start")
-            << QByteArrayList{"#1", "X", ""} << QByteArrayList{"1", "X", ""};
-        QTest::newRow("[ at the start")
-            << QByteArrayList{"[Data]", "X", ""} << QByteArrayList{"Data", "X", ""};
-        QTest::newRow("] inside") << QByteArrayList{"Maker", "X]", "1"}
-                                  << QByteArrayList{"Maker", "X", "1"};
-        QTest::newRow("leading space")
-            << QByteArrayList{" Maker", "X", ""} << QByteArrayList{"Maker", "X", ""};
-        QTest::newRow("trailing space")
-            << QByteArrayList{"Maker", "X", "123 "} << QByteArrayList{"Maker", "X", "123"};
-        QTest::newRow("non-ASCII")
-            << QByteArrayList{"写真機", "二号", ""} << QByteArrayList{"写真機", "一号", ""};
-        QTest::newRow("Shift-JIS bytes")
-            << QByteArrayList{"\x8e\xca", "X", ""} << QByteArrayList{"\x8e\xcb", "X", ""};
-        QTest::newRow("| between the parts")
-            << QByteArrayList{"A|B", "C", ""} << QByteArrayList{"A", "B|C", ""};
-        QTest::newRow("% as if encoded")
-            << QByteArrayList{"100%25", "X", ""} << QByteArrayList{"100%", "X", ""};
-        QTest::newRow("line break")
-            << QByteArrayList{"Maker\r\n[Data]", "X", ""} << QByteArrayList{"Maker", "X", ""};
+        const auto row = [](const char* name, const QByteArrayList& camera,
+                            const QByteArrayList& other) {
+            QTest::newRow(name) << camera << other;
+        };
+        row("= in the model", {"Maker", "EOS=5", ""}, {"Maker", "EOS", ""});
+        row("; at the start", {";Maker", "X", ""}, {"Maker", "X", ""});
+        row("# at the start", {"#1", "X", ""}, {"1", "X", ""});
+        row("[ at the start", {"[Data]", "X", ""}, {"Data", "X", ""});
+        row("] inside", {"Maker", "X]", "1"}, {"Maker", "X", "1"});
+        row("leading space", {" Maker", "X", ""}, {"Maker", "X", ""});
+        row("trailing space", {"Maker", "X", "123 "}, {"Maker", "X", "123"});
+        row("non-ASCII", {"写真機", "二号", ""}, {"写真機", "一号", ""});
+        row("Shift-JIS bytes", {"\x8e\xca", "X", ""}, {"\x8e\xcb", "X", ""});
+        row("| between the parts", {"A|B", "C", ""}, {"A", "B|C", ""});
+        row("% as if encoded", {"100%25", "X", ""}, {"100%", "X", ""});
+        row("line break", {"Maker\r\n[Data]", "X", ""}, {"Maker", "X", ""});
     }
     void keysOfAwkwardNames() {
         QFETCH(QByteArrayList, camera);
@@ -115,27 +107,25 @@ private slots:
         QTest::addColumn<QStringList>("boxes");  // days, hours, minutes, seconds
         QTest::addColumn<qint64>("msecs");
         QTest::addColumn<int>("wrongBox");  // -1: none
-        QTest::newRow("an hour") << false << QStringList{"", "1", "", ""} << qint64(3600000) << -1;
-        QTest::newRow("every box, backwards")
-            << true << QStringList{"1", "2", "3", "4"} << qint64(-93784000) << -1;
-        QTest::newRow("the most") << false << QStringList{"9999", "23", "59", "59"}
-                                  << qint64(863999999000) << -1;
-        QTest::newRow("full-width digits, as an input method gives them")
-            << false << QStringList{"１０", "０", "", "５"} << qint64(864005000) << -1;
-        QTest::newRow("all empty: no offset")
-            << true << QStringList{"", "", "", ""} << qint64(0) << -1;
-        QTest::newRow("a letter") << false << QStringList{"1a", "", "", ""} << qint64(0) << 0;
-        QTest::newRow("a sign in a box")
-            << false << QStringList{"", "-1", "", ""} << qint64(0) << 1;
-        QTest::newRow("a fraction") << false << QStringList{"", "", "1.5", ""} << qint64(0) << 2;
-        QTest::newRow("hour 24") << false << QStringList{"", "24", "", ""} << qint64(0) << 1;
-        QTest::newRow("second 60, full-width")
-            << false << QStringList{"", "", "", "６０"} << qint64(0) << 3;
-        QTest::newRow("10000 days") << false << QStringList{"10000", "", "", ""} << qint64(0) << 0;
-        QTest::newRow("another script's digits")
-            << false << QStringList{"٣", "", "", ""} << qint64(0) << 0;
-        QTest::newRow("the first wrong box is named")
-            << false << QStringList{"1", "x", "y", ""} << qint64(0) << 1;
+        // A row of wrongBox >= 0 has no offset.
+        const auto row = [](const char* name, bool negative, const QStringList& boxes, qint64 msecs,
+                            int wrongBox = -1) {
+            QTest::newRow(name) << negative << boxes << msecs << wrongBox;
+        };
+        row("an hour", false, {"", "1", "", ""}, 3600000);
+        row("every box, backwards", true, {"1", "2", "3", "4"}, -93784000);
+        row("the most", false, {"9999", "23", "59", "59"}, 863999999000);
+        row("full-width digits, as an input method gives them", false, {"１０", "０", "", "５"},
+            864005000);
+        row("all empty: no offset", true, {"", "", "", ""}, 0);
+        row("a letter", false, {"1a", "", "", ""}, 0, 0);
+        row("a sign in a box", false, {"", "-1", "", ""}, 0, 1);
+        row("a fraction", false, {"", "", "1.5", ""}, 0, 2);
+        row("hour 24", false, {"", "24", "", ""}, 0, 1);
+        row("second 60, full-width", false, {"", "", "", "６０"}, 0, 3);
+        row("10000 days", false, {"10000", "", "", ""}, 0, 0);
+        row("another script's digits", false, {"٣", "", "", ""}, 0, 0);
+        row("the first wrong box is named", false, {"1", "x", "y", ""}, 0, 1);
     }
     void typedOffsets() {
         QFETCH(bool, negative);

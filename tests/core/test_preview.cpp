@@ -29,8 +29,7 @@ class TestPreview : public QObject {
         r.destination = r.folder;
         r.startNumber = QStringLiteral("1");
         r.prefix = prefix;
-        for (const QByteArray& name : names)
-            r.shots.push_back(ListedFile{name, 0, {}});
+        r.shots = shotsNamed(names);
         return r;
     }
 
@@ -45,22 +44,21 @@ private slots:
         QTest::addColumn<bool>("shots");
         QTest::addColumn<QByteArrayList>("others");  // in the folder, off the list
         QTest::addColumn<QByteArrayList>("left");    // the sidecars named as staying
-        const QByteArrayList none;
-        QTest::newRow("serial") << false << false << QByteArrayList{"b.JPG", "a.jpg", "c.d.gif"}
-                                << false << none << none;
-        QTest::newRow("own name") << true << false << QByteArrayList{"a.jpg", "README"} << false
-                                  << none << none;
-        QTest::newRow("destination, dotless")
-            << false << true << QByteArrayList{"x", "y.png"} << false << none << none;
+        const auto row = [](const char* name, bool ownName, bool destination,
+                            const QByteArrayList& entries, bool shots = false,
+                            const QByteArrayList& others = {}, const QByteArrayList& left = {}) {
+            QTest::newRow(name) << ownName << destination << entries << shots << others << left;
+        };
+        row("serial", false, false, {"b.JPG", "a.jpg", "c.d.gif"});
+        row("own name", true, false, {"a.jpg", "README"});
+        row("destination, dotless", false, true, {"x", "y.png"});
         const QByteArrayList pair{"IMG_1.CR2", "IMG_1.JPG"};
         const QByteArrayList sidecars{"IMG_1.CR2.xmp", "IMG_9.xmp", "IMG_1.txt", ".IMG_1.xmp"};
-        QTest::newRow("shots: a sidecar along, one without its photo left")
-            << false << false << pair << true << sidecars << QByteArrayList{"IMG_9.xmp"};
-        QTest::newRow("files of one name apart: the sidecars untouched")
-            << false << false << pair << false << sidecars << none;
-        QTest::newRow("shots into another folder")
-            << true << true << QByteArrayList{"a.jpg"} << true << QByteArrayList{"a.xmp", "b.thm"}
-            << QByteArrayList{"b.thm"};
+        row("shots: a sidecar along, one without its photo left", false, false, pair, true,
+            sidecars, {"IMG_9.xmp"});
+        row("files of one name apart: the sidecars untouched", false, false, pair, false, sidecars);
+        row("shots into another folder", true, true, {"a.jpg"}, true, {"a.xmp", "b.thm"},
+            {"b.thm"});
     }
     void previewIsWhatTheRunGives() {
         QFETCH(bool, ownName);
@@ -144,18 +142,15 @@ private slots:
 
     // Names compare as the folder compares them; a disk that tells letter
     // case apart may still hold a name in both spellings.
-    void letterCaseOfTheFolder_data() {
-        QTest::addColumn<QByteArrayList>("present");
-        QTest::newRow("one spelling") << QByteArrayList{"a.jpg"};
-        QTest::newRow("both spellings") << QByteArrayList{"a.jpg", "A.JPG"};
-    }
     void letterCaseOfTheFolder() {
-        QFETCH(QByteArrayList, present);
-        const QByteArray at = folder("case");
-        for (const QByteArray& name : present)
-            writeWhole(at + '/' + name, name);
-        QVERIFY(!ignoresLetterCase(at, {present.front()}));
-        std::filesystem::remove_all(at.toStdString());
+        for (const QByteArrayList& present :
+             {QByteArrayList{"a.jpg"}, QByteArrayList{"a.jpg", "A.JPG"}}) {
+            const QByteArray at = folder("case");
+            for (const QByteArray& name : present)
+                writeWhole(at + '/' + name, name);
+            QVERIFY2(!ignoresLetterCase(at, {present.front()}), present.back().constData());
+            std::filesystem::remove_all(at.toStdString());
+        }
     }
 
     void takenNames_data() {
@@ -165,32 +160,30 @@ private slots:
         QTest::addColumn<bool>("overlaps");  // the files may take each other's names
         QTest::addColumn<QList<int>>("taken");
         QTest::addColumn<bool>("byBatchFile");  // the first taken name is a batch file's
-        QTest::newRow("a file off the list holds a new name")
-            << QByteArrayList{"1.jpg", "a.jpg", "b.jpg"} << QByteArrayList{"a.jpg", "b.jpg"}
-            << false << false << QList<int>{0} << false;
-        QTest::newRow("renamed away before its name is wanted")
-            << QByteArrayList{"2.jpg", "x.jpg"} << QByteArrayList{"2.jpg", "x.jpg"} << false
-            << false << QList<int>{} << false;
-        QTest::newRow("wanted before it is renamed away")
-            << QByteArrayList{"a.jpg", "1.jpg"} << QByteArrayList{"a.jpg", "1.jpg"} << false
-            << false << QList<int>{0} << true;
+        const auto row = [](const char* name, const QByteArrayList& present,
+                            const QByteArrayList& entries, bool ignoresCase, bool overlaps,
+                            const QList<int>& taken, bool byBatchFile) {
+            QTest::newRow(name) << present << entries << ignoresCase << overlaps << taken
+                                << byBatchFile;
+        };
+        row("a file off the list holds a new name", {"1.jpg", "a.jpg", "b.jpg"}, {"a.jpg", "b.jpg"},
+            false, false, {0}, false);
+        row("renamed away before its name is wanted", {"2.jpg", "x.jpg"}, {"2.jpg", "x.jpg"}, false,
+            false, {}, false);
+        row("wanted before it is renamed away", {"a.jpg", "1.jpg"}, {"a.jpg", "1.jpg"}, false,
+            false, {0}, true);
         // Only the file off the list is in the way: the ring before it is not.
-        QTest::newRow("swap, then a file off the list, overlaps allowed")
-            << QByteArrayList{"1.jpg", "2.jpg", "b.jpg", "3.jpg"}
-            << QByteArrayList{"2.jpg", "1.jpg", "b.jpg"} << false << true << QList<int>{2} << false;
+        row("swap, then a file off the list, overlaps allowed",
+            {"1.jpg", "2.jpg", "b.jpg", "3.jpg"}, {"2.jpg", "1.jpg", "b.jpg"}, false, true, {2},
+            false);
         // A chain whose free end is held off the list: it stops there, first;
         // the files behind it are only held up, by names of the batch.
-        QTest::newRow("shift into a file off the list, overlaps allowed")
-            << QByteArrayList{"a.jpg", "1.jpg", "2.jpg", "3.jpg"}
-            << QByteArrayList{"a.jpg", "1.jpg", "2.jpg"} << false << true << QList<int>{2} << false;
-        QTest::newRow("already so named") << QByteArrayList{"1.jpg"} << QByteArrayList{"1.jpg"}
-                                          << false << false << QList<int>{} << false;
-        QTest::newRow("other case, told apart")
-            << QByteArrayList{"1.JPG", "a.jpg"} << QByteArrayList{"a.jpg"} << false << false
-            << QList<int>{} << false;
-        QTest::newRow("other case on a card")
-            << QByteArrayList{"1.JPG", "a.jpg"} << QByteArrayList{"a.jpg"} << true << false
-            << QList<int>{0} << false;
+        row("shift into a file off the list, overlaps allowed",
+            {"a.jpg", "1.jpg", "2.jpg", "3.jpg"}, {"a.jpg", "1.jpg", "2.jpg"}, false, true, {2},
+            false);
+        row("already so named", {"1.jpg"}, {"1.jpg"}, false, false, {}, false);
+        row("other case, told apart", {"1.JPG", "a.jpg"}, {"a.jpg"}, false, false, {}, false);
+        row("other case on a card", {"1.JPG", "a.jpg"}, {"a.jpg"}, true, false, {0}, false);
     }
     void takenNames() {
         QFETCH(QByteArrayList, present);
@@ -199,12 +192,8 @@ private slots:
         QFETCH(bool, overlaps);
         QFETCH(QList<int>, taken);
         QFETCH(bool, byBatchFile);
-        RenameRequest r;
-        r.folder = r.destination = QStringLiteral("/f");
-        r.startNumber = QStringLiteral("1");
+        RenameRequest r = request("/f", entries, {});
         r.allowNameOverlaps = overlaps;
-        for (const QByteArray& entry : entries)
-            r.shots.push_back(ListedFile{entry, 0, {}});
         PosixFileSystem fs;
         const RenamePlan plan = RenamePlan::make(r, fs);
         const std::vector<TakenName> found = takenNewNames(
@@ -227,12 +216,9 @@ private slots:
     // A new name too long for the file system stops the batch before any
     // file moves: its line is marked, and named first.
     void unfitNameIsMarked() {
-        RenameRequest r;
-        r.folder = r.destination = QStringLiteral("/f");
-        r.startNumber = QStringLiteral("1");
-        r.ownName = true;
         const QByteArray longName = QByteArray(251, 'a') + ".jpg";
-        r.shots = shotsNamed({"b.jpg", longName, "c.jpg"});
+        RenameRequest r = request("/f", {"b.jpg", longName, "c.jpg"}, {});
+        r.ownName = true;
         PosixFileSystem fs;
         const RenamePlan plan = RenamePlan::make(r, fs);
         const QString unfit = QString::fromLatin1(longName) + " → " + QString(251, u'a') + "2.jpg";

@@ -426,32 +426,25 @@ private slots:
     // The camera that comes with an Exif time: make and model, and the
     // body's serial number from the standard tags or a maker's note.
     void cameras_data() {
-        QTest::addColumn<QByteArrayList>("tags");  // "key=value"; a time is added unless "-"
+        QTest::addColumn<QByteArrayList>("tags");  // "Group.Tag=value" of Exif; a time unless "-"
         QTest::addColumn<QByteArrayList>("camera");
-        QTest::newRow("make and model")
-            << QByteArrayList{"Exif.Image.Make=Canon", "Exif.Image.Model=Canon EOS R5"}
-            << QByteArrayList{"Canon", "Canon EOS R5", ""};
-        QTest::newRow("body serial number")
-            << QByteArrayList{"Exif.Image.Make=Canon", "Exif.Photo.BodySerialNumber=012345678901"}
-            << QByteArrayList{"Canon", "", "012345678901"};
-        QTest::newRow("a raw file's camera serial number")
-            << QByteArrayList{"Exif.Image.Model=X", "Exif.Image.CameraSerialNumber=SN 7"}
-            << QByteArrayList{"", "X", "SN 7"};
-        QTest::newRow("Canon's note, a number")
-            << QByteArrayList{"Exif.Image.Make=Canon", "Exif.Canon.SerialNumber=1234567"}
-            << QByteArrayList{"Canon", "", "1234567"};
-        QTest::newRow("the standard tag before the note")
-            << QByteArrayList{"Exif.Image.Make=Canon", "Exif.Canon.SerialNumber=5",
-                              "Exif.Photo.BodySerialNumber=A1"}
-            << QByteArrayList{"Canon", "", "A1"};
-        QTest::newRow("padding dropped")
-            << QByteArrayList{"Exif.Image.Make=Canon   ", "Exif.Image.Model= EOS R5 \t"}
-            << QByteArrayList{"Canon", "EOS R5", ""};
-        QTest::newRow("Shift-JIS bytes kept") << QByteArrayList{"Exif.Image.Model=\x8e\xca\x90\x5e"}
-                                              << QByteArrayList{"", "\x8e\xca\x90\x5e", ""};
-        QTest::newRow("no camera named") << QByteArrayList{} << QByteArrayList{"", "", ""};
-        QTest::newRow("a camera, but the file's own time")
-            << QByteArrayList{"-", "Exif.Image.Make=Canon"} << QByteArrayList{"", "", ""};
+        const auto row = [](const char* name, const QByteArrayList& tags, const char* camera) {
+            QTest::newRow(name) << tags << QByteArray(camera).split('|');  // make|model|serial
+        };
+        row("make and model", {"Image.Make=Canon", "Image.Model=Canon EOS R5"},
+            "Canon|Canon EOS R5|");
+        row("body serial number", {"Image.Make=Canon", "Photo.BodySerialNumber=012345678901"},
+            "Canon||012345678901");
+        row("a raw file's camera serial number", {"Image.Model=X", "Image.CameraSerialNumber=SN 7"},
+            "|X|SN 7");
+        row("Canon's note, a number", {"Image.Make=Canon", "Canon.SerialNumber=1234567"},
+            "Canon||1234567");
+        row("the standard tag before the note",
+            {"Image.Make=Canon", "Canon.SerialNumber=5", "Photo.BodySerialNumber=A1"}, "Canon||A1");
+        row("padding dropped", {"Image.Make=Canon   ", "Image.Model= EOS R5 \t"}, "Canon|EOS R5|");
+        row("Shift-JIS bytes kept", {"Image.Model=\x8e\xca\x90\x5e"}, "|\x8e\xca\x90\x5e|");
+        row("no camera named", {}, "||");
+        row("a camera, but the file's own time", {"-", "Image.Make=Canon"}, "||");
     }
     void cameras() {
         QFETCH(QByteArrayList, tags);
@@ -464,15 +457,14 @@ private slots:
             for (const QByteArray& tag : tags) {
                 const qsizetype equals = tag.indexOf('=');
                 if (equals > 0)
-                    image.exifData()[tag.left(equals).toStdString()] =
+                    image.exifData()["Exif." + tag.left(equals).toStdString()] =
                         tag.mid(equals + 1).toStdString();
             }
         }));
         const ShootingTime time = shootingTime(native(path));
         QCOMPARE(time.source, tags.contains("-") ? TimeSource::FileModified : TimeSource::Exif);
-        QCOMPARE(time.camera.make(), camera[0]);
-        QCOMPARE(time.camera.model(), camera[1]);
-        QCOMPARE(time.camera.serial(), camera[2]);
+        QCOMPARE((QByteArrayList{time.camera.make(), time.camera.model(), time.camera.serial()}),
+                 camera);
     }
 
     // Named pipes, folders and missing files never reach the metadata

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "TestFiles.h"
 #include "core/files/Shots.h"
 
 // Shots: the listed files of one name and their sidecars, one row of the
@@ -12,20 +13,15 @@ namespace {
 // number B (none: no camera named); "file 10:00": the file's own time;
 // empty: no time at all.
 ShootingTime timeFrom(const QString& text) {
-    ShootingTime time;
     if (text.isEmpty())
-        return time;
+        return {};
     QStringList parts = text.split(u' ');
-    time.source = TimeSource::Exif;
-    if (parts.front() == u"file") {
-        time.source = TimeSource::FileModified;
+    const bool own = parts.front() == u"file";
+    if (own)
         parts.removeFirst();
-    }
-    const QTime at = QTime::fromString(parts.front(), parts.front().contains(u'.')
-                                                          ? QStringLiteral("HH:mm:ss.zzz")
-                                                          : QStringLiteral("HH:mm:ss"));
-    time.localMsecs = QDateTime(QDate(2024, 5, 12), at, Qt::UTC).toMSecsSinceEpoch();
-    if (parts.size() > 1 && time.source == TimeSource::Exif)
+    ShootingTime time =
+        shootingTimeOf(QString::fromLatin1(own ? "file 2024-05-12 " : "2024-05-12 ") + parts[0]);
+    if (parts.size() > 1 && !own)
         time.camera = {"Canon", "Canon EOS R5", parts[1].toLatin1()};
     return time;
 }
@@ -64,62 +60,45 @@ private slots:
         QTest::addColumn<QStringList>("times");      // what the reader gives, file by file
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<QByteArrayList>("read");  // the files whose times were asked for
-        const QStringList none;
-        QTest::newRow("one file a name: nothing read")
-            << QByteArrayList{"IMG_1.JPG", "IMG_2.JPG"} << QByteArrayList{} << none
-            << QStringList{"IMG_1.JPG", "IMG_2.JPG"} << QByteArrayList{};
-        QTest::newRow("raw and jpeg: one row, only they read")
-            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG", "IMG_2.JPG"} << QByteArrayList{} << none
-            << QStringList{"IMG_1.CR2 IMG_1.JPG", "IMG_2.JPG"}
-            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG"};
-        QTest::newRow("letter case of the names ignored")
-            << QByteArrayList{"IMG_1.cr2", "img_1.JPG"} << QByteArrayList{} << none
-            << QStringList{"IMG_1.cr2 img_1.JPG"} << QByteArrayList{"IMG_1.cr2", "img_1.JPG"};
-        QTest::newRow("several dots: the last one counts")
-            << QByteArrayList{"a.b.CR2", "a.b.JPG", "a.JPG"} << QByteArrayList{} << none
-            << QStringList{"a.b.CR2 a.b.JPG", "a.JPG"} << QByteArrayList{"a.b.CR2", "a.b.JPG"};
-        QTest::newRow("another name between them in natural order")
-            << QByteArrayList{"a.jpg", "a.k.jpg", "a.zip"} << QByteArrayList{} << none
-            << QStringList{"a.jpg a.zip", "a.k.jpg"} << QByteArrayList{"a.jpg", "a.zip"};
-        QTest::newRow("no extension") << QByteArrayList{"a", "a.jpg"} << QByteArrayList{} << none
-                                      << QStringList{"a a.jpg"} << QByteArrayList{"a", "a.jpg"};
-        QTest::newRow("sidecars of each form, in any case; one without its photo left out")
-            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG"}
-            << QByteArrayList{"IMG_1.CR2.xmp", "IMG_1.JPG.XMP", "img_1.THM", "IMG_1.xmp",
-                              "IMG_9.xmp", "IMG_1.MOV.xmp"}
-            << none << QStringList{"IMG_1.CR2 IMG_1.JPG | IMG_1.CR2.xmp IMG_1.JPG.XMP img_1.THM "
-                                   "IMG_1.xmp"}
-            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG"};
-        QTest::newRow("listed sidecars go with their photo, or are rows of their own")
-            << QByteArrayList{"IMG_1.JPG", "IMG_1.JPG.xmp", "X.CR2.xmp", "X.thm", "X.xmp"}
-            << QByteArrayList{} << none
-            << QStringList{"IMG_1.JPG | IMG_1.JPG.xmp", "X.CR2.xmp", "X.thm X.xmp"}
-            << QByteArrayList{"X.thm", "X.xmp"};
+        const auto row = [](const char* name, const QByteArrayList& listed, const QStringList& rows,
+                            const QByteArrayList& read, const QStringList& times = {},
+                            const QByteArrayList& others = {}) {
+            QTest::newRow(name) << listed << others << times << rows << read;
+        };
+        row("one file a name: nothing read", {"IMG_1.JPG", "IMG_2.JPG"}, {"IMG_1.JPG", "IMG_2.JPG"},
+            {});
+        row("raw and jpeg: one row, only they read", {"IMG_1.CR2", "IMG_1.JPG", "IMG_2.JPG"},
+            {"IMG_1.CR2 IMG_1.JPG", "IMG_2.JPG"}, {"IMG_1.CR2", "IMG_1.JPG"});
+        row("letter case of the names ignored", {"IMG_1.cr2", "img_1.JPG"}, {"IMG_1.cr2 img_1.JPG"},
+            {"IMG_1.cr2", "img_1.JPG"});
+        row("several dots: the last one counts", {"a.b.CR2", "a.b.JPG", "a.JPG"},
+            {"a.b.CR2 a.b.JPG", "a.JPG"}, {"a.b.CR2", "a.b.JPG"});
+        row("another name between them in natural order", {"a.jpg", "a.k.jpg", "a.zip"},
+            {"a.jpg a.zip", "a.k.jpg"}, {"a.jpg", "a.zip"});
+        row("no extension", {"a", "a.jpg"}, {"a a.jpg"}, {"a", "a.jpg"});
+        const QByteArrayList pair{"IMG_1.CR2", "IMG_1.JPG"};
+        row("sidecars of each form, in any case; one without its photo left out", pair,
+            {"IMG_1.CR2 IMG_1.JPG | IMG_1.CR2.xmp IMG_1.JPG.XMP img_1.THM IMG_1.xmp"}, pair, {},
+            {"IMG_1.CR2.xmp", "IMG_1.JPG.XMP", "img_1.THM", "IMG_1.xmp", "IMG_9.xmp",
+             "IMG_1.MOV.xmp"});
+        row("listed sidecars go with their photo, or are rows of their own",
+            {"IMG_1.JPG", "IMG_1.JPG.xmp", "X.CR2.xmp", "X.thm", "X.xmp"},
+            {"IMG_1.JPG | IMG_1.JPG.xmp", "X.CR2.xmp", "X.thm X.xmp"}, {"X.thm", "X.xmp"});
         // Two bodies writing the same names into one folder.
-        QTest::newRow("times a second apart: one shot")
-            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG"} << QByteArrayList{}
-            << QStringList{"10:00:00.000", "10:00:01.000"} << QStringList{"IMG_1.CR2 IMG_1.JPG"}
-            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG"};
-        QTest::newRow("times further apart: two shots, each its own sidecar")
-            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG"}
-            << QByteArrayList{"IMG_1.JPG.xmp", "IMG_1.xmp"}
-            << QStringList{"10:00:00.000", "10:00:01.001"}
-            << QStringList{"IMG_1.CR2 | IMG_1.xmp", "IMG_1.JPG | IMG_1.JPG.xmp"}
-            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG"};
-        QTest::newRow("one moment, two cameras: two shots")
-            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG", "IMG_1.TIF"} << QByteArrayList{}
-            << QStringList{"10:00:00 A", "10:00:00 B", "10:00:00"}
-            << QStringList{"IMG_1.CR2 IMG_1.TIF", "IMG_1.JPG"}
-            << QByteArrayList{"IMG_1.CR2", "IMG_1.JPG", "IMG_1.TIF"};
-        QTest::newRow("without Exif: with the first body, which it may lead")
-            << QByteArrayList{"IMG_1.AVI", "IMG_1.CR2", "IMG_1.JPG"} << QByteArrayList{}
-            << QStringList{"file 10:00:00", "10:00:00 A", "11:00:00 B"}
-            << QStringList{"IMG_1.AVI IMG_1.CR2", "IMG_1.JPG"}
-            << QByteArrayList{"IMG_1.AVI", "IMG_1.CR2", "IMG_1.JPG"};
-        QTest::newRow("without Exif at all: one shot")
-            << QByteArrayList{"IMG_1.MOV", "IMG_1.MP4"} << QByteArrayList{}
-            << QStringList{"file 10:00:00", "file 12:00:00"} << QStringList{"IMG_1.MOV IMG_1.MP4"}
-            << QByteArrayList{"IMG_1.MOV", "IMG_1.MP4"};
+        row("times a second apart: one shot", pair, {"IMG_1.CR2 IMG_1.JPG"}, pair,
+            {"10:00:00.000", "10:00:01.000"});
+        row("times further apart: two shots, each its own sidecar", pair,
+            {"IMG_1.CR2 | IMG_1.xmp", "IMG_1.JPG | IMG_1.JPG.xmp"}, pair,
+            {"10:00:00.000", "10:00:01.001"}, {"IMG_1.JPG.xmp", "IMG_1.xmp"});
+        const QByteArrayList three{"IMG_1.CR2", "IMG_1.JPG", "IMG_1.TIF"};
+        row("one moment, two cameras: two shots", three, {"IMG_1.CR2 IMG_1.TIF", "IMG_1.JPG"},
+            three, {"10:00:00 A", "10:00:00 B", "10:00:00"});
+        const QByteArrayList movie{"IMG_1.AVI", "IMG_1.CR2", "IMG_1.JPG"};
+        row("without Exif: with the first body, which it may lead", movie,
+            {"IMG_1.AVI IMG_1.CR2", "IMG_1.JPG"}, movie,
+            {"file 10:00:00", "10:00:00 A", "11:00:00 B"});
+        row("without Exif at all: one shot", {"IMG_1.MOV", "IMG_1.MP4"}, {"IMG_1.MOV IMG_1.MP4"},
+            {"IMG_1.MOV", "IMG_1.MP4"}, {"file 10:00:00", "file 12:00:00"});
     }
     void formed() {
         QFETCH(QByteArrayList, listed);
@@ -135,13 +114,10 @@ private slots:
         QTEST(described(shots), "rows");
         QTEST(read, "read");
         // What was read stays with its file.
-        for (const Shot& shot : shots) {
-            for (const ListedFile& member : shot.members) {
-                const qsizetype k = listed.indexOf(member.name);
-                if (k >= 0 && k < times.size())
+        for (const Shot& shot : shots)
+            for (const ListedFile& member : shot.members)
+                if (const qsizetype k = listed.indexOf(member.name); k >= 0 && k < times.size())
                     QCOMPARE(member.time, timeFrom(times[k]));
-            }
-        }
     }
 
     // The time a shot is put in shooting order by.
@@ -149,15 +125,15 @@ private slots:
         QTest::addColumn<QStringList>("times");   // its members'
         QTest::addColumn<QList<int>>("offsets");  // their cameras' corrections, in seconds
         QTest::addColumn<int>("member");          // whose time it is; -1: none known
-        QTest::newRow("the earliest Exif time")
-            << QStringList{"10:00:01", "10:00:00.500"} << QList<int>{0, 0} << 1;
-        QTest::newRow("an Exif time before an earlier file time")
-            << QStringList{"file 09:00:00", "10:00:00"} << QList<int>{0, 0} << 1;
-        QTest::newRow("no Exif: the earliest file time")
-            << QStringList{"file 09:00:00", "file 08:00:00"} << QList<int>{0, 0} << 1;
-        QTest::newRow("corrected times compared")
-            << QStringList{"10:00:00", "10:30:00"} << QList<int>{3600, 0} << 1;
-        QTest::newRow("none known") << QStringList{"", ""} << QList<int>{0, 0} << -1;
+        const auto row = [](const char* name, const QStringList& times, int member,
+                            const QList<int>& offsets = {0, 0}) {
+            QTest::newRow(name) << times << offsets << member;
+        };
+        row("the earliest Exif time", {"10:00:01", "10:00:00.500"}, 1);
+        row("an Exif time before an earlier file time", {"file 09:00:00", "10:00:00"}, 1);
+        row("no Exif: the earliest file time", {"file 09:00:00", "file 08:00:00"}, 1);
+        row("corrected times compared", {"10:00:00", "10:30:00"}, 1, {3600, 0});
+        row("none known", {"", ""}, -1);
     }
     void shotTime() {
         QFETCH(QStringList, times);
