@@ -22,17 +22,6 @@ class TestPreview : public QObject {
         return path;
     }
 
-    static RenameRequest request(const QByteArray& folder, const QByteArrayList& names,
-                                 const QString& prefix) {
-        RenameRequest r;
-        r.folder = fromNative(folder);
-        r.destination = r.folder;
-        r.startNumber = QStringLiteral("1");
-        r.prefix = prefix;
-        r.shots = shotsNamed(names);
-        return r;
-    }
-
 private slots:
     // The preview lines are the names the run gives, from the same plan.
     // With files of one name in one shot, their sidecars go along, and the
@@ -71,7 +60,7 @@ private slots:
         const QByteArray target = destination ? folder("preview-dst") : source;
         for (const QByteArray& entry : entries + others)
             writeWhole(source + '/' + entry, entry);
-        RenameRequest r = request(source, entries, QStringLiteral("旅"));
+        RenameRequest r = batchRequest(source, entries, QStringLiteral("旅"));
         r.ownName = ownName;
         r.moveToDestination = destination;
         r.destination = fromNative(target);
@@ -126,7 +115,7 @@ private slots:
     }
     void fileTimesAreMarked() {
         QFETCH(QString, prefix);
-        RenameRequest r = request("/f", {}, prefix);
+        RenameRequest r = batchRequest("/f", {}, prefix);
         const QByteArrayList shot{"IMG_1.CR2", "IMG_1.JPG", "IMG_1.xmp"};
         r.shots = shotsTogether(shot);
         QFETCH(QStringList, times);
@@ -192,7 +181,7 @@ private slots:
         QFETCH(bool, overlaps);
         QFETCH(QList<int>, taken);
         QFETCH(bool, byBatchFile);
-        RenameRequest r = request("/f", entries, {});
+        RenameRequest r = batchRequest("/f", entries, {});
         r.allowNameOverlaps = overlaps;
         PosixFileSystem fs;
         const RenamePlan plan = RenamePlan::make(r, fs);
@@ -217,7 +206,7 @@ private slots:
     // file moves: its line is marked, and named first.
     void unfitNameIsMarked() {
         const QByteArray longName = QByteArray(251, 'a') + ".jpg";
-        RenameRequest r = request("/f", {"b.jpg", longName, "c.jpg"}, {});
+        RenameRequest r = batchRequest("/f", {"b.jpg", longName, "c.jpg"}, {});
         r.ownName = true;
         PosixFileSystem fs;
         const RenamePlan plan = RenamePlan::make(r, fs);
